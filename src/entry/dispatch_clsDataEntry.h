@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/com/dispatch.h"
+
+namespace entry {
+
+// A new data-entry object behind its dispatch interface _clsDataEntry, with
+// one reference held by the caller.
+vcom::IDispatch* createDataEntryDispatch();
+
+} // namespace entry

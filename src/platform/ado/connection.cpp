@@ -1,0 +1,174 @@
+#include "connection.h"
+
+#include "connectionstring.h"
+#include "errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+
+namespace ado {
+
+namespace {
+
+const QStringList databaseNames{QStringLiteral("LABORATORY"), QStringLiteral("patient_data"),
+                                QStringLiteral("build_file")};
+
+QString newQtName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("vantrel-ado-%1").arg(++counter);
+}
+
+QString quoted(QString text) {
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+} // namespace
+
+void raise(int32_t number) {
+    switch (number) {
+    case adErrObjectClosed:
+        throw vrt::RuntimeError(
+            number, QStringLiteral("Operation is not allowed when the object is closed."));
+    case adErrObjectOpen:
+        throw vrt::RuntimeError(
+            number, QStringLiteral("Operation is not allowed when the object is open."));
+    case adErrProviderNotFound:
+        throw vrt::RuntimeError(
+            number, QStringLiteral("Provider cannot be found. It may not be properly installed."));
+    default:
+        vrt::raise(number);
+    }
+}
+
+void raiseProvider(const QString& description) {
+    throw vrt::RuntimeError(adErrProvider, description);
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    if (db_.isOpen())
+        discard();
+}
+
+void Connection::setConnectionString(const QString& text) {
+    if (State() == adStateOpen)
+        raise(adErrObjectOpen);
+    connectionString_ = text;
+}
+
+void Connection::Open(const QString& connectionString, const QString& userId,
+                      const QString& password, int32_t /*options*/) {
+    if (State() == adStateOpen)
+        raise(adErrObjectOpen);
+    if (!connectionString.isEmpty())
+        connectionString_ = connectionString;
+
+    const auto cs = ConnectionString::parse(connectionString_);
+    const QString provider = cs.value(QStringLiteral("Provider"));
+    currentDatabase_ = cs.value(QStringLiteral("Initial Catalog"), QStringLiteral("LABORATORY"));
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!identifier.match(currentDatabase_).hasMatch())
+        raiseProvider(
+            QStringLiteral("Initial Catalog '%1' is not a database name.").arg(currentDatabase_));
+    if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
+        openSQLite(cs);
+    else if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        openPostgreSQL(cs, userId, password);
+    else
+        raise(adErrProviderNotFound);
+}
+
+void Connection::openSQLite(const ado::ConnectionString& cs) {
+    const QString source = cs.value(QStringLiteral("Data Source"));
+    if (source.isEmpty())
+        raiseProvider(QStringLiteral("[SQLite] The connection string names no Data Source."));
+
+    QStringList files;
+    const bool inMemory = source.startsWith(QLatin1String("memory:"));
+    if (inMemory) {
+        const QString name = source.mid(7);
+        for (const QString& db : databaseNames)
+            files << QStringLiteral("file:vantrel-%1-%2?mode=memory&cache=shared").arg(name, db);
+    } else {
+        const QFileInfo folder(source);
+        if (!folder.isDir())
+            raiseProvider(QStringLiteral("[SQLite] The data source folder '%1' does not exist.")
+                              .arg(QDir::toNativeSeparators(source)));
+        const QDir dir(folder.absoluteFilePath());
+        for (const QString& db : databaseNames)
+            files << dir.filePath(db + QStringLiteral(".db"));
+    }
+
+    qtName_ = newQtName();
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), qtName_);
+    db_.setDatabaseName(QStringLiteral(":memory:"));
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db_.open()) {
+        const QString why = db_.lastError().text();
+        discard();
+        raiseProvider(QStringLiteral("[SQLite] ") + why);
+    }
+    for (int i = 0; i < databaseNames.size(); ++i) {
+        QSqlQuery attach(db_);
+        if (!attach.exec(QStringLiteral("ATTACH DATABASE %1 AS %2")
+                             .arg(quoted(files[i]), databaseNames[i]))) {
+            const QString why = attach.lastError().text();
+            attach.finish();
+            discard();
+            raiseProvider(QStringLiteral("[SQLite] Cannot open %1: %2").arg(files[i], why));
+        }
+    }
+    backend_ = Backend::SQLite;
+}
+
+void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& userId,
+                                const QString& password) {
+    qtName_ = newQtName();
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), qtName_);
+    db_.setHostName(
+        cs.value({QStringLiteral("Server"), QStringLiteral("Host"), QStringLiteral("Data Source")},
+                 QStringLiteral("localhost")));
+    db_.setPort(cs.value(QStringLiteral("Port"), QStringLiteral("5432")).toInt());
+    db_.setDatabaseName(cs.value(QStringLiteral("Database")));
+    db_.setUserName(userId.isEmpty() ? cs.value({QStringLiteral("User ID"), QStringLiteral("UID")})
+                                     : userId);
+    db_.setPassword(password.isEmpty()
+                        ? cs.value({QStringLiteral("Password"), QStringLiteral("PWD")})
+                        : password);
+    if (!db_.open()) {
+        const QString why = db_.lastError().text();
+        discard();
+        raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
+    }
+    QSqlQuery path(db_);
+    if (!path.exec(QStringLiteral("SET search_path TO %1, public").arg(currentDatabase_))) {
+        const QString why = path.lastError().text();
+        path.finish();
+        discard();
+        raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
+    }
+    backend_ = Backend::PostgreSQL;
+}
+
+void Connection::Close() {
+    if (State() != adStateOpen)
+        raise(adErrObjectClosed);
+    discard();
+}
+
+void Connection::discard() {
+    db_.close();
+    db_ = QSqlDatabase();
+    if (!qtName_.isEmpty())
+        QSqlDatabase::removeDatabase(qtName_);
+    qtName_.clear();
+    backend_ = Backend::None;
+}
+
+} // namespace ado

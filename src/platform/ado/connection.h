@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/runtime/variant.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace ado {
+
+enum ObjectStateEnum : int32_t { adStateClosed = 0, adStateOpen = 1 };
+enum CursorLocationEnum : int32_t { adUseServer = 2, adUseClient = 3 };
+
+enum class Backend { None, SQLite, PostgreSQL };
+
+class ConnectionString;
+
+// A connection to the laboratory's data. "Provider=SQLite;Data Source=<folder>"
+// opens the embedded database: the folder's LABORATORY.db, patient_data.db and
+// build_file.db attached under those names ("Data Source=memory:<name>" keeps
+// them in memory, shared by every connection of the process that names them).
+// "Provider=PostgreSQL;Server=..;Port=..;Database=..;User ID=..;Password=.."
+// opens a server, where the three databases are schemas.
+// "Initial Catalog" names the current database; LABORATORY when absent.
+class Connection : public vrt::Object {
+public:
+    Connection();
+    ~Connection() override;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QString ConnectionString() const { return connectionString_; }
+    // 3705 while the connection is open.
+    void setConnectionString(const QString& text);
+
+    // An empty connectionString opens with the ConnectionString property.
+    // 3705 when already open, 3706 for an unknown provider; a data source
+    // that cannot be opened raises the provider's error.
+    void Open(const QString& connectionString = {}, const QString& userId = {},
+              const QString& password = {}, int32_t options = -1);
+    int32_t State() const { return db_.isOpen() ? adStateOpen : adStateClosed; }
+    // 3704 when not open.
+    void Close();
+
+    int32_t CursorLocation() const { return cursorLocation_; }
+    void setCursorLocation(int32_t location) { cursorLocation_ = location; }
+
+    Backend backend() const { return backend_; }
+    // The database that unqualified names resolve in.
+    QString currentDatabase() const { return currentDatabase_; }
+    // The Qt connection; valid while open.
+    QSqlDatabase database() const { return db_; }
+
+private:
+    void openSQLite(const ado::ConnectionString& cs);
+    void openPostgreSQL(const ado::ConnectionString& cs, const QString& userId,
+                        const QString& password);
+    void discard();
+
+    QString connectionString_;
+    QString qtName_;
+    QSqlDatabase db_;
+    Backend backend_ = Backend::None;
+    QString currentDatabase_;
+    int32_t cursorLocation_ = adUseServer;
+};
+
+} // namespace ado

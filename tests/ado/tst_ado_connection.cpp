@@ -1,0 +1,172 @@
+#include "platform/ado/connection.h"
+#include "platform/ado/connectionstring.h"
+#include "support/errors.h"
+
+#include <QDir>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList attachedNames(const ado::Connection& c) {
+    QSqlQuery q(c.database());
+    q.exec(QStringLiteral("PRAGMA database_list"));
+    QStringList names;
+    while (q.next())
+        names << q.value(1).toString();
+    names.removeAll(QStringLiteral("main"));
+    names.removeAll(QStringLiteral("temp"));
+    return names;
+}
+
+} // namespace
+
+class TestAdoConnection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parsesConnectionStrings_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << "Provider=SQLite;Data Source=/x/y"
+                               << "data source"
+                               << "/x/y";
+        QTest::newRow("spaces") << " Provider = SQLite ; Data Source = /x y ;"
+                                << "Data Source"
+                                << "/x y";
+        QTest::newRow("double quoted") << "Password=\"a;b=c\";User ID=u"
+                                       << "password"
+                                       << "a;b=c";
+        QTest::newRow("single quoted doubled") << "Password='it''s';User ID=u"
+                                               << "Password"
+                                               << "it's";
+        QTest::newRow("last wins") << "Port=1;port=2"
+                                   << "PORT"
+                                   << "2";
+        QTest::newRow("missing") << "Provider=SQLite"
+                                 << "Port"
+                                 << "";
+        QTest::newRow("empty value") << "Password=;User ID=u"
+                                     << "User ID"
+                                     << "u";
+    }
+    void parsesConnectionStrings() {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QCOMPARE(ado::ConnectionString::parse(text).value(key), value);
+    }
+
+    void sqliteFolderOpensThreeDatabases() {
+        QTemporaryDir dir;
+        ado::Connection c;
+        QCOMPARE(c.State(), int32_t(ado::adStateClosed));
+        c.Open(QStringLiteral("Provider=SQLite;Data Source=") + dir.path());
+        QCOMPARE(c.State(), int32_t(ado::adStateOpen));
+        QCOMPARE(c.backend(), ado::Backend::SQLite);
+        QCOMPARE(c.currentDatabase(), QStringLiteral("LABORATORY"));
+        QCOMPARE(attachedNames(c), QStringList({"LABORATORY", "patient_data", "build_file"}));
+        for (const char* file : {"LABORATORY.db", "patient_data.db", "build_file.db"})
+            QVERIFY(QFile::exists(QDir(dir.path()).filePath(QLatin1String(file))));
+
+        // Data written through one connection is in the folder for the next.
+        QSqlQuery q(c.database());
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE patient_data.tbHospitalInfo (Title TEXT)")));
+        QVERIFY(
+            q.exec(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo VALUES ('GENERAL')")));
+        c.Close();
+        QCOMPARE(c.State(), int32_t(ado::adStateClosed));
+        c.Open();
+        QSqlQuery again(c.database());
+        QVERIFY(again.exec(QStringLiteral("SELECT Title FROM patient_data.tbHospitalInfo")));
+        QVERIFY(again.next());
+        QCOMPARE(again.value(0).toString(), QStringLiteral("GENERAL"));
+    }
+
+    void stateErrors() {
+        QTemporaryDir dir;
+        ado::Connection c;
+        const Raised closed = raised([&] { c.Close(); });
+        QCOMPARE(closed.number, 3704);
+        QCOMPARE(closed.description,
+                 QStringLiteral("Operation is not allowed when the object is closed."));
+        c.Open(QStringLiteral("Provider=SQLite;Data Source=") + dir.path());
+        QCOMPARE(raised([&] { c.Open(); }).number, 3705);
+        QCOMPARE(raised([&] { c.setConnectionString(QStringLiteral("x")); }).number, 3705);
+        QCOMPARE(c.State(), int32_t(ado::adStateOpen));
+    }
+
+    void openFailures_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("no folder") << "Provider=SQLite;Data Source=/no/such/folder" << -2147467259
+                                   << "'/no/such/folder' does not exist";
+        QTest::newRow("no data source") << "Provider=SQLite" << -2147467259 << "no Data Source";
+        QTest::newRow("unknown provider")
+            << "Provider=Jet;Data Source=/tmp" << 3706 << "Provider cannot be found";
+        QTest::newRow("empty") << "" << 3706 << "Provider cannot be found";
+        QTest::newRow("bad catalog") << "Provider=SQLite;Data Source=memory:x;Initial Catalog=lab-x"
+                                     << -2147467259 << "not a database name";
+    }
+    void openFailures() {
+        QFETCH(QString, text);
+        QFETCH(int, error);
+        QFETCH(QString, mentions);
+        ado::Connection c;
+        const Raised r = raised([&] { c.Open(text); });
+        QCOMPARE(r.number, error);
+        QVERIFY2(r.description.contains(mentions), qPrintable(r.description));
+        QCOMPARE(c.State(), int32_t(ado::adStateClosed));
+    }
+
+    void memoryDatabasesAreSharedByName() {
+        const QString text = QStringLiteral("Provider=SQLite;Data Source=memory:shared-test;"
+                                            "Initial Catalog=patient_data");
+        ado::Connection a;
+        a.Open(text);
+        QCOMPARE(a.currentDatabase(), QStringLiteral("patient_data"));
+        QSqlQuery q(a.database());
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE LABORATORY.t (x INTEGER)")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO LABORATORY.t VALUES (42)")));
+        ado::Connection b;
+        b.Open(text);
+        QSqlQuery r(b.database());
+        QVERIFY(r.exec(QStringLiteral("SELECT x FROM LABORATORY.t")));
+        QVERIFY(r.next());
+        QCOMPARE(r.value(0).toInt(), 42);
+
+        ado::Connection other;
+        other.Open(QStringLiteral("Provider=SQLite;Data Source=memory:other-test"));
+        QSqlQuery none(other.database());
+        QVERIFY(!none.exec(QStringLiteral("SELECT x FROM LABORATORY.t")));
+    }
+
+    void postgresqlServer() {
+        const QString text = qEnvironmentVariable("VANTREL_TEST_PG");
+        if (text.isEmpty())
+            QSKIP("VANTREL_TEST_PG names no PostgreSQL server");
+        ado::Connection c;
+        c.Open(text);
+        QCOMPARE(c.State(), int32_t(ado::adStateOpen));
+        QCOMPARE(c.backend(), ado::Backend::PostgreSQL);
+        QSqlQuery q(c.database());
+        QVERIFY(q.exec(QStringLiteral("SHOW search_path")));
+        QVERIFY(q.next());
+        QVERIFY2(q.value(0).toString().startsWith(QLatin1String("laboratory")),
+                 qPrintable(q.value(0).toString()));
+        c.Close();
+        QCOMPARE(c.State(), int32_t(ado::adStateClosed));
+
+        ado::Connection bad;
+        const Raised r = raised([&] { bad.Open(text + QStringLiteral(";Password=wrong")); });
+        QCOMPARE(r.number, -2147467259);
+        QVERIFY2(r.description.startsWith(QLatin1String("[PostgreSQL]")),
+                 qPrintable(r.description));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdoConnection)
+#include "tst_ado_connection.moc"
