@@ -1,7 +1,10 @@
 #include "connection.h"
 
 #include "connectionstring.h"
+#include "engine.h"
 #include "errors.h"
+#include "recordset.h"
+#include "trace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,9 +43,21 @@ void raise(int32_t number) {
     case adErrProviderNotFound:
         throw vrt::RuntimeError(
             number, QStringLiteral("Provider cannot be found. It may not be properly installed."));
+    case adErrNoCurrentRecord:
+        throw vrt::RuntimeError(number, QStringLiteral("Either BOF or EOF is True, or the current "
+                                                       "record has been deleted. Requested "
+                                                       "operation requires a current record."));
+    case adErrItemNotFound:
+        throw vrt::RuntimeError(number,
+                                QStringLiteral("Item cannot be found in the collection "
+                                               "corresponding to the requested name or ordinal."));
     default:
         vrt::raise(number);
     }
+}
+
+void raiseStatement(const QString& description) {
+    throw vrt::RuntimeError(adErrStatement, description);
 }
 
 void raiseProvider(const QString& description) {
@@ -124,6 +139,7 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
             raiseProvider(QStringLiteral("[SQLite] Cannot open %1: %2").arg(files[i], why));
         }
     }
+    engine_ = detail::makeSqliteEngine(db_);
     backend_ = Backend::SQLite;
 }
 
@@ -153,6 +169,7 @@ void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& 
         discard();
         raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
     }
+    engine_ = detail::makePostgresEngine(db_);
     backend_ = Backend::PostgreSQL;
 }
 
@@ -163,12 +180,103 @@ void Connection::Close() {
 }
 
 void Connection::discard() {
+    if (inTransaction_ && engine_) {
+        try {
+            engine_->rollback();
+        } catch (const vrt::RuntimeError&) {
+        }
+    }
+    inTransaction_ = false;
+    engine_.reset();
+    procedures_.clear();
     db_.close();
     db_ = QSqlDatabase();
     if (!qtName_.isEmpty())
         QSqlDatabase::removeDatabase(qtName_);
     qtName_.clear();
     backend_ = Backend::None;
+}
+
+detail::Engine& Connection::engine() {
+    if (!engine_)
+        raise(adErrObjectClosed);
+    return *engine_;
+}
+
+std::optional<detail::ProcedureInfo> Connection::procedure(const QString& database,
+                                                           const QString& name) {
+    const QString key = database.toLower() + QLatin1Char('.') + name.toLower();
+    auto it = procedures_.find(key);
+    if (it == procedures_.end()) {
+        auto info = engine().lookupProcedure(database, name);
+        it = procedures_
+                 .emplace(key, info ? std::make_shared<detail::ProcedureInfo>(*info) : nullptr)
+                 .first;
+    }
+    if (!it->second)
+        return std::nullopt;
+    return *it->second;
+}
+
+bool Connection::isProcedure(const QString& database, const QString& name) {
+    return procedure(database, name).has_value();
+}
+
+detail::Rows Connection::run(const QString& statement) {
+    detail::Engine& e = engine();
+    if (statementTracing())
+        statementTrace().append(statement);
+    const TranslatedStatement t =
+        translate(statement, backend_, currentDatabase_,
+                  [this](const QString& db, const QString& name) { return isProcedure(db, name); });
+    if (!t.call)
+        return e.query(t.sql);
+    const detail::ProcedureInfo info = *procedure(t.call->database, t.call->name);
+    const int given = static_cast<int>(t.call->args.size());
+    if (given > info.maxArgs)
+        raiseStatement(QStringLiteral("Procedure or function '%1' has too many arguments "
+                                      "specified (%2 given, at most %3).")
+                           .arg(t.call->name)
+                           .arg(given)
+                           .arg(info.maxArgs));
+    if (given < info.minArgs)
+        raiseStatement(QStringLiteral("Procedure or function '%1' expects parameter number %2, "
+                                      "which was not supplied.")
+                           .arg(t.call->name)
+                           .arg(given + 1));
+    return e.call(*t.call, info);
+}
+
+void Connection::runScript(const QString& script) {
+    engine().runScript(script);
+    procedures_.clear();
+}
+
+std::shared_ptr<Recordset> Connection::Execute(const QString& commandText, int32_t /*options*/) {
+    auto rs = std::make_shared<Recordset>();
+    rs->openRows(run(commandText), cursorLocation_, cursorLocation_ == adUseClient ? 3 : 0);
+    return rs;
+}
+
+void Connection::BeginTrans() {
+    if (inTransaction_)
+        raiseStatement(QStringLiteral("A transaction is already open on this connection."));
+    engine().begin();
+    inTransaction_ = true;
+}
+
+void Connection::CommitTrans() {
+    if (!inTransaction_)
+        raiseStatement(QStringLiteral("No transaction is open on this connection."));
+    inTransaction_ = false;
+    engine().commit();
+}
+
+void Connection::RollbackTrans() {
+    if (!inTransaction_)
+        raiseStatement(QStringLiteral("No transaction is open on this connection."));
+    inTransaction_ = false;
+    engine().rollback();
 }
 
 } // namespace ado

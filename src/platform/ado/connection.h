@@ -4,6 +4,9 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace ado {
 
@@ -13,6 +16,12 @@ enum CursorLocationEnum : int32_t { adUseServer = 2, adUseClient = 3 };
 enum class Backend { None, SQLite, PostgreSQL };
 
 class ConnectionString;
+class Recordset;
+namespace detail {
+class Engine;
+struct Rows;
+struct ProcedureInfo;
+} // namespace detail
 
 // A connection to the laboratory's data. "Provider=SQLite;Data Source=<folder>"
 // opens the embedded database: the folder's LABORATORY.db, patient_data.db and
@@ -41,6 +50,17 @@ public:
     // 3704 when not open.
     void Close();
 
+    // Runs a statement. The recordset it returns is open when the statement
+    // returned rows and closed otherwise.
+    std::shared_ptr<Recordset> Execute(const QString& commandText, int32_t options = -1);
+
+    // One transaction at a time: what runs between BeginTrans and
+    // CommitTrans stays together, RollbackTrans undoes all of it.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // adUseServer or adUseClient; recordsets opened later inherit it.
     int32_t CursorLocation() const { return cursorLocation_; }
     void setCursorLocation(int32_t location) { cursorLocation_ = location; }
 
@@ -50,11 +70,21 @@ public:
     // The Qt connection; valid while open.
     QSqlDatabase database() const { return db_; }
 
+    // Translates and runs one statement of the library (traced).
+    detail::Rows run(const QString& statement);
+    // Runs a script of several statements in the backend's own SQL (schema
+    // set-up); not traced, not translated.
+    void runScript(const QString& script);
+    // Whether database.name is a stored procedure (looked up once).
+    bool isProcedure(const QString& database, const QString& name);
+
 private:
     void openSQLite(const ado::ConnectionString& cs);
     void openPostgreSQL(const ado::ConnectionString& cs, const QString& userId,
                         const QString& password);
     void discard();
+    detail::Engine& engine();
+    std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
     QString connectionString_;
     QString qtName_;
@@ -62,6 +92,9 @@ private:
     Backend backend_ = Backend::None;
     QString currentDatabase_;
     int32_t cursorLocation_ = adUseServer;
+    std::unique_ptr<detail::Engine> engine_;
+    std::map<QString, std::shared_ptr<detail::ProcedureInfo>> procedures_;
+    bool inTransaction_ = false;
 };
 
 } // namespace ado

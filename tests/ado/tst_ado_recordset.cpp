@@ -1,0 +1,239 @@
+#include "platform/ado/procedures.h"
+#include "platform/ado/recordset.h"
+#include "platform/ado/trace.h"
+#include "platform/runtime/datetime.h"
+#include "support/database.h"
+#include "support/errors.h"
+
+#include <QTest>
+
+using ado::Recordset;
+
+namespace {
+
+// A small table and two procedures, written for each backend.
+void createSample(ado::Connection& c) {
+    if (c.backend() == ado::Backend::SQLite) {
+        c.runScript(QStringLiteral(
+            "CREATE TABLE LABORATORY.t (RequestNum TEXT, Amount REAL, Seen DATETIME, Note TEXT)"));
+        ado::installSqliteProcedures(
+            c, QStringLiteral("-- procedure LABORATORY.t_add args 2..3\n"
+                              "INSERT INTO LABORATORY.t (RequestNum, Amount, Note)\n"
+                              "VALUES (?1, CAST(?2 AS REAL), CASE :argc WHEN 3 THEN ?3 ELSE "
+                              "'none' END);\n"
+                              "-- procedure LABORATORY.t_list args 0 returns rows\n"
+                              "SELECT RequestNum, Amount, Note FROM LABORATORY.t ORDER BY "
+                              "RequestNum;\n"));
+    } else {
+        c.runScript(QStringLiteral(
+            "CREATE SCHEMA laboratory;"
+            "CREATE TABLE laboratory.t (RequestNum text, Amount double precision, "
+            "Seen timestamp, Note text);"
+            "CREATE FUNCTION laboratory.t_add(a text, b text, c text DEFAULT 'none') RETURNS void "
+            "LANGUAGE sql AS $$ INSERT INTO laboratory.t (RequestNum, Amount, Note) "
+            "VALUES (a, b::double precision, c) $$;"
+            "CREATE FUNCTION laboratory.t_list() RETURNS TABLE (RequestNum text, Amount double "
+            "precision, Note text) LANGUAGE sql AS $$ SELECT RequestNum, Amount, Note FROM "
+            "laboratory.t ORDER BY RequestNum $$;"));
+    }
+}
+
+int count(ado::Connection& c) {
+    Recordset rs;
+    rs.Open(QStringLiteral("select count(*) as n from laboratory..t"), c, ado::adOpenDynamic,
+            ado::adLockReadOnly);
+    return rs.Fields(QStringLiteral("n")).Value.toLong();
+}
+
+QStringList column(Recordset& rs, const QString& name) {
+    QStringList out;
+    for (; !rs.eof(); rs.MoveNext())
+        out << rs.Fields(name).Value.text();
+    return out;
+}
+
+} // namespace
+
+class TestAdoRecordset : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> db_;
+    std::shared_ptr<ado::Connection> c_;
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void init() {
+        FETCH_DATABASE(db, TestDatabase::Contents::Empty);
+        db_ = std::move(db);
+        createSample(db_->keeper());
+        c_ = db_->open();
+        ado::statementTrace().clear();
+        ado::setStatementTracing(true);
+    }
+    void cleanup() {
+        c_.reset();
+        db_.reset();
+    }
+
+    void fieldsByNameAndOrdinal() {
+        c_->Execute(QStringLiteral(
+            "insert into laboratory..t (RequestNum, Amount, Seen) values ('R1', 12.5, "
+            "'2026-12-06 14:05:09')"));
+        Recordset rs;
+        rs.Open(QStringLiteral("select * from laboratory..t where requestnum = 'R1'"), *c_,
+                ado::adOpenDynamic, ado::adLockReadOnly, -1);
+        QCOMPARE(rs.State(), int32_t(ado::adStateOpen));
+        QVERIFY(!rs.eof());
+        QCOMPARE(rs.Fields(QStringLiteral("REQUESTNUM")).Value.toString(), QStringLiteral("R1"));
+        QCOMPARE(rs.Fields(0).Value.toString(), QStringLiteral("R1"));
+        QCOMPARE(rs.Fields(QStringLiteral("amount")).Value, vrt::Variant(12.5));
+        QVERIFY(rs.Fields(QStringLiteral("Note")).Value.isNull());
+        const vrt::Variant seen = rs.Fields(QStringLiteral("Seen")).Value;
+        QVERIFY(seen.isDate());
+        QCOMPARE(vrt::dateToText(seen.toDate()), QStringLiteral("12/6/2026 2:05:09 PM"));
+        QCOMPARE(raised([&] { rs.Fields(QStringLiteral("nothing")); }).number, 3265);
+        QCOMPARE(raised([&] { rs.Fields(9); }).number, 3265);
+        rs.MoveNext();
+        QVERIFY(rs.eof());
+        QCOMPARE(raised([&] { rs.MoveNext(); }).number, 3021);
+        QCOMPARE(raised([&] { rs.Fields(0); }).number, 3021);
+        rs.Close();
+        QCOMPARE(raised([&] { rs.eof(); }).number, 3704);
+    }
+
+    void emptyResultIsAtEnd() {
+        Recordset rs;
+        rs.Open(QStringLiteral("select * from laboratory..t where requestnum = 'none'"), *c_, 2, 1);
+        QCOMPARE(rs.State(), int32_t(ado::adStateOpen));
+        QVERIFY(rs.eof());
+        QVERIFY(rs.bof());
+    }
+
+    void statementWithoutRowsLeavesItClosed() {
+        Recordset rs;
+        rs.Open(QStringLiteral("laboratory..t_add 'R1','3'"), *c_, 2, 3, -1);
+        QCOMPARE(rs.State(), int32_t(ado::adStateClosed));
+        rs.Open(QStringLiteral("insert into laboratory..t (RequestNum) values ('R2')"), *c_, 2, 3);
+        QCOMPARE(rs.State(), int32_t(ado::adStateClosed));
+        rs.Open(QStringLiteral("laboratory..t_list"), *c_, 2, 1);
+        QCOMPARE(rs.State(), int32_t(ado::adStateOpen));
+        QCOMPARE(raised([&] { rs.Open(QStringLiteral("laboratory..t_list"), *c_); }).number, 3705);
+        QCOMPARE(column(rs, QStringLiteral("RequestNum")), QStringList({"R1", "R2"}));
+        QCOMPARE(c_->Execute(QStringLiteral("laboratory..t_add 'R3','1'"))->State(),
+                 int32_t(ado::adStateClosed));
+    }
+
+    void procedureArguments() {
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','12.5'"));
+        c_->Execute(QStringLiteral("LABORATORY..T_ADD 'R2', '0.25','O''Brien'"));
+        auto rs = c_->Execute(QStringLiteral("t_list"));
+        QCOMPARE(rs->State(), int32_t(ado::adStateOpen));
+        QCOMPARE(rs->Fields(QStringLiteral("Note")).Value.toString(), QStringLiteral("none"));
+        QCOMPARE(rs->Fields(QStringLiteral("Amount")).Value.toDouble(), 12.5);
+        rs->MoveNext();
+        QCOMPARE(rs->Fields(QStringLiteral("Note")).Value.toString(), QStringLiteral("O'Brien"));
+
+        const Raised few = raised([&] { c_->Execute(QStringLiteral("laboratory..t_add 'R3'")); });
+        QCOMPARE(few.number, -2147217900);
+        QVERIFY2(few.description.contains(QLatin1String("expects parameter number 2")),
+                 qPrintable(few.description));
+        const Raised many =
+            raised([&] { c_->Execute(QStringLiteral("laboratory..t_add 'R3','1','2','3'")); });
+        QVERIFY2(many.description.contains(QLatin1String("too many arguments")),
+                 qPrintable(many.description));
+        const Raised unknown =
+            raised([&] { c_->Execute(QStringLiteral("laboratory..t_nothing 'R3'")); });
+        QCOMPARE(unknown.description,
+                 QStringLiteral("Could not find stored procedure 'laboratory..t_nothing'."));
+        QCOMPARE(count(*c_), 2);
+    }
+
+    void untranslatableRunsNothing() {
+        const QString bad = QStringLiteral("insert into laboratory..t (RequestNum) values ('R1)");
+        const Raised r = raised([&] { c_->Execute(bad); });
+        QCOMPARE(r.number, -2147217900);
+        QCOMPARE(r.description,
+                 QStringLiteral("Unclosed quotation mark after the character string 'R1)'."));
+        QCOMPARE(count(*c_), 0);
+        QCOMPARE(ado::statementTrace().first(), bad);
+    }
+
+    void databaseErrorsNameTheBackend() {
+        const Raised r =
+            raised([&] { c_->Execute(QStringLiteral("select * from laboratory..missing")); });
+        QCOMPARE(r.number, -2147217900);
+        QVERIFY2(r.description.startsWith(c_->backend() == ado::Backend::SQLite
+                                              ? QLatin1String("[SQLite] ")
+                                              : QLatin1String("[PostgreSQL] ")),
+                 qPrintable(r.description));
+        QVERIFY2(r.description.contains(QLatin1String("missing")), qPrintable(r.description));
+    }
+
+    void tableSourceAndTruncate() {
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        c_->Execute(QStringLiteral("laboratory..t_add 'R2','2'"));
+        Recordset rs;
+        rs.Open(QStringLiteral("Laboratory..t where RequestNum = 'R2'"), *c_, 2, 3, -1);
+        QCOMPARE(column(rs, QStringLiteral("Amount")), QStringList({"2"}));
+        c_->Execute(QStringLiteral("truncate table LABORATORY..t"));
+        QCOMPARE(count(*c_), 0);
+    }
+
+    void cursorLocationIsInherited() {
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        c_->Execute(QStringLiteral("laboratory..t_add 'R2','2'"));
+        Recordset server;
+        server.Open(QStringLiteral("laboratory..t_list"), *c_, ado::adOpenDynamic, 1);
+        QCOMPARE(server.CursorLocation(), int32_t(ado::adUseServer));
+        QCOMPARE(server.RecordCount(), -1);
+
+        Recordset own;
+        own.setCursorLocation(ado::adUseClient);
+        own.Open(QStringLiteral("laboratory..t_list"), *c_, ado::adOpenDynamic, 1);
+        QCOMPARE(own.RecordCount(), 2);
+        QCOMPARE(c_->CursorLocation(), int32_t(ado::adUseServer));
+
+        c_->setCursorLocation(ado::adUseClient);
+        Recordset later;
+        later.Open(QStringLiteral("laboratory..t_list"), *c_, ado::adOpenDynamic, 1);
+        QCOMPARE(later.CursorLocation(), int32_t(ado::adUseClient));
+        QCOMPARE(later.CursorType(), int32_t(ado::adOpenStatic));
+        QCOMPARE(later.RecordCount(), 2);
+        QCOMPARE(c_->Execute(QStringLiteral("laboratory..t_list"))->RecordCount(), 2);
+    }
+
+    void transactionKeepsAllOrNothing() {
+        c_->BeginTrans();
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        c_->Execute(QStringLiteral("insert into laboratory..t (RequestNum) values ('R2')"));
+        QCOMPARE(raised([&] {
+                     c_->Execute(QStringLiteral("insert into laboratory..missing values (1)"));
+                 }).number,
+                 -2147217900);
+        c_->RollbackTrans();
+        QCOMPARE(count(*c_), 0);
+
+        c_->BeginTrans();
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        c_->Execute(QStringLiteral("laboratory..t_add 'R2','2'"));
+        c_->CommitTrans();
+        QCOMPARE(count(*c_), 2);
+        QCOMPARE(count(*db_->open()), 2);
+        QCOMPARE(raised([&] { c_->CommitTrans(); }).number, -2147217900);
+    }
+
+    void traceKeepsTheLibrarysTexts() {
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        Recordset rs;
+        rs.Open(QStringLiteral("Laboratory..t where RequestNum = 'R1'"), *c_);
+        QCOMPARE(ado::statementTrace(), QStringList({"laboratory..t_add 'R1','1'",
+                                                     "Laboratory..t where RequestNum = 'R1'"}));
+        ado::setStatementTracing(false);
+        c_->Execute(QStringLiteral("t_list"));
+        QCOMPARE(ado::statementTrace().size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdoRecordset)
+#include "tst_ado_recordset.moc"

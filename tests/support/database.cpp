@@ -1,0 +1,98 @@
+#include "database.h"
+
+#include "dbsetup/dbsetup.h"
+#include "platform/ado/connectionstring.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <atomic>
+
+namespace {
+
+std::atomic<int> counter{0};
+
+QString withDatabase(const QString& connectionString, const QString& database) {
+    QStringList parts;
+    for (const QString& part : connectionString.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!part.trimmed().startsWith(QLatin1String("Database"), Qt::CaseInsensitive))
+            parts << part;
+    parts << QStringLiteral("Database=") + database;
+    return parts.join(QLatin1Char(';'));
+}
+
+// Runs one statement on the server's admin database.
+bool admin(const QString& connectionString, const QString& sql, QString* error) {
+    const auto cs = ado::ConnectionString::parse(connectionString);
+    const QString name = QStringLiteral("vantrel-test-admin-%1").arg(++counter);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(cs.value(QStringLiteral("Server"), QStringLiteral("localhost")));
+        db.setPort(cs.value(QStringLiteral("Port"), QStringLiteral("5432")).toInt());
+        db.setDatabaseName(cs.value(QStringLiteral("Database")));
+        db.setUserName(cs.value(QStringLiteral("User ID")));
+        db.setPassword(cs.value(QStringLiteral("Password")));
+        if (db.open()) {
+            QSqlQuery q(db);
+            ok = q.exec(sql);
+            if (!ok && error)
+                *error = q.lastError().text();
+        } else if (error) {
+            *error = db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+void addBackendRows() {
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << QStringLiteral("sqlite");
+    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+}
+
+std::unique_ptr<TestDatabase> TestDatabase::create(const QString& backend, Contents contents) {
+    std::unique_ptr<TestDatabase> t(new TestDatabase);
+    if (backend == QLatin1String("sqlite")) {
+        t->connectionString_ = QStringLiteral("Provider=SQLite;Data Source=memory:test-%1-%2")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(++counter);
+    } else {
+        const QString server = qEnvironmentVariable("VANTREL_TEST_PG");
+        if (server.isEmpty())
+            return nullptr;
+        t->adminConnectionString_ = server;
+        t->postgresName_ = QStringLiteral("vantrel_t_%1_%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(++counter);
+        QString error;
+        if (!admin(server, QStringLiteral("CREATE DATABASE ") + t->postgresName_, &error))
+            qFatal("cannot create test database %s: %s", qPrintable(t->postgresName_),
+                   qPrintable(error));
+        t->connectionString_ = withDatabase(server, t->postgresName_);
+    }
+    t->keeper_ = t->open();
+    if (contents != Contents::Empty)
+        dbsetup::createLaboratory(*t->keeper_, contents == Contents::LaboratoryWithDemoData);
+    return t;
+}
+
+TestDatabase::~TestDatabase() {
+    keeper_.reset();
+    if (!postgresName_.isEmpty())
+        admin(adminConnectionString_,
+              QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(postgresName_),
+              nullptr);
+}
+
+std::shared_ptr<ado::Connection> TestDatabase::open() const {
+    auto c = std::make_shared<ado::Connection>();
+    c->Open(connectionString_);
+    return c;
+}
