@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <typeindex>
+
+namespace forms {
+
+constexpr int TwipsPerPixel = 15;
+
+class Form;
+
+// How a form is shown modally: exec() by default; a test's scripted user or
+// a scripted host run takes it over. Returns the previous hook.
+using ModalHook = std::function<void(Form&)>;
+ModalHook setModalHook(ModalHook hook);
+
+// A window of the library. Each form type has one instance per thread,
+// created on first use (instance<T>()); its load handler runs when it is
+// first touched as a window (loaded<T>(), ShowModal, Top/Left); Unload
+// destroys it, so the next use starts afresh. Closing by the close box
+// unloads it too.
+class Form : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form(QWidget* parent = nullptr);
+    ~Form() override;
+
+    // Position in twips.
+    int Top() const { return y() * TwipsPerPixel; }
+    int Left() const { return x() * TwipsPerPixel; }
+    void setTop(int twips);
+    void setLeft(int twips);
+
+    // Shows the form modally through the hook and returns when it closes.
+    // A failure of the load handler is raised here and leaves the form
+    // unloaded.
+    void ShowModal();
+    // Closes the form and destroys the instance once it is safe to.
+    void Unload();
+    bool isUnloaded() const { return unloaded_; }
+
+    // Runs the load handler once.
+    void ensureLoaded();
+
+    // The form turns a typed apostrophe into a backquote before any of its
+    // controls sees it.
+    void setKeyPreviewBackquote(bool on) { backquote_ = on; }
+    bool keyPreviewBackquote() const { return backquote_; }
+
+    // Moves the focus to the next control in tab order (Enter in a box).
+    void focusNext() { focusNextPrevChild(true); }
+
+protected:
+    // The load handler.
+    virtual void Form_Load() {}
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend void destroyIfUnloaded(Form* form);
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool backquote_ = false;
+    int modalDepth_ = 0;
+};
+
+namespace detail {
+std::map<std::type_index, std::unique_ptr<Form>>& registry();
+void release(Form* form);
+} // namespace detail
+
+// The thread's instance of T, created when missing (without loading it).
+template <class T> T& instance() {
+    auto& r = detail::registry();
+    auto it = r.find(typeid(T));
+    if (it == r.end())
+        it = r.emplace(typeid(T), std::make_unique<T>()).first;
+    return static_cast<T&>(*it->second);
+}
+
+// The instance, loaded: what touching a form's window or controls does.
+template <class T> T& loaded() {
+    T& f = instance<T>();
+    f.ensureLoaded();
+    return f;
+}
+
+template <class T> bool isLoaded() {
+    return detail::registry().count(typeid(T)) > 0;
+}
+
+// Unloads the thread's instance of T, if there is one.
+template <class T> void unload() {
+    auto& r = detail::registry();
+    auto it = r.find(typeid(T));
+    if (it != r.end())
+        it->second->Unload();
+}
+
+} // namespace forms

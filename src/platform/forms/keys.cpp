@@ -1,0 +1,69 @@
+#include "keys.h"
+
+#include "form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace forms {
+
+namespace {
+
+class UpperCaseFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString upper = key->text().toUpper();
+        if (key->text().isEmpty() || upper == key->text())
+            return false;
+        QKeyEvent raised(QEvent::KeyPress, key->key(), key->modifiers(), upper, key->isAutoRepeat(),
+                         key->count());
+        QApplication::sendEvent(watched, &raised);
+        return true;
+    }
+};
+
+class EnterFilter : public QObject {
+public:
+    EnterFilter(QObject* parent, Form* form) : QObject(parent), form_(form) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!isEnter(event))
+            return false;
+        if (form_)
+            form_->focusNext();
+        return true;
+    }
+
+private:
+    QPointer<Form> form_;
+};
+
+} // namespace
+
+bool isEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void upperCaseTyping(QWidget* box) {
+    box->installEventFilter(new UpperCaseFilter(box));
+}
+
+void enterMovesFocus(QWidget* box, Form* form) {
+    box->installEventFilter(new EnterFilter(box, form));
+}
+
+void sendTab() {
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        return;
+    QApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+    QApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier));
+}
+
+} // namespace forms

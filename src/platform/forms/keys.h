@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+#include <QWidget>
+
+namespace forms {
+
+class Form;
+
+// Upper-cases letters as they are typed into the box.
+void upperCaseTyping(QWidget* box);
+
+// Enter (Return or the keypad's Enter) in the box moves the focus to the
+// next control in the form's tab order instead of reaching the box.
+void enterMovesFocus(QWidget* box, Form* form);
+
+// Sends a Tab keystroke to whatever has the focus, as typed keys arrive:
+// queued, handled when the event loop next runs.
+void sendTab();
+
+bool isEnter(const QEvent* event);
+
+} // namespace forms

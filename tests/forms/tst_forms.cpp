@@ -1,0 +1,252 @@
+#include "platform/controls/dtpicker.h"
+#include "platform/forms/controlarray.h"
+#include "platform/forms/errorguard.h"
+#include "platform/forms/form.h"
+#include "platform/forms/keys.h"
+#include "platform/runtime/datetime.h"
+#include "support/scripteduser.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+
+int loads = 0;
+
+// A small form with the shared behaviours switched on per box.
+class frmSample : public forms::Form {
+public:
+    frmSample() {
+        setObjectName(QStringLiteral("frmSample"));
+        auto* layout = new QVBoxLayout(this);
+        for (const char* name : {"txtPlain", "txtUpper", "txtEnter", "txtTab", "txtLast"}) {
+            auto* box = new QLineEdit(this);
+            box->setObjectName(QLatin1String(name));
+            layout->addWidget(box);
+        }
+        forms::upperCaseTyping(box(QStringLiteral("txtUpper")));
+        forms::enterMovesFocus(box(QStringLiteral("txtEnter")), this);
+        box(QStringLiteral("txtTab"))->installEventFilter(this);
+        for (int i = 0; i < 3; ++i) {
+            auto* b = cmdExam.add(i, new QPushButton(QStringLiteral("Button %1").arg(i), this));
+            layout->addWidget(b);
+            forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { clicked(i); });
+        }
+    }
+    QLineEdit* box(const QString& name) { return findChild<QLineEdit*>(name); }
+    forms::ControlArray<QPushButton> cmdExam{QStringLiteral("cmdExam")};
+    bool failLoad = false;
+
+protected:
+    void Form_Load() override {
+        ++loads;
+        if (failLoad)
+            vrt::raise(vrt::err::TypeMismatch);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == box(QStringLiteral("txtTab")) && forms::isEnter(event)) {
+            forms::sendTab();
+            return true;
+        }
+        return Form::eventFilter(watched, event);
+    }
+
+private:
+    void clicked(int index) {
+        if (index == 1)
+            vrt::raise(vrt::err::SubscriptOutOfRange);
+        if (index == 0)
+            Unload();
+    }
+};
+
+frmSample& sample(forms::Form& f) {
+    return static_cast<frmSample&>(f);
+}
+
+} // namespace
+
+class TestForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { forms::unload<frmSample>(); }
+
+    void instanceLoadsOnceAndUnloadStartsAfresh() {
+        loads = 0;
+        frmSample* first = &forms::instance<frmSample>();
+        QCOMPARE(loads, 0);
+        forms::loaded<frmSample>().box(QStringLiteral("txtPlain"))->setText(QStringLiteral("x"));
+        forms::loaded<frmSample>();
+        QCOMPARE(loads, 1);
+        QCOMPARE(&forms::instance<frmSample>(), first);
+        forms::unload<frmSample>();
+        QVERIFY(!forms::isLoaded<frmSample>());
+        QCOMPARE(forms::loaded<frmSample>().box(QStringLiteral("txtPlain"))->text(), QString());
+        QCOMPARE(loads, 2);
+    }
+
+    void failedLoadLeavesTheFormUnloaded() {
+        forms::instance<frmSample>().failLoad = true;
+        bool raisedIt = false;
+        try {
+            forms::instance<frmSample>().ShowModal();
+        } catch (const vrt::RuntimeError& e) {
+            raisedIt = e.number() == 13;
+        }
+        QVERIFY(raisedIt);
+        QVERIFY(!forms::isLoaded<frmSample>());
+    }
+
+    void positionInTwips() {
+        auto& f = forms::loaded<frmSample>();
+        f.setTop(1500);
+        f.setLeft(3000);
+        QCOMPARE(f.pos(), QPoint(200, 100));
+        QCOMPARE(f.Top(), 1500);
+        QCOMPARE(f.Left(), 3000);
+    }
+
+    void controlArrayNames() {
+        auto& f = forms::instance<frmSample>();
+        QCOMPARE(f.cmdExam.count(), 3);
+        QCOMPARE(f.cmdExam(2)->objectName(), QStringLiteral("cmdExam(2)"));
+        QCOMPARE(f.findChild<QPushButton*>(QStringLiteral("cmdExam(1)")), f.cmdExam(1));
+    }
+
+    void keys_data() {
+        QTest::addColumn<bool>("backquote");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain") << false << "txtPlain"
+                               << "it's"
+                               << "it's";
+        QTest::newRow("backquote") << true << "txtPlain"
+                                   << "it's"
+                                   << "it`s";
+        QTest::newRow("upper") << false << "txtUpper"
+                               << "few/hpf"
+                               << "FEW/HPF";
+        QTest::newRow("upper and backquote") << true << "txtUpper"
+                                             << "o'k"
+                                             << "O`K";
+    }
+    void keys() {
+        QFETCH(bool, backquote);
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        forms::instance<frmSample>().setKeyPreviewBackquote(backquote);
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmSample"))
+            .type(box, typed)
+            .run([box, stored](forms::Form& f) { QCOMPARE(sample(f).box(box)->text(), stored); })
+            .click(QStringLiteral("cmdExam(0)"));
+        forms::instance<frmSample>().ShowModal();
+        VERIFY_SCRIPT(user);
+    }
+
+    void enterAndTabMoveTheFocus() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmSample"))
+            .key(QStringLiteral("txtEnter"), Qt::Key_Return)
+            .run([](forms::Form& f) {
+                QCOMPARE(QApplication::focusWidget(), sample(f).box(QStringLiteral("txtTab")));
+            })
+            .key(QStringLiteral("txtTab"), Qt::Key_Enter)
+            .run([](forms::Form& f) {
+                QCOMPARE(QApplication::focusWidget(), sample(f).box(QStringLiteral("txtLast")));
+                QCOMPARE(sample(f).box(QStringLiteral("txtEnter"))->text(), QString());
+            })
+            .key(QStringLiteral("txtPlain"), Qt::Key_Escape)
+            .run([](forms::Form& f) { QVERIFY(f.isVisible()); })
+            .click(QStringLiteral("cmdExam(0)"));
+        forms::instance<frmSample>().ShowModal();
+        VERIFY_SCRIPT(user);
+    }
+
+    void anErrorInAHandlerIsShownAndTheFormGoesOn() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmSample"))
+            .click(QStringLiteral("cmdExam(1)"))
+            .run([](forms::Form& f) { QVERIFY(f.isVisible()); })
+            .click(QStringLiteral("cmdExam(0)"));
+        user.expectMessage(QStringLiteral("Run-time error '9':\n\nSubscript out of range"));
+        forms::instance<frmSample>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(user.messages().size(), 1);
+        QCOMPARE(user.messages().first().icon, forms::MsgIcon::Critical);
+    }
+
+    // The scripted user itself must catch what goes wrong.
+    void scriptedUserReportsFailures_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("form stays open") << 0 << "frmSample stayed open after its script";
+        QTest::newRow("unexpected form") << 1 << "unexpected form frmSample";
+        QTest::newRow("form never shown") << 2 << "form frmOther was not shown";
+        QTest::newRow("unexpected message")
+            << 3 << "unexpected message: Run-time error '9':\n\nSubscript out of range";
+        QTest::newRow("other message")
+            << 4
+            << "message \"Run-time error '9':\n\nSubscript out of range\" "
+               "where \"Saved.\" was expected";
+        QTest::newRow("missing control") << 5 << "frmSample has no control txtNothing";
+    }
+    void scriptedUserReportsFailures() {
+        QFETCH(int, scenario);
+        QFETCH(QString, failure);
+        ScriptedUser user;
+        switch (scenario) {
+        case 0:
+            user.expectForm(QStringLiteral("frmSample")).type(QStringLiteral("txtPlain"), "a");
+            break;
+        case 1:
+            break;
+        case 2:
+            user.expectForm(QStringLiteral("frmSample")).click(QStringLiteral("cmdExam(0)"));
+            user.expectForm(QStringLiteral("frmOther"));
+            break;
+        case 3:
+        case 4:
+            user.expectForm(QStringLiteral("frmSample"))
+                .click(QStringLiteral("cmdExam(1)"))
+                .click(QStringLiteral("cmdExam(0)"));
+            if (scenario == 4)
+                user.expectMessage(QStringLiteral("Saved."));
+            break;
+        case 5:
+            user.expectForm(QStringLiteral("frmSample"))
+                .type(QStringLiteral("txtNothing"), "a")
+                .click(QStringLiteral("cmdExam(0)"));
+            break;
+        }
+        forms::instance<frmSample>().ShowModal();
+        QVERIFY2(user.failures().contains(failure), qPrintable(user.failures().join("; ")));
+        QVERIFY(!forms::isLoaded<frmSample>());
+    }
+
+    void datePickerTakesTextAndDates() {
+        controls::DTPicker picker;
+        picker.setCustomFormat(QStringLiteral("mm/dd/yyyy"));
+        picker.setValue(vrt::Variant("12/6/2026"));
+        QCOMPARE(picker.text(), QStringLiteral("12/06/2026"));
+        QCOMPARE(vrt::dateToText(picker.Value()), QStringLiteral("12/6/2026"));
+        bool mismatch = false;
+        try {
+            picker.setValue(vrt::Variant(""));
+        } catch (const vrt::RuntimeError& e) {
+            mismatch = e.number() == 13;
+        }
+        QVERIFY(mismatch);
+        picker.setCustomFormat(QStringLiteral("hh:mm AM/PM"));
+        picker.setValue(vrt::Variant("2:05 PM"));
+        QCOMPARE(picker.text(), QStringLiteral("02:05 PM"));
+    }
+};
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"

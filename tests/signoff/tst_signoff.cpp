@@ -1,0 +1,260 @@
+#include "entry/examlist.h"
+#include "entry/modulestate.h"
+#include "platform/ado/recordset.h"
+#include "platform/ado/trace.h"
+#include "platform/runtime/datetime.h"
+#include "signoff/frmListMedTech.h"
+#include "signoff/frmRemarksInput.h"
+#include "support/database.h"
+#include "support/scripteduser.h"
+#include "vantrel/clsDataEntry.h"
+
+#include <QTest>
+
+using signoff::frmListMedTech;
+using signoff::frmRemarksInput;
+
+namespace {
+
+const char* const technologists[][4] = {
+    {"MT-001", "SANTOS", "MARIA", "LOPEZ"},
+    {"MT-002", "REYES", "ANTONIO", "CRUZ"},
+    {"MT-003", "O'BRIEN", "KATHLEEN", "DIAZ"},
+    {"MT-004", "VILLANUEVA", "ANA", "GARCIA"},
+};
+
+QString quoted(QString s) {
+    return s.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+frmRemarksInput& dialog(forms::Form& f) {
+    return static_cast<frmRemarksInput&>(f);
+}
+frmListMedTech& picker(forms::Form& f) {
+    return static_cast<frmListMedTech&>(f);
+}
+
+QString today() {
+    return vrt::Variant(vrt::Today()).toString();
+}
+
+} // namespace
+
+class TestSignoff : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<entry::clsDataEntry> object_;
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void init() {
+        FETCH_DATABASE(db, TestDatabase::Contents::Laboratory);
+        db_ = std::move(db);
+        for (const auto& t : technologists)
+            db_->keeper().Execute(
+                QStringLiteral("insert into LABORATORY..tbLabMedTech (MedTechID, lastname, "
+                               "firstname, middlename) values ('%1','%2','%3','%4')")
+                    .arg(QLatin1String(t[0]), quoted(QLatin1String(t[1])), QLatin1String(t[2]),
+                         QLatin1String(t[3])));
+        object_ = std::make_unique<entry::clsDataEntry>();
+        ado::Connection host;
+        host.setConnectionString(db_->connectionString());
+        object_->SQLConnection(host);
+        entry::ModuleState& s = entry::state();
+        s.EditMode = false;
+        s.Remarks = QStringLiteral("previous remarks");
+        s.ResultDate = QStringLiteral("11/30/2026");
+        s.MedTechID = QStringLiteral("MT-OLD");
+        s.EmployeeName = QStringLiteral("SANTOS, MARIA");
+        s.HospitalCompany = QStringLiteral("MARIVEL MEDICAL CENTER");
+        s.SignOffCancelled = true;
+        entry::Clear_Exams();
+        ado::statementTrace().clear();
+        ado::setStatementTracing(true);
+    }
+
+    void cleanup() {
+        object_.reset();
+        db_.reset();
+        QVERIFY(!forms::isLoaded<frmRemarksInput>());
+        QVERIFY(!forms::isLoaded<frmListMedTech>());
+    }
+
+    void finishOutsideEditMode() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .run([](forms::Form& f) {
+                QCOMPARE(f.windowTitle(), QStringLiteral("Remarks"));
+                QCOMPARE(dialog(f).lblRequestTitle->text(), QStringLiteral("Additional Remarks"));
+                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QString());
+                QCOMPARE(dialog(f).txtMedTech->text(), QString());
+                QCOMPARE(dialog(f).cmdFinish(0)->text(), QStringLiteral("&Finish"));
+                QCOMPARE(dialog(f).cmdFinish(1)->text(), QStringLiteral("&Back"));
+            })
+            .click(QStringLiteral("cmdFinish(0)"));
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().SignOffCancelled, false);
+        QCOMPARE(entry::state().Remarks, QString());
+        QCOMPARE(entry::state().ResultDate, today());
+        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-OLD"));
+    }
+
+    void finishInEditModeProposesTheRequestsValues() {
+        entry::state().EditMode = true;
+        entry::state().Remarks = QStringLiteral("hemolyzed");
+        entry::Add_Exam({}, 0, {}, QStringLiteral("R-1"), false, QStringLiteral("H"),
+                        QStringLiteral("23"), QStringLiteral("URINALYSIS"), vrt::Variant(), false);
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .run([](forms::Form& f) {
+                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QStringLiteral("hemolyzed"));
+                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("SANTOS, MARIA"));
+                QCOMPARE(dialog(f).DTPicker1->text(), QStringLiteral("11/30/2026"));
+            })
+            .type(QStringLiteral("txtRemarks"), QStringLiteral(", repeat"))
+            .click(QStringLiteral("cmdFinish(0)"));
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().SignOffCancelled, false);
+        QCOMPARE(entry::state().Remarks, QStringLiteral("hemolyzed, repeat"));
+        QCOMPARE(entry::state().ResultDate, QStringLiteral("11/30/2026"));
+    }
+
+    void backAndCloseBoxKeepTheValues_data() {
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<bool>("flagBefore");
+        QTest::addColumn<bool>("flagAfter");
+        QTest::newRow("back") << true << false << true;
+        QTest::newRow("close box, flag false") << false << false << false;
+        QTest::newRow("close box, flag true") << false << true << true;
+    }
+    void backAndCloseBoxKeepTheValues() {
+        QFETCH(bool, back);
+        QFETCH(bool, flagBefore);
+        QFETCH(bool, flagAfter);
+        entry::state().SignOffCancelled = flagBefore;
+        ScriptedUser user;
+        auto& script = user.expectForm(QStringLiteral("frmRemarksInput"))
+                           .type(QStringLiteral("txtRemarks"), QStringLiteral("changed"))
+                           .run([](forms::Form& f) {
+                               dialog(f).DTPicker1->setValue(vrt::Variant("1/2/2027"));
+                           });
+        back ? script.click(QStringLiteral("cmdFinish(1)")) : script.closeBox();
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().SignOffCancelled, flagAfter);
+        QCOMPARE(entry::state().Remarks, QStringLiteral("previous remarks"));
+        QCOMPARE(entry::state().ResultDate, QStringLiteral("11/30/2026"));
+    }
+
+    void enterInEmptyBoxOpensTheFullList() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .key(QStringLiteral("txtMedTech"), Qt::Key_Return)
+            .run([](forms::Form& f) {
+                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("REYES, ANTONIO CRUZ"));
+            })
+            .click(QStringLiteral("cmdFinish(0)"));
+        user.expectForm(QStringLiteral("frmListMedTech"))
+            .run([](forms::Form& f) {
+                frmListMedTech& p = picker(f);
+                QCOMPARE(f.windowTitle(), QStringLiteral("Displayer Window"));
+                QCOMPARE(p.lblHospitalName->text(), QStringLiteral("MARIVEL MEDICAL CENTER"));
+                QCOMPARE(p.grdDispWindow->Rows(), 5);
+                QCOMPARE(p.grdDispWindow->TextMatrix(1, 1), QStringLiteral("O'BRIEN"));
+                QCOMPARE(p.grdDispWindow->TextMatrix(2, 0), QStringLiteral("MT-002"));
+                QCOMPARE(p.grdDispWindow->ColWidth(0), 800);
+                QCOMPARE(p.grdDispWindow->ColWidth(3), 1500);
+            })
+            .clickCell(QStringLiteral("grdDispWindow"), 2, 1);
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-002"));
+        QCOMPARE(ado::statementTrace(), QStringList({"LABORATORY..sp_listmedtech"}));
+        // The picker leaves client-side cursors on the shared connection.
+        QCOMPARE(entry::state().LabConnection->CursorLocation(), int32_t(ado::adUseClient));
+        ado::Recordset later;
+        later.Open(QStringLiteral("select * from laboratory..tblablogbook"),
+                   *entry::state().LabConnection, 2, 1, -1);
+        QCOMPARE(later.CursorLocation(), int32_t(ado::adUseClient));
+    }
+
+    void lookupFillsTheNameWithoutTheList_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("by id") << "MT-002"
+                               << "MT-002"
+                               << "REYES,ANTONIO CRUZ";
+        QTest::newRow("apostrophe") << "O'Brien"
+                                    << "MT-003"
+                                    << "O'BRIEN,KATHLEEN DIAZ";
+    }
+    void lookupFillsTheNameWithoutTheList() {
+        QFETCH(QString, typed);
+        QFETCH(QString, id);
+        QFETCH(QString, shown);
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .type(QStringLiteral("txtMedTech"), typed)
+            .key(QStringLiteral("txtMedTech"), Qt::Key_Enter)
+            .run([shown](forms::Form& f) { QCOMPARE(dialog(f).txtMedTech->text(), shown); })
+            .click(QStringLiteral("cmdFinish(0)"));
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().MedTechID, id);
+        QCOMPARE(ado::statementTrace(),
+                 QStringList({QStringLiteral("sp_listsearchmedtech 0,'") + quoted(typed) + "'"}));
+    }
+
+    void textNotFoundOpensTheFilteredList() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .type(QStringLiteral("txtMedTech"), QStringLiteral("an"))
+            .click(QStringLiteral("cmdMedTech"))
+            .run([](forms::Form& f) {
+                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("an"));
+            })
+            .click(QStringLiteral("cmdFinish(1)"));
+        user.expectForm(QStringLiteral("frmListMedTech"))
+            .run([](forms::Form& f) {
+                // ANTONIO, ANA, VILLANUEVA, SANTOS ... all hold "an".
+                QCOMPARE(picker(f).grdDispWindow->Rows() - 1, 3);
+            })
+            .type(QStringLiteral("txtSearchStr"), QStringLiteral("zz"))
+            .key(QStringLiteral("txtSearchStr"), Qt::Key_Return)
+            .run([](forms::Form& f) { QCOMPARE(picker(f).grdDispWindow->Rows(), 1); })
+            .click(QStringLiteral("cmdSearch"));
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-OLD"));
+        QCOMPARE(entry::state().SignOffCancelled, true);
+        QCOMPARE(ado::statementTrace(), QStringList({"sp_listsearchmedtech 0,'an'",
+                                                     "LABORATORY..sp_listsearchmedtech 1,'an'",
+                                                     "LABORATORY..sp_listsearchmedtech 1,'zz'"}));
+    }
+
+    void aFailingLookupIsShownAndTheDialogStays() {
+        entry::state().LabConnection->Close();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmRemarksInput"))
+            .type(QStringLiteral("txtMedTech"), QStringLiteral("MT-002"))
+            .key(QStringLiteral("txtMedTech"), Qt::Key_Return)
+            .run([](forms::Form& f) {
+                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("MT-002"));
+            })
+            .click(QStringLiteral("cmdFinish(0)"));
+        user.expectMessage(QStringLiteral(
+            "Run-time error '3704':\n\nOperation is not allowed when the object is closed."));
+        forms::instance<frmRemarksInput>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-OLD"));
+        QCOMPARE(user.messages().first().icon, forms::MsgIcon::Critical);
+    }
+};
+
+QTEST_MAIN(TestSignoff)
+#include "tst_signoff.moc"
