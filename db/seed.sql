@@ -39,14 +39,14 @@ VALUES ('CM', 'CLINICAL MICROSCOPY'),
        ('HP', 'HISTOPATHOLOGY'),
        ('TX', 'TOXICOLOGY');
 
-INSERT INTO build_file.tbcodoctor (DoctorID, LastName, FirstName, MiddleName, Specialty)
+INSERT INTO build_file.tbcodoctor (DoctorID, LastName, FirstName, MiddleName, Service)
 VALUES ('D101', 'LIWANAG', 'CELESTINO', 'ABAD', 'Internal Medicine'),
        ('D102', 'ARAGON', 'FELISA', 'BONIFACIO', 'Obstetrics and Gynecology'),
        ('D103', 'MONTEVERDE', 'ISAGANI', 'CORPUZ', 'Surgery'),
        ('D104', 'SANTILLAN', 'ROSALINDA', 'DIZON', 'Pediatrics'),
        ('D105', 'PALOMAR', 'EMILIO', 'ESPIRITU', 'Pathology');
 
--- Form types: "H" exams open the specialised form named by EModel, "X" the
+-- Form types: "H" exams open the dedicated form named by EModel, "X" the
 -- histopathology form, the others a screen of the exam form.
 INSERT INTO build_file.tbcolabexam (LabExamID, ExamTitle, FormType, EModel, SectionID, Amount)
 VALUES ('23', 'ROUTINE URINALYSIS', 'H', '23', 'CM', 90),
@@ -170,7 +170,7 @@ VALUES ('LR26-0001', 1, '23', 'CH-260451', 'LR26-0001', 90),
        ('LR26-0013', 1, '411', 'CH-260530', 'LR26-0013', 1800),
        ('LR26-0014', 1, '402', 'CH-260488', 'LR26-0014', 2800);
 
--- Registrations of the verified specialised results.
+-- Registrations of the verified dedicated results.
 INSERT INTO LABORATORY.tbLabResultEntry
        (LabNum, LabExamID, HospNum, IDNum, SectionID, RoomID, TransDate, ResultDate, DoctorID,
         FormType, ResultFlag, EmployeeID, Amount, PatientType, ItemID, RefNum, Switch, MedTechID,

@@ -58,11 +58,11 @@ CREATE TABLE IF NOT EXISTS build_file.tbcodoctor (
     LastName   text NOT NULL DEFAULT '',
     FirstName  text NOT NULL DEFAULT '',
     MiddleName text NOT NULL DEFAULT '',
-    Specialty  text NOT NULL DEFAULT ''
+    Service  text NOT NULL DEFAULT ''
 );
 
 -- Exam catalog. FormType picks the entry form and stays case-sensitive
--- ("h" is not "H"). EModel picks the specialised form of an "H" exam.
+-- ("h" is not "H"). EModel picks the dedicated form of an "H" exam.
 CREATE TABLE IF NOT EXISTS build_file.tbcolabexam (
     LabExamID text COLLATE laboratory.nocase PRIMARY KEY,
     ExamTitle text NOT NULL DEFAULT '',
@@ -189,7 +189,7 @@ CREATE TABLE IF NOT EXISTS laboratory.tbLabResultValues (
     F1 text,
     G1 text, G2 text, G3 double precision, G4 double precision, G5 text,
     Remarks     text,
-    SpecsFlag   integer,
+    SaveFlag   integer,
     EntryDate   timestamp(0) NOT NULL DEFAULT localtimestamp(0),
     UpdateDate  timestamp(0),
     PRIMARY KEY (RequestNum, LabExamID)
@@ -448,7 +448,7 @@ BEGIN
     INSERT INTO laboratory.tbLabResultValues
            (RequestNum, LabExamID, FormType, LayoutIndex,
             A1, A2, A3, A4, A5, B1, B2, B3, B4, C1, C2, E1, E2,
-            H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SpecsFlag)
+            H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SaveFlag)
     VALUES (p_request, p_labexamid, p_formtype, v_layout,
             CASE WHEN v_any OR v_layout IN (0, 5) THEN v_a1 END, -- A1
             CASE WHEN v_any OR v_layout IN (0, 5) THEN v_a2 END, -- A2
@@ -475,7 +475,7 @@ BEGIN
             NULL, -- G3
             NULL, -- G4
             NULL, -- G5
-            p_remarks, p_flag) -- Remarks, SpecsFlag
+            p_remarks, p_flag) -- Remarks, SaveFlag
         ON CONFLICT (RequestNum, LabExamID) DO UPDATE SET
            FormType = EXCLUDED.FormType, LayoutIndex = EXCLUDED.LayoutIndex, A1 = EXCLUDED.A1,
            A2 = EXCLUDED.A2, A3 = EXCLUDED.A3, A4 = EXCLUDED.A4,
@@ -486,7 +486,7 @@ BEGIN
            H4 = EXCLUDED.H4, H5 = EXCLUDED.H5, H6 = EXCLUDED.H6,
            F1 = EXCLUDED.F1, G1 = EXCLUDED.G1, G2 = EXCLUDED.G2,
            G3 = EXCLUDED.G3, G4 = EXCLUDED.G4, G5 = EXCLUDED.G5,
-           Remarks = EXCLUDED.Remarks, SpecsFlag = EXCLUDED.SpecsFlag,
+           Remarks = EXCLUDED.Remarks, SaveFlag = EXCLUDED.SaveFlag,
            UpdateDate = localtimestamp(0);
 END
 $$;
@@ -520,7 +520,7 @@ BEGIN
     INSERT INTO laboratory.tbLabResultValues
            (RequestNum, LabExamID, FormType, LayoutIndex,
             A1, A2, A3, A4, A5, B1, B2, B3, B4, C1, C2, E1, E2,
-            H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SpecsFlag)
+            H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SaveFlag)
     VALUES (p_request, p_labexamid, p_formtype, v_layout,
             CASE WHEN v_any OR v_layout IN (0, 5) THEN v_a1 END, -- A1
             CASE WHEN v_any OR v_layout IN (0, 5) THEN v_a2 END, -- A2
@@ -547,7 +547,7 @@ BEGIN
             CASE WHEN v_any OR v_layout = 5 THEN v_g3 END, -- G3
             CASE WHEN v_any OR v_layout = 5 THEN v_g4 END, -- G4
             CASE WHEN v_any OR v_layout IN (5, 9) THEN p_g5 END, -- G5
-            p_remarks, NULL) -- Remarks, SpecsFlag
+            p_remarks, NULL) -- Remarks, SaveFlag
         ON CONFLICT (RequestNum, LabExamID) DO UPDATE SET
            FormType = EXCLUDED.FormType, LayoutIndex = EXCLUDED.LayoutIndex, A1 = EXCLUDED.A1,
            A2 = EXCLUDED.A2, A3 = EXCLUDED.A3, A4 = EXCLUDED.A4,
@@ -558,7 +558,7 @@ BEGIN
            H4 = EXCLUDED.H4, H5 = EXCLUDED.H5, H6 = EXCLUDED.H6,
            F1 = EXCLUDED.F1, G1 = EXCLUDED.G1, G2 = EXCLUDED.G2,
            G3 = EXCLUDED.G3, G4 = EXCLUDED.G4, G5 = EXCLUDED.G5,
-           Remarks = EXCLUDED.Remarks, SpecsFlag = EXCLUDED.SpecsFlag,
+           Remarks = EXCLUDED.Remarks, SaveFlag = EXCLUDED.SaveFlag,
            UpdateDate = localtimestamp(0);
 END
 $$;

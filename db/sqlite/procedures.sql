@@ -193,7 +193,7 @@ WITH v AS (
 INSERT INTO LABORATORY.tbLabResultValues
        (RequestNum, LabExamID, FormType, LayoutIndex,
         A1, A2, A3, A4, A5, B1, B2, B3, B4, C1, C2, E1, E2,
-        H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SpecsFlag)
+        H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SaveFlag)
 SELECT ?1, ?2, ?3, lay,
        CASE WHEN anylayout OR lay IN (0, 5) THEN a1 END, -- A1
        CASE WHEN anylayout OR lay IN (0, 5) THEN a2 END, -- A2
@@ -220,7 +220,7 @@ SELECT ?1, ?2, ?3, lay,
        NULL, -- G3
        NULL, -- G4
        NULL, -- G5
-       ?23, CAST(?26 AS INTEGER) -- Remarks, SpecsFlag
+       ?23, CAST(?26 AS INTEGER) -- Remarks, SaveFlag
   FROM w
  WHERE 1
     ON CONFLICT (RequestNum, LabExamID) DO UPDATE SET
@@ -233,7 +233,7 @@ SELECT ?1, ?2, ?3, lay,
        H4 = excluded.H4, H5 = excluded.H5, H6 = excluded.H6,
        F1 = excluded.F1, G1 = excluded.G1, G2 = excluded.G2,
        G3 = excluded.G3, G4 = excluded.G4, G5 = excluded.G5,
-       Remarks = excluded.Remarks, SpecsFlag = excluded.SpecsFlag,
+       Remarks = excluded.Remarks, SaveFlag = excluded.SaveFlag,
        UpdateDate = datetime('now', 'localtime');
 
 -- procedure LABORATORY.LAB_Save_EditResultEntries args 31
@@ -266,7 +266,7 @@ WITH v AS (
 INSERT INTO LABORATORY.tbLabResultValues
        (RequestNum, LabExamID, FormType, LayoutIndex,
         A1, A2, A3, A4, A5, B1, B2, B3, B4, C1, C2, E1, E2,
-        H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SpecsFlag)
+        H1, H2, H3, H4, H5, H6, F1, G1, G2, G3, G4, G5, Remarks, SaveFlag)
 SELECT ?1, ?2, ?3, lay,
        CASE WHEN anylayout OR lay IN (0, 5) THEN a1 END, -- A1
        CASE WHEN anylayout OR lay IN (0, 5) THEN a2 END, -- A2
@@ -293,7 +293,7 @@ SELECT ?1, ?2, ?3, lay,
        CASE WHEN anylayout OR lay = 5 THEN g3 END, -- G3
        CASE WHEN anylayout OR lay = 5 THEN g4 END, -- G4
        CASE WHEN anylayout OR lay IN (5, 9) THEN ?31 END, -- G5
-       ?23, NULL -- Remarks, SpecsFlag
+       ?23, NULL -- Remarks, SaveFlag
   FROM w
  WHERE 1
     ON CONFLICT (RequestNum, LabExamID) DO UPDATE SET
@@ -306,7 +306,7 @@ SELECT ?1, ?2, ?3, lay,
        H4 = excluded.H4, H5 = excluded.H5, H6 = excluded.H6,
        F1 = excluded.F1, G1 = excluded.G1, G2 = excluded.G2,
        G3 = excluded.G3, G4 = excluded.G4, G5 = excluded.G5,
-       Remarks = excluded.Remarks, SpecsFlag = excluded.SpecsFlag,
+       Remarks = excluded.Remarks, SaveFlag = excluded.SaveFlag,
        UpdateDate = datetime('now', 'localtime');
 
 -- procedure LABORATORY.LAB_Save_EditProfileResultEntries args 21

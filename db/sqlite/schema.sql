@@ -52,11 +52,11 @@ CREATE TABLE IF NOT EXISTS build_file.tbcodoctor (
     LastName   TEXT NOT NULL DEFAULT '',
     FirstName  TEXT NOT NULL DEFAULT '',
     MiddleName TEXT NOT NULL DEFAULT '',
-    Specialty  TEXT NOT NULL DEFAULT ''
+    Service  TEXT NOT NULL DEFAULT ''
 );
 
 -- Exam catalog. FormType picks the entry form and stays case-sensitive
--- ("h" is not "H"); EModel picks the specialised form of an "H" exam.
+-- ("h" is not "H"); EModel picks the dedicated form of an "H" exam.
 CREATE TABLE IF NOT EXISTS build_file.tbcolabexam (
     LabExamID TEXT NOT NULL COLLATE NOCASE PRIMARY KEY,
     ExamTitle TEXT NOT NULL DEFAULT '',
@@ -194,7 +194,7 @@ CREATE TABLE IF NOT EXISTS LABORATORY.tbLabResultValues (
     F1 TEXT,
     G1 TEXT, G2 TEXT, G3 REAL, G4 REAL, G5 TEXT,
     Remarks     TEXT,
-    SpecsFlag   INTEGER,
+    SaveFlag   INTEGER,
     EntryDate   DATETIME NOT NULL DEFAULT (datetime('now', 'localtime')),
     UpdateDate  DATETIME,
     PRIMARY KEY (RequestNum, LabExamID)
