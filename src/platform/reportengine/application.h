@@ -1,6 +1,11 @@
 #pragma once
 
+#include "report.h"
+
 #include "platform/runtime/variant.h"
+
+#include <QString>
+#include <memory>
 
 namespace reportengine {
 
@@ -11,8 +16,22 @@ public:
     Application();
     ~Application() override;
 
+    // Opens a report definition (.RPT). Open method 0 opens the file, 1 a
+    // temporary copy of it; either way the file is read whole here, so the
+    // report does not change when the file does. 53 when it cannot be read,
+    // errDefinition when it is not a valid definition.
+    std::shared_ptr<Report> OpenReport(const QString& filePath, int16_t openMethod = 0);
+
+    // The connection string of the data source that a table's log-on
+    // information without a server name stands for.
+    void setDefaultDataSource(const QString& connectionString) { dataSource_ = connectionString; }
+    QString defaultDataSource() const { return dataSource_; }
+
     // Application objects alive in the process.
     static int liveCount();
+
+private:
+    QString dataSource_;
 };
 
 } // namespace reportengine

@@ -1,0 +1,104 @@
+// Composing and printing reports: a 52-line spooled report through the
+// report engine, and a rich-text report through the default printer, both
+// to PDF files.
+
+#include "dbsetup/dbsetup.h"
+#include "entry/modulestate.h"
+#include "report/blocks.h"
+#include "report/document.h"
+#include "report/frmprinter.h"
+#include "report/spool.h"
+#include "support/spoolsample.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void setUpSession() {
+    entry::ModuleState& s = entry::state();
+    if (!s.LabConnection) {
+        s.LabConnection = std::make_shared<ado::Connection>();
+        s.LabConnection->Open(QStringLiteral("Provider=SQLite;Data Source=memory:bench-report"));
+        dbsetup::createLaboratory(*s.LabConnection, false);
+        s.ReportEngine = std::make_shared<reportengine::Application>();
+    }
+    s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
+    s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
+    s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
+    s.SectionName = QStringLiteral("HEMATOLOGY");
+    s.PatName = QStringLiteral("DELA CRUZ, MARIA CLARA");
+    s.IDNum = QStringLiteral("A-26-0001");
+    s.Age = QStringLiteral("34 Y");
+    s.Sex = QStringLiteral("Female");
+    s.HospNum = QStringLiteral("000123456");
+    s.RoomID = QStringLiteral("301-B");
+    s.CivilStatus = QStringLiteral("Married");
+    s.DoctorName = QStringLiteral("DR. JOSE REYES");
+    s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
+    s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
+}
+
+// Print files pile up otherwise: each iteration writes one.
+void emptyFolder(const QString& folder) {
+    QDir dir(folder);
+    for (const QString& f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+        dir.remove(f);
+}
+
+void SpooledReportToPdf(benchmark::State& state) {
+    setUpSession();
+    const QStringList lines = cytologySpoolLines();
+    const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
+    for (auto _ : state) {
+        report::Clear_PrintTable();
+        for (const QString& line : lines)
+            report::Insert_PrintLine(1, line);
+        report::Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
+                                QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
+                                QStringLiteral("N"), false);
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(SpooledReportToPdf)->Unit(benchmark::kMillisecond);
+
+void DocumentReportToPdf(benchmark::State& state) {
+    setUpSession();
+    const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
+    for (auto _ : state) {
+        report::frmPrinter::instance().rtbDummy.setText(QString());
+        report::Add_ReportTitle();
+        report::Add_Text(QStringLiteral("\r\n"), 9);
+        report::Add_PatientHeader();
+        for (int i = 0; i < 40; ++i)
+            report::Add_Text(report::Fill_Spaces(QStringLiteral("Hemoglobin"), 29) +
+                                 report::Fix_Width(QStringLiteral("135"), 20) +
+                                 QStringLiteral("120 - 160\r\n"),
+                             9);
+        report::Add_Text(QString(QChar(0x00A8)) + QStringLiteral("\r\n"), 9);
+        report::Add_Signatories();
+        report::frmPrinter::instance().Print_ResultData();
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(DocumentReportToPdf)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir prints;
+    qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    entry::state().LabConnection.reset();
+    return 0;
+}

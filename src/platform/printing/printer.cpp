@@ -1,0 +1,314 @@
+#include "printer.h"
+
+#include "platform/runtime/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+namespace printing {
+
+namespace {
+
+[[noreturn]] void fail(const QString& why) {
+    throw vrt::RuntimeError(PrinterError, why);
+}
+
+// Claims the next free number in the folder by creating the file.
+QString claimNumberedFile(const QString& folder) {
+    const QDir dir(folder);
+    static const QRegularExpression numbered(QStringLiteral("^(\\d+)\\.pdf$"));
+    int next = 1;
+    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
+        const auto m = numbered.match(name);
+        if (m.hasMatch())
+            next = qMax(next, m.captured(1).toInt() + 1);
+    }
+    for (;; ++next) {
+        const QString path =
+            dir.filePath(QStringLiteral("%1.pdf").arg(next, 4, 10, QLatin1Char('0')));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        if (!file.exists())
+            fail(QStringLiteral("The print file %1 cannot be written: %2")
+                     .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+} // namespace
+
+struct PrintJob::Fonts {
+    struct Entry {
+        CharFormat format;
+        QFont font;
+        Metrics metrics;
+        QFontMetricsF fm;
+        QHash<char16_t, double> advances;
+    };
+    std::vector<std::unique_ptr<Entry>> entries;
+};
+
+PrintJob::PrintJob(const QString& documentName, const PageSetup& setup)
+    : documentName_(documentName), setup_(setup), fonts_(std::make_unique<Fonts>()) {}
+
+PrintJob::~PrintJob() {
+    if (painter_ && painter_->isActive()) {
+        // Left unfinished by an error: nothing of it is printed.
+        printer_->abort();
+        painter_->end();
+        if (!outputFile_.isEmpty())
+            QFile::remove(outputFile_);
+    }
+}
+
+void PrintJob::setCreator(const QString& creator) {
+    creator_ = creator;
+}
+
+bool PrintJob::begin() {
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
+    if (!folder.isEmpty()) {
+        if (!QFileInfo(folder).isDir())
+            fail(QStringLiteral("The print folder %1 does not exist.")
+                     .arg(QDir::toNativeSeparators(folder)));
+        outputFile_ = claimNumberedFile(folder);
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+        printer_->setOutputFileName(outputFile_);
+    } else {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            fail(QStringLiteral("No printer is installed."));
+        printer_->setPrinterName(info.printerName());
+        if (askUser_) {
+            QPrintDialog dialog(printer_.get());
+            if (dialog.exec() != QDialog::Accepted)
+                return false;
+        }
+    }
+    printer_->setDocName(documentName_);
+    printer_->setCreator(creator_);
+    // The layout places everything itself, margins included.
+    printer_->setFullPage(true);
+    printer_->setPageLayout(QPageLayout(
+        QPageSize(setup_.paper), setup_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF()));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(printer_.get())) {
+        painter_.reset();
+        if (!outputFile_.isEmpty())
+            QFile::remove(outputFile_);
+        fail(QStringLiteral("The printer %1 did not take the job.")
+                 .arg(outputFile_.isEmpty() ? printer_->printerName()
+                                            : QDir::toNativeSeparators(outputFile_)));
+    }
+    return true;
+}
+
+void PrintJob::finish() {
+    if (!painter_ || !painter_->isActive())
+        return;
+    const bool ended = painter_->end();
+    if (!ended || printer_->printerState() == QPrinter::Error)
+        fail(QStringLiteral("The printer %1 reported an error.").arg(printer_->printerName()));
+}
+
+double PrintJob::scale() const {
+    return printer_->resolution() / 72.0;
+}
+
+double PrintJob::width() const {
+    QSizeF paper = QPageSize(setup_.paper).size(QPageSize::Point);
+    if (setup_.landscape)
+        paper.transpose();
+    return paper.width() - setup_.margins.left() - setup_.margins.right();
+}
+
+double PrintJob::height() const {
+    QSizeF paper = QPageSize(setup_.paper).size(QPageSize::Point);
+    if (setup_.landscape)
+        paper.transpose();
+    return paper.height() - setup_.margins.top() - setup_.margins.bottom();
+}
+
+PrintJob::Metrics PrintJob::metrics(const CharFormat& format) const {
+    for (const auto& e : fonts_->entries)
+        if (e->format == format)
+            return e->metrics;
+    QFont font(format.fontName);
+    font.setPointSizeF(format.pointSize);
+    font.setBold(format.bold);
+    font.setKerning(false);
+    font.setStyleHint(QFont::TypeWriter);
+    QFontMetricsF fm(font, printer_.get());
+    const double s = scale();
+    Metrics m{fm.ascent() / s, fm.descent() / s, fm.lineSpacing() / s};
+    fonts_->entries.push_back(
+        std::make_unique<Fonts::Entry>(Fonts::Entry{format, font, m, fm, {}}));
+    return m;
+}
+
+double PrintJob::advance(const QString& text, const CharFormat& format) const {
+    metrics(format);
+    for (const auto& e : fonts_->entries) {
+        if (!(e->format == format))
+            continue;
+        double total = 0;
+        for (QChar c : text) {
+            auto it = e->advances.find(c.unicode());
+            if (it == e->advances.end())
+                it = e->advances.insert(c.unicode(), e->fm.horizontalAdvance(c) / scale());
+            total += *it;
+        }
+        return total;
+    }
+    return 0;
+}
+
+void PrintJob::drawText(double x, double baseline, const QString& text, const CharFormat& format) {
+    metrics(format);
+    for (const auto& e : fonts_->entries) {
+        if (!(e->format == format))
+            continue;
+        painter_->setFont(e->font);
+        const double s = scale();
+        painter_->drawText(
+            QPointF((setup_.margins.left() + x) * s,
+                    (setup_.margins.top() + baseline - format.charOffset / 20.0) * s),
+            text);
+        return;
+    }
+}
+
+void PrintJob::newPage() {
+    if (!printer_->newPage())
+        fail(QStringLiteral("The printer %1 could not start a new page.")
+                 .arg(printer_->printerName()));
+}
+
+PageSetup documentPageSetup() {
+    PageSetup setup;
+    setup.paper = QPageSize::Letter;
+    setup.margins = QMarginsF(36, 24, 18, 24);
+    return setup;
+}
+
+namespace {
+
+struct Glyph {
+    QChar c;
+    const CharFormat* format;
+};
+
+struct SourceLine {
+    std::vector<Glyph> glyphs;
+    const CharFormat* breakFormat = nullptr; // the format of the line's break
+};
+
+std::vector<SourceLine> splitLines(const TextDocument& document) {
+    std::vector<SourceLine> lines(1);
+    for (const TextPiece& piece : document.pieces()) {
+        const QString& t = piece.text;
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            const QChar c = t[i];
+            if (c == u'\r' || c == u'\n') {
+                if (c == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n')
+                    ++i;
+                lines.back().breakFormat = &piece.format;
+                lines.emplace_back();
+            } else {
+                lines.back().glyphs.push_back({c, &piece.format});
+            }
+        }
+    }
+    // Text ends with its last break: there is no line after it.
+    if (lines.size() > 1 && lines.back().glyphs.empty())
+        lines.pop_back();
+    return lines;
+}
+
+} // namespace
+
+void printDocument(const TextDocument& document, const QString& documentName) {
+    PrintJob job(documentName, documentPageSetup());
+    if (!job.begin())
+        return;
+    const CharFormat plain;
+    const double width = job.width();
+    double y = 0;
+    for (const SourceLine& line : splitLines(document)) {
+        const auto& g = line.glyphs;
+        std::vector<double> advances(g.size());
+        for (size_t i = 0; i < g.size(); ++i)
+            advances[i] = job.advance(QString(g[i].c), *g[i].format);
+
+        size_t start = 0;
+        do {
+            // Wrap before a character that would pass the right margin, after
+            // the last space when there is one; spaces may hang over it.
+            size_t end = start;
+            double x = 0;
+            size_t lastSpace = SIZE_MAX;
+            for (; end < g.size(); ++end) {
+                if (g[end].c != u' ' && end > start && x + advances[end] > width + 0.01) {
+                    if (lastSpace != SIZE_MAX)
+                        end = lastSpace + 1;
+                    break;
+                }
+                if (g[end].c == u' ')
+                    lastSpace = end;
+                x += advances[end];
+            }
+            const bool last = end >= g.size();
+
+            double ascent = 0;
+            double below = 0;
+            auto take = [&](const CharFormat& f) {
+                const PrintJob::Metrics m = job.metrics(f);
+                ascent = qMax(ascent, m.ascent);
+                below = qMax(below, m.lineHeight - m.ascent);
+            };
+            for (size_t i = start; i < end; ++i)
+                take(*g[i].format);
+            if (last && line.breakFormat)
+                take(*line.breakFormat);
+            if (ascent == 0)
+                take(plain);
+
+            if (y > 0 && y + ascent + below > job.height() + 0.01) {
+                job.newPage();
+                y = 0;
+            }
+            const double baseline = y + ascent;
+            double cx = 0;
+            for (size_t i = start; i < end;) {
+                size_t j = i;
+                QString run;
+                double runWidth = 0;
+                while (j < end && g[j].format == g[i].format) {
+                    run += g[j].c;
+                    runWidth += advances[j];
+                    ++j;
+                }
+                if (!run.trimmed().isEmpty())
+                    job.drawText(cx, baseline, run, *g[i].format);
+                cx += runWidth;
+                i = j;
+            }
+            y += ascent + below;
+            start = end;
+        } while (start < g.size());
+    }
+    job.finish();
+}
+
+} // namespace printing

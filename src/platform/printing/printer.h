@@ -1,0 +1,89 @@
+#pragma once
+
+#include "textdocument.h"
+
+#include <QMarginsF>
+#include <QPageSize>
+#include <QString>
+#include <memory>
+
+class QPrinter;
+class QPainter;
+
+namespace printing {
+
+// The run-time error of a print that failed (no printer, printer error).
+constexpr int32_t PrinterError = 482;
+
+// Paper and margins, in points.
+struct PageSetup {
+    QPageSize::PageSizeId paper = QPageSize::Letter;
+    bool landscape = false;
+    QMarginsF margins{36, 36, 36, 36};
+};
+
+// One print job on the default printer: the system's, or, when the
+// environment variable VANTREL_PRINT_DIR names a folder, a numbered PDF file
+// there. Text is measured and placed in points from the top left corner of
+// the printable area (inside the margins).
+class PrintJob {
+public:
+    PrintJob(const QString& documentName, const PageSetup& setup);
+    ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    // Shown in the job list, and the PDF's title and creator.
+    void setCreator(const QString& creator);
+    // Ask the user for the printer first (never with a print folder).
+    void setAskUser(bool ask) { askUser_ = ask; }
+
+    // Raises PrinterError when there is no printer to take the job; returns
+    // false when the user cancelled the print dialog.
+    bool begin();
+    // Raises PrinterError when the printer refused the job.
+    void finish();
+
+    // The printable area in points.
+    double width() const;
+    double height() const;
+
+    struct Metrics {
+        double ascent = 0;
+        double descent = 0;
+        double lineHeight = 0;
+    };
+    Metrics metrics(const CharFormat& format) const;
+    double advance(const QString& text, const CharFormat& format) const;
+
+    void drawText(double x, double baseline, const QString& text, const CharFormat& format);
+    void newPage();
+
+    // The PDF file the job writes, empty on a system printer.
+    QString outputFile() const { return outputFile_; }
+
+private:
+    struct Fonts;
+    double scale() const;
+
+    QString documentName_;
+    QString creator_;
+    PageSetup setup_;
+    bool askUser_ = false;
+    QString outputFile_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<Fonts> fonts_;
+};
+
+// Prints the document as composed: each piece in its own font and size, a
+// new line at every line break, a new page when the page is full, nothing
+// added (no header, no page number). A line wider than the page wraps at its
+// last space as a rich-text box prints it. Raises PrinterError on failure.
+void printDocument(const TextDocument& document, const QString& documentName);
+
+// The paper and margins the document is printed with: a letter sheet holds
+// 72 lines of 9 points.
+PageSetup documentPageSetup();
+
+} // namespace printing

@@ -1,0 +1,33 @@
+#include "frmprinter.h"
+
+#include "platform/forms/msgbox.h"
+#include "platform/printing/printer.h"
+#include "platform/runtime/errors.h"
+
+#include <memory>
+
+namespace report {
+
+frmPrinter::frmPrinter() {
+    setObjectName(QStringLiteral("frmPrinter"));
+}
+
+frmPrinter& frmPrinter::instance() {
+    thread_local std::unique_ptr<frmPrinter> form;
+    if (!form)
+        form.reset(new frmPrinter);
+    return *form;
+}
+
+void frmPrinter::Print_ResultData() {
+    try {
+        printing::printDocument(rtbDummy, QStringLiteral("Laboratory Report"));
+    } catch (const vrt::RuntimeError& e) {
+        // A report that silently never comes out is worse than a warning.
+        forms::MsgBox(QStringLiteral("The report was not printed.") + QStringLiteral("\r\n") +
+                          e.description(),
+                      forms::vbExclamation, QStringLiteral("Print_ResultData"));
+    }
+}
+
+} // namespace report

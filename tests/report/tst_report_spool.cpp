@@ -1,0 +1,333 @@
+// The print spool and the reports the engine prints from it, on both
+// backends.
+
+#include "entry/modulestate.h"
+#include "platform/ado/recordset.h"
+#include "platform/ado/trace.h"
+#include "report/libraryfolder.h"
+#include "report/spool.h"
+#include "support/database.h"
+#include "support/errors.h"
+#include "support/printcapture.h"
+#include "support/spoolsample.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace report;
+
+namespace {
+
+QStringList spooled(ado::Connection& c) {
+    QStringList lines;
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("select RowNum, RowLine from LABORATORY..tbLabPrint order by SeqNo"), c);
+    for (; !rs.eof(); rs.MoveNext()) {
+        if (rs.Fields(0).Value.toLong() != 1)
+            lines << QStringLiteral("<row number %1>").arg(rs.Fields(0).Value.text());
+        lines << rs.Fields(1).Value.text();
+    }
+    return lines;
+}
+
+vrt::Variant histopathParams() {
+    return vrt::Variant::array({
+        QStringLiteral("ST. ALBAN GENERAL HOSPITAL"),
+        QStringLiteral("123 Rizal Avenue, San Pedro"),
+        QStringLiteral("SURGICAL PATHOLOGY REPORT"),
+        QString(),
+        QStringLiteral("Histopath #: "),
+        QStringLiteral("HP-26-0117"),
+        QStringLiteral("DELA CRUZ, MARIA CLARA"),
+        QStringLiteral("000123456"),
+        QStringLiteral("DR. JOSE REYES"),
+        QStringLiteral("A-26-0001"),
+        QStringLiteral("301-B"),
+        QStringLiteral("34 Y"),
+        QStringLiteral("Female"),
+        QStringLiteral("5/6/2026 10:30:00 AM"),
+    });
+}
+
+// A report definition of the test's own beside the real ones.
+QString writeDefinition(const QTemporaryDir& dir, const QString& text) {
+    const QString path = dir.filePath(QStringLiteral("Test.RPT"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    f.write(text.toUtf8());
+    return path;
+}
+
+} // namespace
+
+class TestReportSpool : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> db_;
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void init() {
+        FETCH_DATABASE(db, TestDatabase::Contents::Laboratory);
+        db_ = std::move(db);
+        entry::ModuleState& s = entry::state();
+        s.LabConnection = db_->open();
+        s.ReportEngine = std::make_shared<reportengine::Application>();
+        s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
+        s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
+        s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
+        s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
+        s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
+        ado::statementTrace().clear();
+        ado::setStatementTracing(true);
+    }
+    void cleanup() {
+        ado::setStatementTracing(false);
+        entry::state().LabConnection.reset();
+        entry::state().ReportEngine.reset();
+        db_.reset();
+    }
+
+    void clearPrintTableEmptiesTheSpool() {
+        auto& c = *entry::state().LabConnection;
+        c.Execute(QStringLiteral(
+            "insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('1','old')"));
+        ado::statementTrace().clear();
+        Clear_PrintTable();
+        QCOMPARE(ado::statementTrace(),
+                 QStringList{QStringLiteral("truncate table LABORATORY..tbLabPrint")});
+        QCOMPARE(spooled(c), QStringList());
+    }
+
+    void insertPrintLine_data() {
+        QTest::addColumn<int>("rowNum");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("stored");
+        const QString head =
+            QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('");
+        QTest::newRow("plain") << 1 << "  Color           = BROWN"
+                               << head + "1','  Color           = BROWN')"
+                               << "  Color           = BROWN";
+        QTest::newRow("apostrophe to backquote")
+            << 1 << "Patient's stool" << head + "1','Patient`s stool')"
+            << "Patient`s stool";
+        QTest::newRow("every apostrophe") << 1 << "'A' and B's" << head + "1','`A` and B`s')"
+                                          << "`A` and B`s";
+        QTest::newRow("empty line") << 1 << "" << head + "1','')"
+                                    << "";
+        QTest::newRow("line breaks kept")
+            << 1 << "first\r\nsecond" << head + "1','first\r\nsecond')"
+            << "first\r\nsecond";
+        QTest::newRow("other row number") << 12 << "x" << head + "12','x')"
+                                          << "<row number 12>\nx";
+    }
+    void insertPrintLine() {
+        QFETCH(int, rowNum);
+        QFETCH(QString, line);
+        QFETCH(QString, statement);
+        QFETCH(QString, stored);
+        Insert_PrintLine(int16_t(rowNum), line);
+        QCOMPARE(ado::statementTrace(), QStringList{statement});
+        QCOMPARE(spooled(*entry::state().LabConnection).join(u'\n'), stored);
+    }
+
+    void printLabReportPrintsTheSpoolInOrder() {
+        PrintCapture capture;
+        const QStringList lines = cytologySpoolLines();
+        Clear_PrintTable();
+        for (const QString& line : lines)
+            Insert_PrintLine(1, line);
+        Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
+                        QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
+                        QStringLiteral("N"), false);
+
+        // The engine's own reading is not among the library's statements.
+        QCOMPARE(ado::statementTrace().size(), 1 + lines.size());
+        QStringList stored = lines;
+        stored.replaceInStrings(QStringLiteral("'"), QStringLiteral("`"));
+        QCOMPARE(spooled(*entry::state().LabConnection), stored);
+
+        const QStringList files = capture.files();
+        QCOMPARE(files.size(), 1);
+        const QString pdf = files[0];
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Creator")),
+                 QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION"));
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Title")),
+                 QStringLiteral("Laboratory Result"));
+        const QStringList fonts = PrintCapture::fonts(pdf);
+        QCOMPARE(QSet<QString>(fonts.begin(), fonts.end()),
+                 (QSet<QString>{QStringLiteral("LiberationMono"),
+                                QStringLiteral("LiberationMono-Bold")}));
+        const QString diff = differenceFromExpected(
+            PrintCapture::text(pdf), QStringLiteral("report/expected/labprint.pdf.txt"));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+
+        // Nothing reaches the edge of the sheet; the signatures stand at its foot.
+        bool signed_ = false;
+        for (const auto& w : PrintCapture::words(pdf)) {
+            QVERIFY2(w.xMin >= 20 && w.xMax <= 612 - 20, qPrintable(w.text));
+            if (w.text == QLatin1String("PATHOLOGIST")) {
+                signed_ = true;
+                QVERIFY2(w.yMax > 792 - 50 && w.yMax <= 792 - 30,
+                         qPrintable(QString::number(w.yMax)));
+            }
+        }
+        QVERIFY(signed_);
+    }
+
+    void rowsKeepTheirOrderAcrossPages() {
+        PrintCapture capture;
+        Clear_PrintTable();
+        // Not in any sorted order, all with row number 1.
+        QStringList lines;
+        for (int i = 0; i < 150; ++i)
+            lines << QStringLiteral("L%1").arg((i * 37) % 150, 3, 10, QLatin1Char('0'));
+        for (const QString& line : lines)
+            Insert_PrintLine(1, line);
+        Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
+                        QString(), QStringLiteral("N"), false);
+        const QString pdf = capture.files().value(0);
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
+        QStringList printed;
+        QList<int> headings;
+        QList<int> signatures;
+        for (const auto& w : PrintCapture::words(pdf)) {
+            if (w.text.startsWith(u'L') && w.text.size() == 4)
+                printed << w.text;
+            if (w.text == QLatin1String("CLINICAL"))
+                headings << w.page;
+            if (w.text == QLatin1String("PATHOLOGIST"))
+                signatures << w.page;
+        }
+        QCOMPARE(printed, lines);
+        QCOMPARE(headings, (QList<int>{1, 2, 3})); // the heading on every page
+        QCOMPARE(signatures, QList<int>{3});       // the signatures once, at the end
+    }
+
+    void noPrintFlagTouchesNothing() {
+        PrintCapture capture;
+        entry::state().ReportEngine.reset();
+        const Raised r = raised([] {
+            Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
+                            QString(), QStringLiteral("N"), true);
+        });
+        QCOMPARE(r.number, 0);
+        QCOMPARE(ado::statementTrace(), QStringList());
+        QCOMPARE(capture.files(), QStringList());
+    }
+
+    void printingNeedsTheEngine() {
+        PrintCapture capture;
+        entry::state().ReportEngine.reset();
+        const Raised r = raised([] {
+            Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
+                            QString(), QStringLiteral("N"), false);
+        });
+        QCOMPARE(r.number, vrt::err::ObjectNotSet);
+        QCOMPARE(capture.files(), QStringList());
+    }
+
+    void printReportRelocatesTheTables() {
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString path = writeDefinition(
+            dir, QStringLiteral("table name=t location=ELSEWHERE.dbo.tbLabPrint order=SeqNo "
+                                "database=ELSEWHERE\n"
+                                "[detail]\ntext \"{RowLine}\"\n"));
+        Insert_PrintLine(1, QStringLiteral("moved"));
+        Print_Report(QString(), QStringLiteral("LABORATORY"), path, vrt::Variant::array({}));
+        QCOMPARE(PrintCapture::text(capture.files().value(0)), QStringLiteral("moved\n"));
+    }
+
+    void dateParametersBecomeDates_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("date") << "date"
+                              << "2026-05-06"
+                              << "5/6/2026";
+        QTest::newRow("date and time") << "datetime"
+                                       << "2026-05-06 14:05"
+                                       << "5/6/2026 2:05:00 PM";
+        QTest::newRow("text stays text") << "text"
+                                         << "2026-05-06"
+                                         << "2026-05-06";
+    }
+    void dateParametersBecomeDates() {
+        QFETCH(QString, type);
+        QFETCH(QString, value);
+        QFETCH(QString, printed);
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString path =
+            writeDefinition(dir, QStringLiteral("parameter name=Name\nparameter name=When type=%1\n"
+                                                "[header]\ntext \"{Name}: {When}\"\n")
+                                     .arg(type));
+        Print_Report(QString(), QStringLiteral("LABORATORY"), path,
+                     vrt::Variant::array({QStringLiteral("Reported"), value}));
+        QCOMPARE(PrintCapture::text(capture.files().value(0)),
+                 QStringLiteral("Reported: ") + printed + u'\n');
+    }
+
+    void aDateParameterRefusesOtherText() {
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString path = writeDefinition(
+            dir, QStringLiteral("parameter name=When type=date\n[header]\ntext \"{When}\"\n"));
+        const Raised r = raised([&] {
+            Print_Report(QString(), QStringLiteral("LABORATORY"), path,
+                         vrt::Variant::array({QStringLiteral("next week")}));
+        });
+        QCOMPARE(r.number, vrt::err::TypeMismatch);
+        QCOMPARE(capture.files(), QStringList());
+    }
+
+    void valuesBeyondTheFieldsAreIgnoredAndMissingOnesPrintEmpty() {
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString path = writeDefinition(
+            dir, QStringLiteral("parameter name=A\nparameter name=B\nparameter name=C\n"
+                                "[header]\ntext \"[{A}] [{B}] [{C}]\"\n"));
+        Print_Report(QString(), QStringLiteral("LABORATORY"), path,
+                     vrt::Variant::array({QStringLiteral("one"), QStringLiteral("two")}));
+        Print_Report(QString(), QStringLiteral("LABORATORY"), path,
+                     vrt::Variant::array({QStringLiteral("1"), QStringLiteral("2"),
+                                          QStringLiteral("3"), QStringLiteral("4")}));
+        const QStringList files = capture.files();
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(PrintCapture::text(files[0]), QStringLiteral("[one] [two] []\n"));
+        QCOMPARE(PrintCapture::text(files[1]), QStringLiteral("[1] [2] [3]\n"));
+    }
+
+    void histopathologyReportPrintsItsFourteenParameters() {
+        PrintCapture capture;
+        auto& c = *entry::state().LabConnection;
+        c.Execute(QStringLiteral("truncate table LABORATORY..tbLabPrint_Histopath"));
+        c.Execute(QStringLiteral(
+            "insert into LABORATORY..tbLabPrint_Histopath (Microscopy, FinalDiagnosis) values ("
+            "'Received in formalin is an ovoid, tan-brown, rubbery mass measuring 3.5 x 2.8 x 2.0 "
+            "cm. Cut section shows a whorled, glistening white surface without hemorrhage or "
+            "necrosis. Representative sections are submitted in two cassettes.\r\n"
+            "Microscopic: interlacing fascicles of bland smooth muscle cells; no atypia, mitoses "
+            "or necrosis seen.',"
+            "'UTERUS, MYOMECTOMY: LEIOMYOMA.\r\nThe patient`s margins are free.')"));
+        Print_Report(QString(), QStringLiteral("LABORATORY"),
+                     libraryFolder() + QStringLiteral("/LabPrint_Histopath.RPT"),
+                     histopathParams());
+        const QString pdf = capture.files().value(0);
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        const QString diff = differenceFromExpected(
+            PrintCapture::text(pdf), QStringLiteral("report/expected/histopath.pdf.txt"));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        for (const auto& w : PrintCapture::words(pdf))
+            QVERIFY2(w.xMax <= 612 - 20, qPrintable(w.text));
+    }
+};
+
+QTEST_MAIN(TestReportSpool)
+#include "tst_report_spool.moc"

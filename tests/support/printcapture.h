@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <vector>
+
+// Points the default printer at a folder of the test's own for as long as it
+// lives (VANTREL_PRINT_DIR), so every print job becomes a PDF there, and
+// reads the PDFs back with poppler's tools. When VANTREL_KEEP_PRINTS names a
+// folder, the PDFs are copied there at the end, to be looked at.
+class PrintCapture {
+public:
+    PrintCapture();
+    ~PrintCapture();
+    PrintCapture(const PrintCapture&) = delete;
+    PrintCapture& operator=(const PrintCapture&) = delete;
+
+    QString folder() const { return dir_.path(); }
+    // The PDFs printed so far, in the order of the jobs.
+    QStringList files() const;
+
+    // pdftotext -fixed at the given pitch (points per character): lines
+    // without trailing spaces, the left margin that all lines share removed,
+    // "<page>" between pages.
+    static QString text(const QString& pdf, double pitch = 5.4);
+
+    struct Word {
+        int page = 0; // from 1
+        double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+        QString text;
+    };
+    // Every word with its box in points from the top left of its page.
+    static std::vector<Word> words(const QString& pdf);
+    // One field of pdfinfo ("Pages", "Creator", "Page size", ...).
+    static QString info(const QString& pdf, const QString& field);
+    // The names of the fonts the PDF uses (pdffonts).
+    static QStringList fonts(const QString& pdf);
+
+private:
+    QTemporaryDir dir_;
+    QByteArray previous_;
+    bool hadPrevious_;
+};
+
+// The text of an expected-output file, named from the tests folder
+// ("report/expected/title.txt").
+QString expectedText(const QString& name);
+// Empty when actual equals the expected file; otherwise the first line that
+// differs, and the actual text is written beside the test as <name>.actual.
+QString differenceFromExpected(const QString& actual, const QString& name);
