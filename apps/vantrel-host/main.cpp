@@ -1,82 +1,59 @@
 // The demo laboratory host: what a hospital application does with Vantrel.
-// It opens its own connection to the laboratory database, creates the
-// data-entry object by its ProgID, hands over the connection, writes a
-// request, fills the exam list and asks for result entry.
+// It keeps its log book in the laboratory database, lists the pending
+// requests and hands the chosen one to the result-entry component by its
+// ProgID, through the component's dispatch interface.
 
-#include "platform/ado/connection.h"
-#include "platform/com/createobject.h"
+#include "dbsetup/dbsetup.h"
+#include "hostwindow.h"
+#include "laboratory.h"
+#include "walkthrough.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QTextStream>
 
 namespace {
 
-QTextStream& out() {
-    static QTextStream s(stdout);
-    return s;
-}
-
-int run(const QString& dataFolder) {
-    QDir().mkpath(dataFolder);
-    auto hostConnection = std::make_shared<ado::Connection>();
-    hostConnection->Open(QStringLiteral("Provider=SQLite;Data Source=") +
-                         QDir(dataFolder).absolutePath());
-    out() << "host: connected to " << hostConnection->ConnectionString() << "\n";
-
-    vcom::LateBound entry = vcom::CreateObject(QStringLiteral("Vantrel.clsDataEntry"));
-    out() << "host: created Vantrel.clsDataEntry\n";
-    entry.call(QStringLiteral("SQLConnection"), {vrt::Variant(vrt::ObjectPtr(hostConnection))});
-
-    const std::pair<const char*, const char*> request[] = {
-        {"RequestNum", "R-000101"},
-        {"HospNum", "H-20417"},
-        {"PatName", "DELA CRUZ, ANA M."},
-        {"Age", "34"},
-        {"Sex", "Female"},
-        {"DoctorName", "DR. L. REYES"},
-        {"SectionName", "CLINICAL MICROSCOPY"},
-        {"EmployeeName", "J. SANTOS"},
-        {"TransDate", "12/06/2026"},
-    };
-    for (const auto& [name, value] : request)
-        entry.let(QString::fromLatin1(name), vrt::Variant(value));
-    entry.let(QStringLiteral("EditMode"), vrt::Variant(true));
-
-    entry.call(QStringLiteral("Clear_Exams"));
-    entry.call(QStringLiteral("Add_Exam"), {"URI", 150.0, "REF-1", "R-000101", false, "U", "UA01",
-                                            "URINALYSIS", vrt::Variant(), false});
-    entry.call(QStringLiteral("Add_Exam"),
-               {"STL", 120.0, "REF-2", "R-000101", false, "S", "SE01", "STOOL EXAM",
-                vrt::Variant::array({"BROWN", "FORMED"}), true});
-    entry.call(QStringLiteral("Modify_Exam"),
-               {"SE01", "S", "STOOL EXAMINATION", true, vrt::Variant::array({"YELLOW", "SOFT"})});
-    out() << "host: request R-000101 written with 2 exams\n";
-
-    try {
-        entry.call(QStringLiteral("Show_ResultEntry"), {int16_t(600), int16_t(400)});
-    } catch (const vrt::RuntimeError& e) {
-        out() << "host: Show_ResultEntry: error " << e.number() << ": " << e.description() << "\n";
+QString prepareDatabase(const QString& folder) {
+    QDir().mkpath(folder);
+    const QString cs = QStringLiteral("Provider=SQLite;Data Source=") + QDir(folder).absolutePath();
+    ado::Connection c;
+    c.Open(cs);
+    if (!dbsetup::hasLaboratory(c)) {
+        QTextStream(stdout) << "host: creating the demo laboratory database in " << folder << "\n";
+        dbsetup::createLaboratory(c, true);
     }
-    out() << "host: HasSaved = " << entry.get(QStringLiteral("HasSaved")).toString() << "\n";
-    entry.release();
-    out() << "host: done\n";
-    return 0;
+    return cs;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Clinical Laboratory"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Vantrel demo laboratory host"));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("data"), QStringLiteral("Folder of the embedded database."),
                       QStringLiteral("folder"), QStringLiteral("demo-data")});
+    parser.addOption(
+        {QStringLiteral("walkthrough"),
+         QStringLiteral("Enter two results by script instead of opening the window.")});
     parser.process(app);
+
+    const QString folder = parser.value(QStringLiteral("data"));
+    const QString prints = qEnvironmentVariable("VANTREL_PRINT_DIR");
     try {
-        return run(parser.value(QStringLiteral("data")));
+        Laboratory laboratory(prepareDatabase(folder));
+        const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+        if (parser.isSet(QStringLiteral("walkthrough")) || offscreen)
+            return runWalkthrough(laboratory, prints.isEmpty() ? folder : prints);
+        HostWindow window(laboratory);
+        window.show();
+        return app.exec();
     } catch (const vrt::RuntimeError& e) {
         QTextStream(stderr) << "host: error " << e.number() << ": " << e.description() << "\n";
         return 1;

@@ -2,6 +2,7 @@
 
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
+#include "entry/resultentry.h"
 
 namespace entry {
 
@@ -48,13 +49,8 @@ void clsDataEntry::Clear_Exams() {
     entry::Clear_Exams();
 }
 
-void clsDataEntry::Show_ResultEntry(int16_t /*intTop*/, int16_t /*intLeft*/) {
-    const ExamRec& first = examList().at(0);
-    // The result windows are added form family by form family; until a
-    // family's window is in, its exams cannot be shown.
-    throw vrt::RuntimeError(
-        vrt::err::InvalidProcedureCall,
-        QStringLiteral("No result window is available for form type '%1'.").arg(first.FormType));
+void clsDataEntry::Show_ResultEntry(int16_t intTop, int16_t intLeft) {
+    entry::Show_ResultEntry(intTop, intLeft);
 }
 
 void clsDataEntry::Modify_Exam(const QString& strLabExamID, const QString& strFormType,

@@ -3,7 +3,6 @@
 #include "support/errors.h"
 #include "support/metatypes.h"
 #include "support/threads.h"
-#include "vantrel/clsDataEntry.h"
 
 #include <QTest>
 
@@ -226,10 +225,6 @@ private slots:
                          entry::Modify_Exam(QStringLiteral("A"), {}, {}, false, Variant());
                      }).number,
                      9);
-            entry::clsDataEntry object;
-            const Raised r = raised([&] { object.Show_ResultEntry(0, 0); });
-            QCOMPARE(r.number, 9);
-            QCOMPARE(r.description, QStringLiteral("Subscript out of range"));
         });
     }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
@@ -29,6 +30,8 @@ ScriptedUser::FormScript& ScriptedUser::FormScript::type(const QString& name, co
             // Typing goes on after what the box already holds.
             if (auto* line = qobject_cast<QLineEdit*>(w))
                 line->end(false);
+            else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
+                combo->lineEdit()->end(false);
             else if (auto* edit = qobject_cast<QTextEdit*>(w))
                 edit->moveCursor(QTextCursor::End);
             QTest::keyClicks(w, text);

@@ -52,8 +52,14 @@ QVariant toQt(const vrt::Variant& v) {
         return QVariant(v.toLong());
     case vrt::VarType::Double:
         return QVariant(v.toDouble());
-    default:
-        return QVariant(v.toString());
+    default: {
+        // An empty text is a value, not a missing one: Qt binds a null
+        // QString as NULL.
+        QString text = v.toString();
+        if (text.isNull())
+            text = QLatin1String("");
+        return QVariant(text);
+    }
     }
 }
 
@@ -62,11 +68,14 @@ public:
     explicit PostgresEngine(QSqlDatabase db) : db_(std::move(db)) {}
 
     Rows query(const QString& sql) override {
+        savepoint();
         QSqlQuery q(db_);
         q.setForwardOnly(true);
         if (!q.exec(sql))
             fail(q);
-        return collect(q);
+        Rows rows = collect(q);
+        release();
+        return rows;
     }
 
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
@@ -76,6 +85,7 @@ public:
         const QString target =
             QStringLiteral("%1.%2(%3)")
                 .arg(info.body, call.name.toLower(), marks.join(QLatin1Char(',')));
+        savepoint();
         QSqlQuery q(db_);
         q.setForwardOnly(true);
         if (!q.prepare(info.returnsRows ? QStringLiteral("SELECT * FROM ") + target
@@ -85,19 +95,21 @@ public:
             q.addBindValue(toQt(a));
         if (!q.exec())
             fail(q);
-        if (!info.returnsRows)
-            return Rows{};
-        return collect(q);
+        Rows rows = info.returnsRows ? collect(q) : Rows{};
+        release();
+        return rows;
     }
 
     std::optional<ProcedureInfo> lookupProcedure(const QString& database,
                                                  const QString& name) override {
         QSqlQuery q(db_);
-        q.prepare(QStringLiteral(
+        const bool prepared = q.prepare(QStringLiteral(
             "SELECT p.pronargs, p.pronargdefaults, p.provariadic <> 0, "
             "p.prorettype <> 'void'::regtype, n.nspname "
             "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
             "WHERE n.nspname = lower(?) AND p.proname = lower(?) ORDER BY p.oid LIMIT 1"));
+        if (!prepared)
+            fail(q);
         q.addBindValue(database);
         q.addBindValue(name);
         if (!q.exec())
@@ -119,18 +131,51 @@ public:
     void begin() override {
         if (!db_.transaction())
             raiseStatement(QStringLiteral("[PostgreSQL] ") + db_.lastError().text());
+        inTransaction_ = true;
     }
     void commit() override {
+        inTransaction_ = false;
         if (!db_.commit())
             raiseStatement(QStringLiteral("[PostgreSQL] ") + db_.lastError().text());
     }
-    void rollback() override { db_.rollback(); }
+    void rollback() override {
+        inTransaction_ = false;
+        db_.rollback();
+    }
 
 private:
-    [[noreturn]] static void fail(const QSqlQuery& q) {
+    // Inside a transaction each statement gets a savepoint, so a failed one
+    // undoes only itself (as on the embedded database) instead of leaving
+    // the whole transaction aborted.
+    void savepoint() {
+        if (!inTransaction_)
+            return;
+        QSqlQuery q(db_);
+        if (!q.exec(QStringLiteral("SAVEPOINT vantrel_statement")))
+            fail(q);
+        savepoint_ = true;
+    }
+    void release() {
+        if (!savepoint_)
+            return;
+        savepoint_ = false;
+        QSqlQuery q(db_);
+        if (!q.exec(QStringLiteral("RELEASE SAVEPOINT vantrel_statement")))
+            fail(q);
+    }
+
+    // Called while the failed query still exists: freeing its prepared
+    // statement needs a transaction that is no longer aborted.
+    [[noreturn]] void fail(const QSqlQuery& q) {
         QString why = q.lastError().databaseText();
         if (why.isEmpty())
             why = q.lastError().text();
+        if (savepoint_) {
+            savepoint_ = false;
+            QSqlQuery undo(db_);
+            undo.exec(QStringLiteral(
+                "ROLLBACK TO SAVEPOINT vantrel_statement; RELEASE SAVEPOINT vantrel_statement"));
+        }
         raiseStatement(QStringLiteral("[PostgreSQL] ") + why.trimmed());
     }
 
@@ -153,6 +198,8 @@ private:
     }
 
     QSqlDatabase db_;
+    bool inTransaction_ = false;
+    bool savepoint_ = false;
 };
 
 } // namespace

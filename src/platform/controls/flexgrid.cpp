@@ -10,6 +10,8 @@ MSHFlexGrid::MSHFlexGrid(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setVisible(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setWordWrap(false);
     connect(this, &QTableWidget::cellClicked, this, [this](int, int) { emit Click(); });
 }
 

@@ -25,9 +25,23 @@ thread_local std::vector<std::unique_ptr<Form>> unloadedForms;
 
 namespace detail {
 
+namespace {
+// Forms still loaded when the thread ends: destroyed with it while the
+// application object lives, else left to the process's end (widgets cannot
+// be destroyed without it).
+struct Registry {
+    std::map<std::type_index, std::unique_ptr<Form>> forms;
+    ~Registry() {
+        if (!QCoreApplication::instance())
+            for (auto& [type, form] : forms)
+                (void)form.release();
+    }
+};
+} // namespace
+
 std::map<std::type_index, std::unique_ptr<Form>>& registry() {
-    thread_local std::map<std::type_index, std::unique_ptr<Form>> r;
-    return r;
+    thread_local Registry r;
+    return r.forms;
 }
 
 // Takes the form out of the registry; it is destroyed at once when nothing

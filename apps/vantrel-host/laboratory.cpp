@@ -1,0 +1,100 @@
+#include "laboratory.h"
+
+#include "platform/ado/recordset.h"
+
+Laboratory::Laboratory(const QString& connectionString)
+    : connection_(std::make_shared<ado::Connection>()) {
+    connection_->Open(connectionString);
+}
+
+namespace {
+
+QString quoted(QString v) {
+    return v.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+} // namespace
+
+std::vector<PendingRequest> Laboratory::requests(bool all) {
+    std::vector<PendingRequest> out;
+    auto rs =
+        connection_->Execute(QStringLiteral("LABORATORY..lab_listlogbook %1").arg(all ? 1 : 0));
+    for (; rs->State() == ado::adStateOpen && !rs->eof(); rs->MoveNext()) {
+        PendingRequest r;
+        r.requestNum = rs->Fields(QStringLiteral("RequestNum")).Value.text();
+        r.transDate = rs->Fields(QStringLiteral("TransDate")).Value.text();
+        r.patient = rs->Fields(QStringLiteral("PatName")).Value.text();
+        r.section = rs->Fields(QStringLiteral("SectionName")).Value.text();
+        r.exams = rs->Fields(QStringLiteral("Exams")).Value.text();
+        const vrt::Variant verified = rs->Fields(QStringLiteral("Verified")).Value;
+        r.verified = !verified.isNull() && verified.toBool();
+        out.push_back(r);
+    }
+    return out;
+}
+
+bool Laboratory::enterResults(const QString& requestNum) {
+    auto head = connection_->Execute(QStringLiteral("LABORATORY..lab_getlogbookrequest '") +
+                                     quoted(requestNum) + QStringLiteral("'"));
+    if (head->State() != ado::adStateOpen || head->eof())
+        throw vrt::RuntimeError(
+            vrt::err::InvalidProcedureCall,
+            QStringLiteral("Request %1 is not in the log book.").arg(requestNum));
+
+    vcom::LateBound entry = vcom::CreateObject(QStringLiteral("Vantrel.clsDataEntry"));
+    entry.call(QStringLiteral("SQLConnection"), {vrt::Variant(vrt::ObjectPtr(connection_))});
+
+    auto text = [&](const char* column) {
+        return head->Fields(QString::fromLatin1(column)).Value.text();
+    };
+    const std::pair<const char*, const char*> properties[] = {
+        {"RequestNum", "RequestNum"},
+        {"HospNum", "HospNum"},
+        {"IDNum", "IDNum"},
+        {"PatName", "PatName"},
+        {"Age", "Age"},
+        {"Sex", "Sex"},
+        {"CivilStatus", "CivilStatus"},
+        {"DoctorID", "DoctorID"},
+        {"DoctorName", "DoctorName"},
+        {"SectionID", "SectionID"},
+        {"SectionName", "SectionName"},
+        {"RoomID", "RoomID"},
+        {"PatientType", "PatientType"},
+    };
+    for (const auto& [property, column] : properties)
+        entry.let(QString::fromLatin1(property), vrt::Variant(text(column)));
+    const vrt::Variant trans = head->Fields(QStringLiteral("TransDate")).Value;
+    const vrt::Variant result = head->Fields(QStringLiteral("ResultDate")).Value;
+    entry.let(QStringLiteral("TransDate"),
+              vrt::Variant(trans.isNull() ? QString() : vrt::Variant(trans.toDate()).toString()));
+    entry.let(QStringLiteral("ResultDate"),
+              vrt::Variant(result.isNull() ? QString() : vrt::Variant(result.toDate()).toString()));
+    entry.let(QStringLiteral("EmployeeID"), vrt::Variant("EMP-0001"));
+    entry.let(QStringLiteral("EmployeeName"), vrt::Variant("SANTOS, MARIA L."));
+    entry.let(QStringLiteral("MedTechID"), vrt::Variant("MT-001"));
+    entry.let(QStringLiteral("Pathologist"), vrt::Variant("DR. ELENA M. BAUTISTA"));
+    entry.let(QStringLiteral("Switch"), vrt::Variant("R"));
+    entry.let(QStringLiteral("EditMode"), vrt::Variant(true));
+    entry.let(QStringLiteral("Remarks"), vrt::Variant(text("Remarks")));
+
+    entry.call(QStringLiteral("Clear_Exams"));
+    auto exams = connection_->Execute(QStringLiteral("LABORATORY..lab_getlogbookexams '") +
+                                      quoted(requestNum) + QStringLiteral("'"));
+    bool first = true;
+    for (; exams->State() == ado::adStateOpen && !exams->eof(); exams->MoveNext()) {
+        auto field = [&](const char* column) {
+            return exams->Fields(QString::fromLatin1(column)).Value;
+        };
+        if (first)
+            entry.let(QStringLiteral("ExamTitle"), vrt::Variant(field("ExamTitle").text()));
+        first = false;
+        entry.call(QStringLiteral("Add_Exam"),
+                   {field("EModel").text(),
+                    field("Amount").isNull() ? 0.0 : field("Amount").toDouble(),
+                    field("RefNum").text(), field("LabNum").text(), false, field("FormType").text(),
+                    field("LabExamID").text(), field("ExamTitle").text(), vrt::Variant(), false});
+    }
+    entry.call(QStringLiteral("Show_ResultEntry"), {int16_t(1200), int16_t(1800)});
+    return entry.get(QStringLiteral("HasSaved")).toBool();
+}

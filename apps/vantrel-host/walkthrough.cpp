@@ -1,0 +1,145 @@
+#include "walkthrough.h"
+
+#include "platform/ado/recordset.h"
+#include "platform/forms/form.h"
+#include "platform/forms/msgbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QTextStream>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+namespace {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+void press(QWidget* w, int key, const QString& text = {}) {
+    w->setFocus();
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &up);
+    QCoreApplication::processEvents();
+}
+
+// Types text key by key, so the form's key handling sees every character.
+void type(forms::Form& f, const QString& control, const QString& text) {
+    auto* w = f.findChild<QWidget*>(control);
+    if (!w)
+        return;
+    for (const QChar c : text)
+        press(w, c.toUpper().unicode(), QString(c));
+}
+
+void enter(forms::Form& f, const QString& control) {
+    if (auto* w = f.findChild<QWidget*>(control))
+        press(w, Qt::Key_Return);
+}
+
+void click(forms::Form& f, const QString& control) {
+    if (auto* b = f.findChild<QAbstractButton*>(control))
+        b->click();
+}
+
+using Script = std::function<void(forms::Form&)>;
+
+void urinalysis(forms::Form& f) {
+    const QStringList physical{"yellow", "6.0", "slightly turbid", "1.020"};
+    for (int i = 0; i < physical.size(); ++i)
+        type(f, QStringLiteral("txtResults(%1)").arg(i), physical[i]);
+    type(f, QStringLiteral("txtResults(4)"), QStringLiteral("2-4/hpf"));
+    type(f, QStringLiteral("txtResults(5)"), QStringLiteral("0-1/hpf"));
+    const std::pair<int, const char*> codes[] = {{0, "n"}, {1, "n"}, {4, "f"}, {9, "o"}, {11, "f"}};
+    for (const auto& [box, code] : codes) {
+        type(f, QStringLiteral("cboCoded(%1)").arg(box), QString::fromLatin1(code));
+        enter(f, QStringLiteral("cboCoded(%1)").arg(box));
+    }
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
+void stool(forms::Form& f) {
+    type(f, QStringLiteral("txtResults(0)"), QStringLiteral("brown"));
+    type(f, QStringLiteral("txtResults(1)"), QStringLiteral("formed"));
+    type(f, QStringLiteral("txtResults(2)"), QStringLiteral("negative"));
+    type(f, QStringLiteral("txtResults(8)"), QStringLiteral("ova seen"));
+    if (auto* t = f.findChild<QTextEdit*>(QStringLiteral("txtInterpretation")))
+        t->setPlainText(QStringLiteral("Ascaris lumbricoides infection."));
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
+void printSaved(Laboratory& lab, const QString& request) {
+    auto rs = lab.connection().Execute(QStringLiteral("LABORATORY..lab_getresulthcodes '") +
+                                       request + QStringLiteral("'"));
+    if (rs->State() != ado::adStateOpen || rs->eof()) {
+        out() << "  no coded result stored for " << request << "\n";
+        return;
+    }
+    QStringList values;
+    for (int c = 1; c < rs->FieldCount(); ++c) {
+        const QString v = rs->Fields(c).Value.text();
+        if (!v.isEmpty())
+            values << QStringLiteral("%1=%2").arg(rs->Fields(c).Name, v);
+    }
+    out() << "  stored for " << request << ": " << values.join(QStringLiteral(", ")) << "\n";
+}
+
+} // namespace
+
+int runWalkthrough(Laboratory& lab, const QString& printFolder) {
+    const std::map<QString, Script> scripts{{QStringLiteral("frmUrinalysis2"), urinalysis},
+                                            {QStringLiteral("frmStool"), stool}};
+    forms::setModalHook([&scripts](forms::Form& f) {
+        const auto it = scripts.find(f.objectName());
+        if (it == scripts.end()) {
+            out() << "walkthrough: closing " << f.objectName() << "\n";
+            f.Unload();
+            return;
+        }
+        QTimer::singleShot(0, &f, [&f, script = it->second] {
+            script(f);
+            if (f.isVisible())
+                f.Unload();
+        });
+        f.exec();
+    });
+    forms::setMessageSink([](const forms::Message& m) {
+        out() << "message: " << m.title << ": " << m.text << "\n";
+        return int(forms::vbOK);
+    });
+
+    const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
+                                                          {"LR26-0006", "stool examination"}};
+    int failures = 0;
+    for (const auto& [request, what] : visits) {
+        out() << "walkthrough: " << what << " for request " << request << "\n";
+        try {
+            const bool saved = lab.enterResults(QString::fromLatin1(request));
+            out() << "  HasSaved = " << (saved ? "True" : "False") << "\n";
+            if (!saved)
+                ++failures;
+            printSaved(lab, QString::fromLatin1(request));
+        } catch (const vrt::RuntimeError& e) {
+            out() << "  error " << e.number() << ": " << e.description() << "\n";
+            ++failures;
+        }
+    }
+    out() << "walkthrough: saved rows are in " << lab.connection().ConnectionString() << "\n";
+    const QStringList pdfs =
+        QDir(printFolder)
+            .entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
+    out() << "walkthrough: printed reports in " << QDir(printFolder).absolutePath() << ":\n";
+    for (const QString& pdf : pdfs)
+        out() << "  " << pdf << "\n";
+    out().flush();
+    return failures == 0 ? 0 : 1;
+}

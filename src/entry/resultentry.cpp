@@ -1,0 +1,92 @@
+#include "resultentry.h"
+
+#include "entry/examlist.h"
+#include "entry/modulestate.h"
+#include "forms/stool/frmStool.h"
+#include "forms/urinalysis/frmUrinalysis2.h"
+#include "platform/ado/recordset.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace entry {
+
+namespace {
+
+template <class F> void showSpecialised(int16_t top, int16_t left) {
+    F& form = forms::instance<F>();
+    form.setTop(top);
+    form.setLeft(left);
+    form.Fill_Results();
+    form.ShowModal();
+}
+
+[[noreturn]] void notAvailable(const ExamRec& exam) {
+    throw vrt::RuntimeError(vrt::err::InvalidProcedureCall,
+                            QStringLiteral("No result window is available for form type '%1', "
+                                           "exam '%2'.")
+                                .arg(exam.FormType, exam.LabExamID));
+}
+
+// The form-choice table: form type, exam identifiers (empty: any), window.
+// Only the first exam is looked at; comparisons are exact.
+struct Route {
+    QString formType;
+    QStringList examIds;
+    std::function<void(int16_t, int16_t)> show;
+};
+
+const std::vector<Route>& routes() {
+    static const std::vector<Route> table{
+        {QStringLiteral("H"), {QStringLiteral("23")}, showSpecialised<resultforms::frmUrinalysis2>},
+        {QStringLiteral("H"),
+         {QStringLiteral("35"), QStringLiteral("65")},
+         showSpecialised<resultforms::frmStool>},
+    };
+    return table;
+}
+
+// Exams whose windows are not part of this build yet.
+bool awaitsItsWindow(const ExamRec& exam) {
+    static const QStringList specialised{QStringLiteral("34"), QStringLiteral("96"),
+                                         QStringLiteral("57"), QStringLiteral("97")};
+    if (exam.FormType == QLatin1String("H"))
+        return specialised.contains(exam.LabExamID);
+    return true; // the histopathology and the generic exam form
+}
+
+void readHospitalHeading() {
+    ModuleState& s = state();
+    if (!s.LabConnection)
+        vrt::raise(vrt::err::ObjectNotSet);
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("select * from patient_data..tbHospitalInfo"), *s.LabConnection,
+            ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    if (!rs.eof()) {
+        s.HospitalTitle = rs.Fields(QStringLiteral("Title")).Value.text();
+        s.HospitalCompany = rs.Fields(QStringLiteral("Company")).Value.toString();
+        s.HospitalAddress = rs.Fields(QStringLiteral("address1")).Value.text();
+    }
+    rs.Close();
+}
+
+} // namespace
+
+void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
+    readHospitalHeading();
+    const ExamRec first = examList().at(0);
+    // The saved flag tells the host about this call only.
+    state().Saved = false;
+    for (const Route& route : routes()) {
+        if (route.formType == first.FormType &&
+            (route.examIds.isEmpty() || route.examIds.contains(first.LabExamID))) {
+            route.show(intTop, intLeft);
+            return;
+        }
+    }
+    if (first.FormType == QLatin1String("H") && !awaitsItsWindow(first))
+        return; // an "H" exam without a window of its own: nothing is shown
+    notAvailable(first);
+}
+
+} // namespace entry

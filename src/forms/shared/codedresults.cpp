@@ -1,0 +1,137 @@
+#include "codedresults.h"
+
+#include "entry/examlist.h"
+#include "entry/modulestate.h"
+#include "platform/forms/msgbox.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/text.h"
+
+namespace resultforms {
+
+namespace {
+
+ado::Connection& connection() {
+    auto& c = entry::state().LabConnection;
+    if (!c)
+        vrt::raise(vrt::err::ObjectNotSet);
+    return *c;
+}
+
+} // namespace
+
+QString q(QString value) {
+    return value.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString text(const vrt::Variant& value) {
+    return value.text();
+}
+
+bool runSave(const std::function<void(ado::Connection&)>& body) {
+    ado::Connection* c = nullptr;
+    bool open = false;
+    try {
+        c = &connection();
+        c->BeginTrans();
+        open = true;
+        body(*c);
+        open = false;
+        c->CommitTrans();
+    } catch (const vrt::RuntimeError& e) {
+        if (open) {
+            try {
+                c->RollbackTrans();
+            } catch (const vrt::RuntimeError&) {
+                // The connection itself failed; nothing more can be undone.
+            }
+        }
+        forms::MsgBox(QStringLiteral("Data was not saved! Error: [") + e.description() +
+                          QStringLiteral("]"),
+                      forms::vbCritical, QStringLiteral("Save_Entries of Result Entry Class"));
+        return false;
+    }
+    entry::state().Saved = true;
+    return true;
+}
+
+void verifyIfLogged(ado::Connection& c) {
+    const entry::ModuleState& s = entry::state();
+    const QString labNum = q(entry::examList().at(0).LabNum);
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + labNum +
+                QStringLiteral("'"),
+            c, ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    if (!rs.eof())
+        c.Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '") + labNum +
+                  QStringLiteral("','") + q(s.EmployeeID) + QStringLiteral("'"));
+    rs.Close();
+}
+
+bool hasCodedRow(ado::Connection& c) {
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '") +
+                q(entry::state().RequestNum) + QStringLiteral("'"),
+            c, ado::adOpenDynamic, ado::adLockOptimistic, -1);
+    return !rs.eof();
+}
+
+QString registrationStatement() {
+    const entry::ModuleState& s = entry::state();
+    const entry::ExamRec& exam = entry::examList().at(0);
+    const QStringList values{s.HospNum,           s.IDNum,        exam.LabExamID,
+                             s.SectionID,         s.RoomID,       s.TransDate,
+                             s.ResultDate,        s.DoctorID,     exam.FormType,
+                             QStringLiteral("0"), s.EmployeeID,   vrt::doubleToText(exam.Amount),
+                             s.PatientType,       exam.LabExamID, exam.RefNum,
+                             exam.LabNum,         s.Switch,       s.MedTechID};
+    QStringList quoted;
+    for (const QString& v : values)
+        quoted << q(v);
+    return QStringLiteral("laboratory..LAB_SaveResultEntry '") +
+           quoted.join(QStringLiteral("','")) + QStringLiteral("'");
+}
+
+QString codedStatementStart(ado::Connection& c, bool hasRow) {
+    const QString labNum = q(entry::examList().at(0).LabNum);
+    if (hasRow)
+        return QStringLiteral("Laboratory..Lab_Save_HCodes 1, '") + labNum + QStringLiteral("','");
+    c.Execute(registrationStatement());
+    return QStringLiteral("Laboratory..Lab_Save_HCodes 0, '") + labNum + QStringLiteral("','");
+}
+
+std::unique_ptr<ado::Recordset> loadCodedRow() {
+    auto rs = std::make_unique<ado::Recordset>();
+    rs->setCursorLocation(ado::adUseClient);
+    rs->Open(QStringLiteral("LABORATORY..lab_getresulthcodes '") + q(entry::state().RequestNum) +
+                 QStringLiteral("'"),
+             connection(), ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    if (rs->State() != ado::adStateOpen || rs->eof())
+        return nullptr;
+    return rs;
+}
+
+void initReportPickers(controls::DTPicker* date, controls::DTPicker* time) {
+    date->setCustomFormat(QStringLiteral("mm/dd/yyyy"));
+    time->setCustomFormat(QStringLiteral("hh:mm:ss AM/PM"));
+    date->setValue(
+        vrt::Variant(vrt::Format(vrt::Variant(vrt::Today()), QStringLiteral("mm/dd/yyyy"))));
+    time->setValue(vrt::Variant(
+        vrt::Format(vrt::Variant(vrt::TimeOfDay()), QStringLiteral("hh:mm:ss AM/PM"))));
+}
+
+void loadPicker(controls::DTPicker* picker, const vrt::Variant& value) {
+    if (value.isNull() || value.isEmpty() ||
+        (value.isString() && value.toString().trimmed().isEmpty()))
+        return;
+    picker->setValue(value);
+}
+
+QString dateReported(const controls::DTPicker* date) {
+    return vrt::Variant(date->Value()).toString();
+}
+
+QString timeReported(const controls::DTPicker* time) {
+    return vrt::Format(vrt::Variant(time->Value()), QStringLiteral("hh:mm:ss AM/PM"));
+}
+
+} // namespace resultforms

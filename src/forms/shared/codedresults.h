@@ -1,0 +1,58 @@
+#pragma once
+
+// What the coded-result forms (urinalysis, stool) share: the save steps
+// around their own coded statement, the load of a stored row, the report
+// pickers and the quoting of values.
+
+#include "platform/ado/recordset.h"
+#include "platform/controls/dtpicker.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace resultforms {
+
+// A value placed between single quotes in a statement.
+QString q(QString value);
+
+// The text of a loaded column; a missing value (Null) reads as "".
+QString text(const vrt::Variant& value);
+
+// The save of one request as one transaction: body runs the statements; on
+// any failure everything it wrote is undone and the critical message
+// "Data was not saved! Error: [" + description + "]" is shown. Returns true
+// when the save completed (the data-entry object's saved flag is then set).
+bool runSave(const std::function<void(ado::Connection&)>& body);
+
+// The log-book check of the first exam's lab number and, for a logged
+// request, LAB_Save_VerifyResults.
+void verifyIfLogged(ado::Connection& connection);
+
+// Whether the request already has its coded-result row (the existence test
+// through "Laboratory..tbLabResultHCodes where RequestNum = ...").
+bool hasCodedRow(ado::Connection& connection);
+
+// "laboratory..LAB_SaveResultEntry '...'" for the first exam.
+QString registrationStatement();
+
+// "Laboratory..Lab_Save_HCodes <mode>, '<lab number>','" (the start of the
+// coded statement), after registering the result on a first save.
+QString codedStatementStart(ado::Connection& connection, bool hasRow);
+
+// The request's stored coded row ("LABORATORY..lab_getresulthcodes"),
+// client-side; null when there is none.
+std::unique_ptr<ado::Recordset> loadCodedRow();
+
+// The report pickers as the forms set them on load: today's date and the
+// current time.
+void initReportPickers(controls::DTPicker* date, controls::DTPicker* time);
+// A stored date or time into a picker (as CDate reads it); a missing value
+// keeps what the picker shows.
+void loadPicker(controls::DTPicker* picker, const vrt::Variant& value);
+// The date reported as saved (the system's short date) and the time
+// reported ("hh:mm:ss AM/PM").
+QString dateReported(const controls::DTPicker* date);
+QString timeReported(const controls::DTPicker* time);
+
+} // namespace resultforms

@@ -1,0 +1,149 @@
+#include "entry/modulestate.h"
+#include "forms/stool/frmStool.h"
+#include "forms/urinalysis/frmUrinalysis2.h"
+#include "platform/ado/trace.h"
+#include "support/errors.h"
+#include "support/labsession.h"
+#include "support/scripteduser.h"
+#include "support/threads.h"
+
+#include <QTest>
+
+class TestResultEntry : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<LabSession> lab_;
+
+    void setHeading(const QString& values) {
+        // A table of the host's that allows missing values.
+        lab_->database().keeper().runScript(
+            QStringLiteral("DROP TABLE patient_data.tbHospitalInfo; CREATE TABLE "
+                           "patient_data.tbHospitalInfo (HospitalID text, Title text, "
+                           "Company text, address1 text)"));
+        if (!values.isEmpty())
+            lab_->database().keeper().Execute(
+                QStringLiteral("insert into patient_data..tbHospitalInfo (HospitalID, Title, "
+                               "Company, address1) values (") +
+                values + QStringLiteral(")"));
+    }
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void init() {
+        QFETCH_GLOBAL(QString, backend);
+        lab_ = LabSession::open(backend);
+        if (!lab_)
+            QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");
+    }
+    void cleanup() { lab_.reset(); }
+
+    void firstExamChoosesTheWindow_data() {
+        QTest::addColumn<QString>("formType");
+        QTest::addColumn<QString>("examId");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("urinalysis") << "H"
+                                    << "23"
+                                    << "frmUrinalysis2";
+        QTest::newRow("stool 35") << "H"
+                                  << "35"
+                                  << "frmStool";
+        QTest::newRow("stool 65") << "H"
+                                  << "65"
+                                  << "frmStool";
+        QTest::newRow("H without a window") << "H"
+                                            << "99"
+                                            << "";
+        QTest::newRow("H with an empty id") << "H"
+                                            << ""
+                                            << "";
+    }
+    void firstExamChoosesTheWindow() {
+        QFETCH(QString, formType);
+        QFETCH(QString, examId);
+        QFETCH(QString, window);
+        lab_->request(QStringLiteral("LR26-0006"), formType, examId, QStringLiteral("EXAM"));
+        // A second exam of another kind is not looked at.
+        lab_->object().Add_Exam({}, 0, {}, QStringLiteral("LR26-0006"), false, QStringLiteral("1"),
+                                QStringLiteral("101"), QStringLiteral("CBC"), vrt::Variant(),
+                                false);
+        ScriptedUser user;
+        if (!window.isEmpty())
+            user.expectForm(window)
+                .run([](forms::Form& f) { QCOMPARE(f.pos(), QPoint(200, 100)); })
+                .click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(1500, 3000);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(ado::statementTrace().first(),
+                 QStringLiteral("select * from patient_data..tbHospitalInfo"));
+    }
+
+    void windowsOfLaterFamiliesAreReported_data() {
+        QTest::addColumn<QString>("formType");
+        QTest::addColumn<QString>("examId");
+        QTest::newRow("lower-case h is no H") << "h"
+                                              << "23";
+        QTest::newRow("generic") << "1"
+                                 << "101";
+        QTest::newRow("histopathology") << "X"
+                                        << "401";
+    }
+    void windowsOfLaterFamiliesAreReported() {
+        QFETCH(QString, formType);
+        QFETCH(QString, examId);
+        lab_->request(QStringLiteral("LR26-0006"), formType, examId, QStringLiteral("EXAM"));
+        const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
+        QCOMPARE(r.number, 5);
+        QVERIFY2(r.description.contains(formType), qPrintable(r.description));
+    }
+
+    void hospitalHeading_data() {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QStringList>("heading");
+        QTest::newRow("values") << "'1','GENERAL HOSPITAL','MARIVEL MEDICAL','12 RIZAL ST.'" << 0
+                                << QStringList{"GENERAL HOSPITAL", "MARIVEL MEDICAL",
+                                               "12 RIZAL ST."};
+        QTest::newRow("Null title and address")
+            << "'1',NULL,'MARIVEL MEDICAL',NULL" << 0 << QStringList{"", "MARIVEL MEDICAL", ""};
+        QTest::newRow("Null company") << "'1','T',NULL,'A'" << 94 << QStringList{"T", "old", "old"};
+        QTest::newRow("empty table keeps the old values")
+            << "" << 0 << QStringList{"old", "old", "old"};
+    }
+    void hospitalHeading() {
+        QFETCH(QString, row);
+        QFETCH(int, error);
+        QFETCH(QStringList, heading);
+        setHeading(row);
+        entry::ModuleState& s = entry::state();
+        s.HospitalTitle = s.HospitalCompany = s.HospitalAddress = QStringLiteral("old");
+        lab_->request(QStringLiteral("LR26-0099"), QStringLiteral("H"), QStringLiteral("99"),
+                      QStringLiteral("EXAM"));
+        ScriptedUser user; // no window may open
+        QCOMPARE(raised([&] { lab_->object().Show_ResultEntry(0, 0); }).number, error);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(QStringList({s.HospitalTitle, s.HospitalCompany, s.HospitalAddress}), heading);
+    }
+
+    void blankListOpensTheGenericWindowsRoute() {
+        lab_->object().Clear_Exams();
+        const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
+        QCOMPARE(r.number, 5);
+    }
+
+    void noListOnTheThreadIsSubscriptOutOfRange() {
+        const QString cs = lab_->database().connectionString();
+        onFreshThread([cs] {
+            entry::clsDataEntry object;
+            ado::Connection host;
+            host.setConnectionString(cs);
+            object.SQLConnection(host);
+            const Raised r = raised([&] { object.Show_ResultEntry(0, 0); });
+            QCOMPARE(r.number, 9);
+            QVERIFY(!entry::state().HospitalCompany.isEmpty());
+        });
+    }
+};
+
+QTEST_MAIN(TestResultEntry)
+#include "tst_resultentry.moc"

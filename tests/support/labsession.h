@@ -1,0 +1,34 @@
+#pragma once
+
+#include "support/database.h"
+#include "vantrel/clsDataEntry.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// One request handed to the library as a host hands it: a laboratory
+// database with the demo data, a data-entry object connected to it, the
+// request's properties and its first exam. Print jobs go to a folder of the
+// session's own.
+class LabSession {
+public:
+    static std::unique_ptr<LabSession> open(const QString& backend);
+    ~LabSession();
+
+    // Writes the request's properties and one exam (lab number = request).
+    void request(const QString& requestNum, const QString& formType, const QString& examId,
+                 const QString& title);
+
+    entry::clsDataEntry& object() { return *object_; }
+    TestDatabase& database() { return *db_; }
+    // The rows a statement of the library's dialect returns, each row's
+    // values as text (Null as "NULL").
+    QList<QStringList> rows(const QString& statement);
+    QString printFolder() const { return prints_.path(); }
+    QStringList printedFiles() const;
+
+private:
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<entry::clsDataEntry> object_;
+    QTemporaryDir prints_;
+};
