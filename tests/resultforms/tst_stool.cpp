@@ -2,6 +2,7 @@
 #include "forms/stool/frmStool.h"
 #include "platform/ado/trace.h"
 #include "support/labsession.h"
+#include "support/printcapture.h"
 #include "support/scripteduser.h"
 
 #include <QTest>
@@ -158,6 +159,10 @@ private slots:
         QCOMPARE(rows[23][0], QStringLiteral("Line one\nLine two"));
         QCOMPARE(rows[24][0], QString());
         QCOMPARE(lab_->printedFiles().size(), 1);
+        const QString pdf = lab_->printFolder() + QLatin1Char('/') + lab_->printedFiles().first();
+        const QString diff = differenceFromExpected(
+            PrintCapture::text(pdf), QStringLiteral("resultforms/expected/stool.txt"));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 };
 

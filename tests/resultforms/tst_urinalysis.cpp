@@ -3,6 +3,7 @@
 #include "platform/ado/trace.h"
 #include "platform/runtime/datetime.h"
 #include "support/labsession.h"
+#include "support/printcapture.h"
 #include "support/scripteduser.h"
 
 #include <QComboBox>
@@ -312,6 +313,10 @@ private slots:
         QCOMPARE(rows[25][1], QStringLiteral("Remarks"));
         QCOMPARE(rows[26][1], QStringLiteral("repeat tomorrow"));
         QCOMPARE(lab_->printedFiles().size(), 1);
+        const QString pdf = lab_->printFolder() + QLatin1Char('/') + lab_->printedFiles().first();
+        const QString diff = differenceFromExpected(
+            PrintCapture::text(pdf), QStringLiteral("resultforms/expected/urinalysis.txt"));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 };
 
