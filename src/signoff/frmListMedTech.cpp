@@ -11,29 +11,6 @@
 
 namespace signoff {
 
-namespace {
-
-class EnterSearches : public QObject {
-public:
-    EnterSearches(QObject* parent, std::function<void()> run)
-        : QObject(parent), run_(std::move(run)) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (!forms::isEnter(event))
-            return false;
-        forms::guard(run_);
-        return true;
-    }
-
-private:
-    std::function<void()> run_;
-};
-
-QString quoted(QString text) {
-    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-} // namespace
-
 frmListMedTech::frmListMedTech() {
     setObjectName(QStringLiteral("frmListMedTech"));
     setWindowTitle(QStringLiteral("Displayer Window"));
@@ -81,8 +58,7 @@ frmListMedTech::frmListMedTech() {
     layout->addLayout(bottom);
     resize(520, 420);
 
-    txtSearchStr->installEventFilter(
-        new EnterSearches(txtSearchStr, [this] { SearchMed(txtSearchStr->text()); }));
+    forms::onEnter(txtSearchStr, [this] { SearchMed(txtSearchStr->text()); });
     forms::connectGuarded(grdDispWindow, &controls::MSHFlexGrid::Click, this, [this] { pick(); });
     forms::connectGuarded(grdDispWindow, &controls::MSHFlexGrid::enterPressed, this,
                           [this] { pick(); });
@@ -106,7 +82,7 @@ void frmListMedTech::SearchMed(const QString& search) {
         rs.Open(QStringLiteral("LABORATORY..sp_listmedtech"), connection, ado::adOpenDynamic,
                 ado::adLockReadOnly, -1);
     } else {
-        rs.Open(QStringLiteral("LABORATORY..sp_listsearchmedtech 1,'") + quoted(search) +
+        rs.Open(QStringLiteral("LABORATORY..sp_listsearchmedtech 1,'") + ado::quoted(search) +
                     QStringLiteral("'"),
                 connection, ado::adOpenDynamic, ado::adLockReadOnly, -1);
         if (rs.State() != ado::adStateOpen || rs.eof()) {

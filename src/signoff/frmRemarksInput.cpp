@@ -15,29 +15,6 @@
 
 namespace signoff {
 
-namespace {
-
-QString quoted(QString text) {
-    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-// Enter in the technologist box runs the look-up.
-class EnterRuns : public QObject {
-public:
-    EnterRuns(QObject* parent, std::function<void()> run) : QObject(parent), run_(std::move(run)) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (!forms::isEnter(event))
-            return false;
-        forms::guard(run_);
-        return true;
-    }
-
-private:
-    std::function<void()> run_;
-};
-
-} // namespace
-
 frmRemarksInput::frmRemarksInput() {
     setObjectName(QStringLiteral("frmRemarksInput"));
     setWindowTitle(QStringLiteral("Remarks"));
@@ -86,7 +63,7 @@ frmRemarksInput::frmRemarksInput() {
     layout->addLayout(buttons);
 
     forms::connectGuarded(cmdMedTech, &QPushButton::clicked, this, [this] { cmdMedTech_Click(); });
-    txtMedTech->installEventFilter(new EnterRuns(txtMedTech, [this] { cmdMedTech_Click(); }));
+    forms::onEnter(txtMedTech, [this] { cmdMedTech_Click(); });
     setTabOrder(txtRemarks, txtMedTech);
     setTabOrder(txtMedTech, cmdMedTech);
     setTabOrder(cmdMedTech, DTPicker1);
@@ -132,7 +109,7 @@ void frmRemarksInput::cmdMedTech_Click() {
     if (!s.LabConnection)
         vrt::raise(vrt::err::ObjectNotSet);
     auto rs = s.LabConnection->Execute(
-        QStringLiteral("sp_listsearchmedtech 0,'") + quoted(text) + QStringLiteral("'"), -1);
+        QStringLiteral("sp_listsearchmedtech 0,'") + ado::quoted(text) + QStringLiteral("'"), -1);
     if (rs->State() == ado::adStateOpen && !rs->eof()) {
         // A Null name part reads as empty text.
         const QString id = rs->Fields(QStringLiteral("MedTechID")).Value.text();

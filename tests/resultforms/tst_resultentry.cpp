@@ -31,10 +31,7 @@ private slots:
     void initTestCase_data() { addBackendRows(); }
 
     void init() {
-        QFETCH_GLOBAL(QString, backend);
-        lab_ = LabSession::open(backend);
-        if (!lab_)
-            QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");
+        FETCH_LAB_SESSION(lab_);
     }
     void cleanup() { lab_.reset(); }
 

@@ -40,10 +40,7 @@ private slots:
     void initTestCase_data() { addBackendRows(); }
 
     void init() {
-        QFETCH_GLOBAL(QString, backend);
-        lab_ = LabSession::open(backend);
-        if (!lab_)
-            QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");
+        FETCH_LAB_SESSION(lab_);
         lab_->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("35"),
                       QStringLiteral("STOOL EXAMINATION"));
         entry::state().Remarks = QStringLiteral("formed stool");

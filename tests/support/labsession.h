@@ -32,3 +32,13 @@ private:
     std::unique_ptr<entry::clsDataEntry> object_;
     QTemporaryDir prints_;
 };
+
+// Opens the session for the backend of the current global test row into
+// var; skips the test when that backend is not available.
+#define FETCH_LAB_SESSION(var)                                                                     \
+    do {                                                                                           \
+        QFETCH_GLOBAL(QString, backend);                                                           \
+        var = LabSession::open(backend);                                                           \
+        if (!var)                                                                                  \
+            QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");                       \
+    } while (false)

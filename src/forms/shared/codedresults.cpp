@@ -5,6 +5,8 @@
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
+#include "report/document.h"
+#include "report/spool.h"
 
 namespace resultforms {
 
@@ -19,8 +21,8 @@ ado::Connection& connection() {
 
 } // namespace
 
-QString q(QString value) {
-    return value.replace(QLatin1Char('\''), QStringLiteral("''"));
+QString q(const QString& value) {
+    return ado::quoted(value);
 }
 
 QString text(const vrt::Variant& value) {
@@ -132,6 +134,56 @@ QString dateReported(const controls::DTPicker* date) {
 
 QString timeReported(const controls::DTPicker* time) {
     return vrt::Format(vrt::Variant(time->Value()), QStringLiteral("hh:mm:ss AM/PM"));
+}
+
+QString L(const QString& value, int width) {
+    return report::Fix_Width(value, static_cast<int16_t>(width));
+}
+
+QString S(int count) {
+    return QString(count, QLatin1Char(' '));
+}
+
+QString reportedOn(const controls::DTPicker* date, const controls::DTPicker* time) {
+    return vrt::Variant(date->Value()).toString() + QStringLiteral(" ") +
+           vrt::Variant(time->Value()).toString();
+}
+
+QStringList reportHeading(const QString& reported) {
+    const entry::ModuleState& s = entry::state();
+    return {
+        QStringLiteral("Name      : ") + L(s.PatName, 30) + S(16) +
+            QStringLiteral("Admission # : ") + s.IDNum + S(3) + QStringLiteral("Age : ") + s.Age,
+        QStringLiteral("Hosp. No. : ") + L(s.HospNum, 10) + S(36) + QStringLiteral("Room No. : ") +
+            s.RoomID + S(9) + QStringLiteral("Sex : ") + s.Sex,
+        L(QStringLiteral("Physician : ") + s.DoctorName, 58) + QStringLiteral("Date Reported: ") +
+            reported,
+        S(58) + QStringLiteral("Date Received: ") + s.TransDate,
+        s.ExamTitle,
+        QString(),
+    };
+}
+
+void spoolAndPrint(const QStringList& rows) {
+    report::Clear_PrintTable();
+    for (const QString& row : rows)
+        report::Insert_PrintLine(1, row);
+    report::Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
+                            QString(), QStringLiteral("N"), false);
+}
+
+void cmdExamClick(forms::Form& form, int index, const std::function<void()>& save,
+                  const std::function<void()>& print) {
+    if (index == 1) {
+        form.Unload();
+        return;
+    }
+    if (entry::state().SignOffCancelled)
+        return;
+    save();
+    if (index == 2)
+        print();
+    form.Unload();
 }
 
 } // namespace resultforms

@@ -6,6 +6,7 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/controls/dtpicker.h"
+#include "platform/forms/form.h"
 
 #include <QString>
 #include <functional>
@@ -14,7 +15,7 @@
 namespace resultforms {
 
 // A value placed between single quotes in a statement.
-QString q(QString value);
+QString q(const QString& value);
 
 // The text of a loaded column; a missing value (Null) reads as "".
 QString text(const vrt::Variant& value);
@@ -54,5 +55,24 @@ void loadPicker(controls::DTPicker* picker, const vrt::Variant& value);
 // reported ("hh:mm:ss AM/PM").
 QString dateReported(const controls::DTPicker* date);
 QString timeReported(const controls::DTPicker* time);
+
+// Report fields: L(v, w) is v trimmed and cut or padded to exactly w
+// characters, S(n) n spaces.
+QString L(const QString& value, int width);
+QString S(int count);
+// "date time" as the report shows the pickers' values.
+QString reportedOn(const controls::DTPicker* date, const controls::DTPicker* time);
+
+// The first six rows of a spooled coded report: patient, hospital number,
+// physician and date reported, date received, exam title, an empty row.
+QStringList reportHeading(const QString& reported);
+// Spools the rows (row number 1 each) and prints them with LabPrint.RPT.
+void spoolAndPrint(const QStringList& rows);
+
+// The buttons of a coded form: 0 saves, 2 saves and prints (whether or not
+// the save succeeded), both only when the sign-off was not cancelled, and
+// then close the form; 1 closes it without saving.
+void cmdExamClick(forms::Form& form, int index, const std::function<void()>& save,
+                  const std::function<void()>& print);
 
 } // namespace resultforms

@@ -47,13 +47,6 @@ const char* const frameOrder[] = {"P&hysical", "&Chemicals", "&Microscopic", "&N
                                   "&Amoeba"};
 constexpr int last = 17;
 
-QString L(const QString& v, int w) {
-    return report::Fix_Width(v, static_cast<int16_t>(w));
-}
-QString S(int n) {
-    return QString(n, QLatin1Char(' '));
-}
-
 } // namespace
 
 frmStool::frmStool() {
@@ -168,21 +161,10 @@ void frmStool::Save_Entries(bool& saved) {
 }
 
 void frmStool::Print_Result() {
-    const entry::ModuleState& s = entry::state();
     auto V = [this](int i) { return txtResults(i)->text(); };
     auto lb = [](int i) { return QString::fromLatin1(findings[i].label); };
-    const QString reported = vrt::Variant(dtReportDate->Value()).toString() + QStringLiteral(" ") +
-                             vrt::Variant(dtReportTime->Value()).toString();
-    const QStringList rows{
-        QStringLiteral("Name      : ") + L(s.PatName, 30) + S(16) +
-            QStringLiteral("Admission # : ") + s.IDNum + S(3) + QStringLiteral("Age : ") + s.Age,
-        QStringLiteral("Hosp. No. : ") + L(s.HospNum, 10) + S(36) + QStringLiteral("Room No. : ") +
-            s.RoomID + S(9) + QStringLiteral("Sex : ") + s.Sex,
-        L(QStringLiteral("Physician : ") + s.DoctorName, 58) + QStringLiteral("Date Reported: ") +
-            reported,
-        S(58) + QStringLiteral("Date Received: ") + s.TransDate,
-        s.ExamTitle,
-        QString(),
+    QStringList rows = reportHeading(reportedOn(dtReportDate, dtReportTime));
+    rows << QStringList{
         L(QStringLiteral("PHYSICAL: "), 58) + QStringLiteral("NEMATODES: "),
         lb(0) + L(V(0), 38) + lb(8) + V(8),
         S(58) + lb(9) + V(9),
@@ -203,25 +185,17 @@ void frmStool::Print_Result() {
         txtInterpretation->toPlainText(),
         QString(),
     };
-    report::Clear_PrintTable();
-    for (const QString& row : rows)
-        report::Insert_PrintLine(1, row);
-    report::Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
-                            QString(), QStringLiteral("N"), false);
+    spoolAndPrint(rows);
 }
 
 void frmStool::cmdExam_Click(int index) {
-    if (index == 1) {
-        Unload();
-        return;
-    }
-    if (entry::state().SignOffCancelled)
-        return;
-    bool saved = false;
-    Save_Entries(saved);
-    if (index == 2)
-        Print_Result();
-    Unload();
+    cmdExamClick(
+        *this, index,
+        [this] {
+            bool saved = false;
+            Save_Entries(saved);
+        },
+        [this] { Print_Result(); });
 }
 
 bool frmStool::eventFilter(QObject* watched, QEvent* event) {

@@ -66,12 +66,6 @@ const Finding coded[12] = {
 constexpr int bacteria = 11;
 constexpr int granular = 13;
 
-QString L(const QString& v, int w) {
-    return report::Fix_Width(v, static_cast<int16_t>(w));
-}
-QString S(int n) {
-    return QString(n, QLatin1Char(' '));
-}
 QString label(const Finding& f) {
     return QString::fromLatin1(f.label);
 }
@@ -277,18 +271,8 @@ void frmUrinalysis2::Print_Result() {
     auto C = [this](int i) { return cboCoded(i)->currentText(); };
     auto tl = [](int i) { return label(findings[i]); };
     auto cl = [](int i) { return label(coded[i]); };
-    const QString reported = vrt::Variant(dtReportDate->Value()).toString() + QStringLiteral(" ") +
-                             vrt::Variant(dtReportTime->Value()).toString();
-    const QStringList rows{
-        QStringLiteral("Name      : ") + L(s.PatName, 30) + S(16) +
-            QStringLiteral("Admission # : ") + s.IDNum + S(3) + QStringLiteral("Age : ") + s.Age,
-        QStringLiteral("Hosp. No. : ") + L(s.HospNum, 10) + S(36) + QStringLiteral("Room No. : ") +
-            s.RoomID + S(9) + QStringLiteral("Sex : ") + s.Sex,
-        L(QStringLiteral("Physician : ") + s.DoctorName, 58) + QStringLiteral("Date Reported: ") +
-            reported,
-        S(58) + QStringLiteral("Date Received: ") + s.TransDate,
-        s.ExamTitle,
-        QString(),
+    QStringList rows = reportHeading(reportedOn(dtReportDate, dtReportTime));
+    rows << QStringList{
         L(QStringLiteral("Macroscopic: RESULTS"), 58) + QStringLiteral("CHEMICAL        : ") +
             S(2) + QStringLiteral("RESULTS"),
         tl(0) + L(T(0), 30) + cl(0) + C(0),
@@ -312,25 +296,17 @@ void frmUrinalysis2::Print_Result() {
         QStringLiteral("Remarks"),
         s.Remarks,
     };
-    report::Clear_PrintTable();
-    for (const QString& row : rows)
-        report::Insert_PrintLine(1, row);
-    report::Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
-                            QString(), QStringLiteral("N"), false);
+    spoolAndPrint(rows);
 }
 
 void frmUrinalysis2::cmdExam_Click(int index) {
-    if (index == 1) {
-        Unload();
-        return;
-    }
-    if (entry::state().SignOffCancelled)
-        return;
-    bool saved = false;
-    Save_Entries(saved);
-    if (index == 2)
-        Print_Result();
-    Unload();
+    cmdExamClick(
+        *this, index,
+        [this] {
+            bool saved = false;
+            Save_Entries(saved);
+        },
+        [this] { Print_Result(); });
 }
 
 // Enter in a coded box: a known code selects its entry and moves on; any

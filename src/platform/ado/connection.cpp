@@ -25,12 +25,11 @@ QString newQtName() {
     return QStringLiteral("vantrel-ado-%1").arg(++counter);
 }
 
-QString quoted(QString text) {
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
-}
-
 } // namespace
+
+QString quoted(QString value) {
+    return value.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
 
 void raise(int32_t number) {
     switch (number) {
@@ -132,7 +131,8 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
     for (int i = 0; i < databaseNames.size(); ++i) {
         QSqlQuery attach(db_);
         if (!attach.exec(QStringLiteral("ATTACH DATABASE %1 AS %2")
-                             .arg(quoted(files[i]), databaseNames[i]))) {
+                             .arg(QLatin1Char('\'') + quoted(files[i]) + QLatin1Char('\''),
+                                  databaseNames[i]))) {
             const QString why = attach.lastError().text();
             attach.finish();
             discard();

@@ -16,6 +16,10 @@ enum CursorLocationEnum : int32_t { adUseServer = 2, adUseClient = 3 };
 enum class Backend { None, SQLite, PostgreSQL };
 
 class ConnectionString;
+
+// A value to be placed between single quotes in a statement: every quote
+// doubled.
+QString quoted(QString value);
 class Recordset;
 namespace detail {
 class Engine;

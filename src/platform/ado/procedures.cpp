@@ -10,9 +10,8 @@ namespace ado {
 
 namespace {
 
-QString literal(QString text) {
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
+QString literal(const QString& text) {
+    return QLatin1Char('\'') + quoted(text) + QLatin1Char('\'');
 }
 
 } // namespace

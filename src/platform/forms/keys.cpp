@@ -1,5 +1,6 @@
 #include "keys.h"
 
+#include "errorguard.h"
 #include "form.h"
 
 #include <QApplication>
@@ -41,6 +42,20 @@ private:
     QPointer<Form> form_;
 };
 
+class EnterRuns : public QObject {
+public:
+    EnterRuns(QObject* parent, std::function<void()> run) : QObject(parent), run_(std::move(run)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!isEnter(event))
+            return false;
+        guard(run_);
+        return true;
+    }
+
+private:
+    std::function<void()> run_;
+};
+
 } // namespace
 
 bool isEnter(const QEvent* event) {
@@ -56,6 +71,10 @@ void upperCaseTyping(QWidget* box) {
 
 void enterMovesFocus(QWidget* box, Form* form) {
     box->installEventFilter(new EnterFilter(box, form));
+}
+
+void onEnter(QWidget* box, std::function<void()> handler) {
+    box->installEventFilter(new EnterRuns(box, std::move(handler)));
 }
 
 void sendTab() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QWidget>
+#include <functional>
 
 namespace forms {
 
@@ -13,6 +14,9 @@ void upperCaseTyping(QWidget* box);
 // Enter (Return or the keypad's Enter) in the box moves the focus to the
 // next control in the form's tab order instead of reaching the box.
 void enterMovesFocus(QWidget* box, Form* form);
+
+// Enter in the box runs the handler (under guard()) instead of reaching the box.
+void onEnter(QWidget* box, std::function<void()> handler);
 
 // Sends a Tab keystroke to whatever has the focus, as typed keys arrive:
 // queued, handled when the event loop next runs.
