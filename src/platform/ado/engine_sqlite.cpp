@@ -2,14 +2,45 @@
 #include "errors.h"
 #include "platform/runtime/datetime.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
+#include <optional>
 #include <sqlite3.h>
 
 namespace ado::detail {
 
+namespace {
+
+// "YYYY-MM-DD HH:MM:SS", the form the embedded database stores, read without
+// the general (and much slower) format parser.
+std::optional<QDateTime> storedDateTime(const QString& t) {
+    if (t.size() != 19 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') ||
+        t[10] != QLatin1Char(' ') || t[13] != QLatin1Char(':') || t[16] != QLatin1Char(':'))
+        return std::nullopt;
+    const auto number = [&t](int from, int length) {
+        int n = 0;
+        for (int i = from; i < from + length; ++i) {
+            const char16_t c = t[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            n = n * 10 + (c - u'0');
+        }
+        return n;
+    };
+    const QDate d(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2));
+    if (!d.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(d, time);
+}
+
+} // namespace
+
 vrt::Variant dateFromText(const QString& text) {
     const QString t = text.trimmed();
+    if (const auto dt = storedDateTime(t))
+        return vrt::Variant(vrt::toSerial(*dt));
     for (const char* format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
                                "yyyy-MM-dd HH:mm:ss.zzz"}) {
         const QDateTime dt = QDateTime::fromString(t, QLatin1String(format));
@@ -40,20 +71,30 @@ public:
             raiseProvider(QStringLiteral("[SQLite] The connection has no database handle."));
     }
 
+    ~SqliteEngine() override {
+        // Unfinalized statements would keep the database open after Close.
+        for (const Body& b : std::as_const(bodies_))
+            for (const Prepared& p : b.statements)
+                sqlite3_finalize(p.stmt);
+        for (sqlite3_stmt* stmt : std::as_const(fixed_))
+            sqlite3_finalize(stmt);
+    }
+
     Rows query(const QString& sql) override { return run(sql, nullptr, -1); }
 
     // A call is atomic, as a procedure is on a server: its statements all
     // stay or all go.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
-        runScript(QStringLiteral("SAVEPOINT vantrel_call"));
+        step(fixed("SAVEPOINT vantrel_call"));
         Rows rows;
         try {
-            rows = run(info.body, &call.args, static_cast<int>(call.args.size()));
+            rows = runBody(info.body, call.args);
         } catch (...) {
-            runScript(QStringLiteral("ROLLBACK TO vantrel_call; RELEASE vantrel_call"));
+            step(fixed("ROLLBACK TO vantrel_call"));
+            step(fixed("RELEASE vantrel_call"));
             throw;
         }
-        runScript(QStringLiteral("RELEASE vantrel_call"));
+        step(fixed("RELEASE vantrel_call"));
         if (!info.returnsRows)
             return Rows{};
         return rows;
@@ -105,26 +146,145 @@ public:
     }
 
 private:
+    // A statement with, for each of its parameters, the argument it takes
+    // (-1: the argument count).
+    struct Prepared {
+        sqlite3_stmt* stmt = nullptr;
+        std::vector<std::pair<int, int>> parameters; // index, argument
+    };
+    // A procedure body, prepared once per connection: parsing it again on
+    // every call cost more than running it.
+    struct Body {
+        std::vector<Prepared> statements;
+    };
+
     [[noreturn]] void fail() const {
         raiseStatement(QStringLiteral("[SQLite] ") + QString::fromUtf8(sqlite3_errmsg(handle_)));
     }
 
-    void bind(sqlite3_stmt* stmt, const std::vector<vrt::Variant>* args, int argc) {
+    static Prepared withParameters(sqlite3_stmt* stmt) {
+        Prepared p{stmt, {}};
         const int count = sqlite3_bind_parameter_count(stmt);
         int sequential = 0;
         for (int i = 1; i <= count; ++i) {
-            const char* rawName = sqlite3_bind_parameter_name(stmt, i);
-            const QByteArray name(rawName ? rawName : "?");
             if (i == sqliteArgcParameter) {
-                sqlite3_bind_int(stmt, i, argc < 0 ? 0 : argc);
+                p.parameters.emplace_back(i, -1);
                 continue;
             }
             // "?NNN" takes argument NNN, a bare "?" the next one.
+            const char* rawName = sqlite3_bind_parameter_name(stmt, i);
+            const QByteArray name(rawName ? rawName : "?");
             const int position = name.size() > 1 ? name.mid(1).toInt() : ++sequential;
-            if (!args || position < 1 || position > static_cast<int>(args->size())) {
-                sqlite3_bind_null(stmt, i);
+            if (position >= 1)
+                p.parameters.emplace_back(i, position);
+        }
+        return p;
+    }
+
+    // A fixed statement, prepared on first use.
+    sqlite3_stmt* fixed(const char* sql) {
+        const QByteArray key(sql);
+        sqlite3_stmt* stmt = fixed_.value(key);
+        if (!stmt) {
+            if (sqlite3_prepare_v2(handle_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(stmt);
+                fail();
+            }
+            fixed_.insert(key, stmt);
+        }
+        return stmt;
+    }
+
+    void step(sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        const QString why =
+            rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            raiseStatement(QStringLiteral("[SQLite] ") + why);
+    }
+
+    // Runs a procedure body with the call's arguments. The first call
+    // prepares its statements one after the other as it runs them (a later
+    // one may depend on an earlier one); they are kept once all ran.
+    Rows runBody(const QString& text, const std::vector<vrt::Variant>& args) {
+        const int argc = static_cast<int>(args.size());
+        Rows result;
+        const auto cached = bodies_.constFind(text);
+        if (cached != bodies_.cend()) {
+            for (const Prepared& p : cached->statements) {
+                Rows rows = execute(p, &args, argc);
+                if (rows.hasRows)
+                    result = std::move(rows);
+            }
+            return result;
+        }
+        Body body;
+        try {
+            const QByteArray utf8 = text.toUtf8();
+            const char* tail = utf8.constData();
+            while (tail && *tail) {
+                sqlite3_stmt* stmt = nullptr;
+                const char* next = nullptr;
+                if (sqlite3_prepare_v2(handle_, tail, -1, &stmt, &next) != SQLITE_OK) {
+                    sqlite3_finalize(stmt);
+                    fail();
+                }
+                tail = next;
+                if (!stmt)
+                    continue; // blanks or a comment
+                body.statements.push_back(withParameters(stmt));
+                Rows rows = execute(body.statements.back(), &args, argc);
+                if (rows.hasRows)
+                    result = std::move(rows);
+            }
+        } catch (...) {
+            for (const Prepared& p : body.statements)
+                sqlite3_finalize(p.stmt);
+            throw;
+        }
+        bodies_.insert(text, std::move(body));
+        return result;
+    }
+
+    // Runs one prepared statement and leaves it ready for the next run.
+    Rows execute(const Prepared& p, const std::vector<vrt::Variant>* args, int argc) {
+        sqlite3_stmt* stmt = p.stmt;
+        bind(p, args, argc);
+        const int columns = sqlite3_column_count(stmt);
+        Rows rows;
+        if (columns > 0) {
+            rows.hasRows = true;
+            for (int c = 0; c < columns; ++c)
+                rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+        }
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            std::vector<vrt::Variant> row;
+            row.reserve(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c)
+                row.push_back(value(stmt, c));
+            rows.data.push_back(std::move(row));
+        }
+        const QString why =
+            rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        if (rc != SQLITE_DONE)
+            raiseStatement(QStringLiteral("[SQLite] ") + why);
+        return rows;
+    }
+
+    // Parameters without an argument stay NULL: execute clears them.
+    void bind(const Prepared& p, const std::vector<vrt::Variant>* args, int argc) {
+        sqlite3_stmt* stmt = p.stmt;
+        for (const auto& [i, position] : p.parameters) {
+            if (position < 0) {
+                sqlite3_bind_int(stmt, i, argc < 0 ? 0 : argc);
                 continue;
             }
+            if (!args || position > static_cast<int>(args->size()))
+                continue;
             const vrt::Variant& v = (*args)[static_cast<size_t>(position - 1)];
             switch (v.type()) {
             case vrt::VarType::Null:
@@ -187,25 +347,14 @@ private:
             tail = next;
             if (!stmt)
                 continue; // blanks or a comment
-            bind(stmt, args, argc);
-            const int columns = sqlite3_column_count(stmt);
             Rows rows;
-            if (columns > 0) {
-                rows.hasRows = true;
-                for (int c = 0; c < columns; ++c)
-                    rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
-            }
-            int rc;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-                std::vector<vrt::Variant> row;
-                row.reserve(static_cast<size_t>(columns));
-                for (int c = 0; c < columns; ++c)
-                    row.push_back(value(stmt, c));
-                rows.data.push_back(std::move(row));
+            try {
+                rows = execute(withParameters(stmt), args, argc);
+            } catch (...) {
+                sqlite3_finalize(stmt);
+                throw;
             }
             sqlite3_finalize(stmt);
-            if (rc != SQLITE_DONE)
-                fail();
             if (rows.hasRows)
                 result = std::move(rows);
         }
@@ -214,6 +363,8 @@ private:
 
     QSqlDatabase db_;
     sqlite3* handle_ = nullptr;
+    QHash<QString, Body> bodies_;
+    QHash<QByteArray, sqlite3_stmt*> fixed_;
 };
 
 } // namespace

@@ -1,0 +1,224 @@
+// The data-access layer against direct Qt SQL on the embedded database:
+// one save of a coded result form, and a request lookup in a small and a
+// large log book. TMPDIR picks the disk the databases live on.
+
+#include "dbsetup/dbsetup.h"
+#include "platform/ado/recordset.h"
+#include "platform/runtime/errors.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+struct Laboratory {
+    QTemporaryDir dir;
+    ado::Connection c;
+    explicit Laboratory(bool demo) {
+        c.Open(QStringLiteral("Provider=SQLite;Data Source=") + dir.path());
+        dbsetup::createLaboratory(c, demo);
+    }
+};
+
+const QString request = QStringLiteral("LR26-0006");
+const QString employee = QStringLiteral("MT01");
+
+const QStringList entryValues{
+    "100288",    "IPD26-00880", "35",        "CM",    "PEDIA-4", "12/2/2026 7:50:00 AM",
+    "12/6/2026", "D104",        "H",         "0",     "MT01",    "80",
+    "I",         "35",          "CH-260483", request, "1",       "MT01"};
+
+const QStringList findings{"BROWN",     "FORMED",    "NEGATIVE", "NONE",      "NONE",
+                           "0-1/HPF",   "RARE",      "NONE",     "NONE SEEN", "ASCARIS OVA 2-4/LPF",
+                           "NONE SEEN", "NONE SEEN", "NONE",     "NONE SEEN", "NONE SEEN",
+                           "NONE SEEN", "NONE SEEN", "NONE SEEN"};
+const QString interpretation = QStringLiteral("MODERATE ASCARIASIS");
+const QString reportDate = QStringLiteral("12/6/2026");
+const QString reportTime = QStringLiteral("09:15:00 AM");
+const QString remarks = QStringLiteral("Repeat after treatment.");
+
+// The 32 result values of the stool form, in the order it sends them.
+QStringList codedValues() {
+    return findings + QStringList{"", interpretation, reportDate, reportTime} +
+           QStringList(10, QString(""));
+}
+
+// The statements as the forms write them.
+struct Statements {
+    QString logbook =
+        QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + request +
+        QStringLiteral("'");
+    QString verify = QStringLiteral("laboratory..LAB_Save_VerifyResults '") + request +
+                     QStringLiteral("','") + employee + QStringLiteral("'");
+    QString entry = QStringLiteral("laboratory..LAB_SaveResultEntry '") +
+                    entryValues.join(QStringLiteral("','")) + QStringLiteral("'");
+    QString codes;
+    Statements() {
+        codes =
+            QStringLiteral("Laboratory..Lab_Save_HCodes 1, '") + request + QStringLiteral("','");
+        for (const QString& f : findings)
+            codes += f + QStringLiteral("', '");
+        codes += QStringLiteral("','") + interpretation + QStringLiteral("','") + reportDate +
+                 QStringLiteral("','") + reportTime +
+                 QStringLiteral("','','','','','','','','','','','") + remarks +
+                 QStringLiteral("'");
+    }
+};
+
+void BM_SaveThroughConnection(benchmark::State& state) {
+    Laboratory lab(true);
+    const Statements s;
+    try {
+        for (auto _ : state) {
+            ado::Recordset rs;
+            rs.Open(s.logbook, lab.c, 2, 1, -1);
+            if (!rs.eof())
+                lab.c.Execute(s.verify);
+            rs.Close();
+            lab.c.Execute(s.entry);
+            lab.c.Execute(s.codes);
+        }
+    } catch (const vrt::RuntimeError& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// A procedure body as the database keeps it, made ready for QSqlQuery:
+// Qt takes "?" for positional parameters only, so "?N" becomes ":pN".
+QString body(QSqlDatabase db, const QString& name) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT body FROM LABORATORY.vantrel_procedures WHERE name = ?"));
+    q.addBindValue(name);
+    if (!q.exec() || !q.next())
+        return {};
+    static const QRegularExpression numbered(QStringLiteral("\\?(\\d+)"));
+    return q.value(0).toString().replace(numbered, QStringLiteral(":p\\1"));
+}
+
+void bind(QSqlQuery& q, int position, const QVariant& value) {
+    q.bindValue(QStringLiteral(":p%1").arg(position), value);
+}
+
+void BM_SavePreparedQt(benchmark::State& state) {
+    Laboratory lab(true);
+    QSqlDatabase db = lab.c.database();
+    QSqlQuery logbook(db), verify(db), entry(db), codes(db);
+    logbook.setForwardOnly(true);
+    // The argument count of this call is fixed, so it is written in.
+    const QString codesBody = body(db, QStringLiteral("lab_save_hcodes"))
+                                  .replace(QStringLiteral(":p999"), QStringLiteral("35"));
+    if (!logbook.prepare(
+            QStringLiteral("SELECT * FROM LABORATORY.tblablogbook WHERE RequestNum = ?")) ||
+        !verify.prepare(body(db, QStringLiteral("LAB_Save_VerifyResults"))) ||
+        !entry.prepare(body(db, QStringLiteral("LAB_SaveResultEntry"))) ||
+        !codes.prepare(codesBody)) {
+        state.SkipWithError("prepare failed");
+        return;
+    }
+    const QStringList coded = codedValues();
+    for (auto _ : state) {
+        logbook.bindValue(0, request);
+        if (!logbook.exec()) {
+            state.SkipWithError(qPrintable(logbook.lastError().text()));
+            break;
+        }
+        bool found = false;
+        while (logbook.next()) {
+            found = true;
+            for (int i = 0; i < logbook.record().count(); ++i)
+                benchmark::DoNotOptimize(logbook.value(i));
+        }
+        logbook.finish();
+        if (found) {
+            bind(verify, 1, request);
+            bind(verify, 2, employee);
+        }
+        for (int i = 0; i < entryValues.size(); ++i)
+            bind(entry, i + 1, entryValues[i]);
+        bind(codes, 1, 1);
+        bind(codes, 2, request);
+        for (int i = 0; i < coded.size(); ++i)
+            bind(codes, i + 3, coded[i]);
+        bind(codes, 35, remarks);
+        QSqlQuery* failed = nullptr;
+        for (QSqlQuery* q : {found ? &verify : nullptr, &entry, &codes})
+            if (q && !q->exec() && !failed)
+                failed = q;
+        if (failed) {
+            state.SkipWithError(qPrintable(failed->lastError().text()));
+            break;
+        }
+    }
+}
+
+QString requestNumber(int i) {
+    return QStringLiteral("LR%1").arg(i, 7, 10, QLatin1Char('0'));
+}
+
+// A log book of n requests, made once per size.
+ado::Connection& logbook(int n) {
+    static std::map<int, std::unique_ptr<Laboratory>> made;
+    auto& lab = made[n];
+    if (!lab) {
+        QElapsedTimer t;
+        t.start();
+        lab = std::make_unique<Laboratory>(false);
+        lab->c.runScript(
+            QStringLiteral(
+                "BEGIN;"
+                "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < %1) "
+                "INSERT INTO LABORATORY.tblablogbook (RequestNum, HospNum, IDNum, PatientType, "
+                "Age, RoomID, DoctorID, SectionID, TransDate, ResultDate, Verified) "
+                "SELECT printf('LR%07d', i), printf('%06d', 100000 + i % 50000), "
+                "printf('OPD26-%05d', i % 100000), 'O', '40', 'OPD', 'D101', 'CM', "
+                "datetime('2026-01-01 08:00:00', printf('+%d minutes', i)), "
+                "datetime('2026-01-01 08:00:00', printf('+%d minutes', i)), i % 2 FROM k;"
+                "COMMIT;")
+                .arg(n));
+        std::fprintf(stderr, "log book of %d requests made in %.1f s\n", n, t.elapsed() / 1000.0);
+    }
+    return lab->c;
+}
+
+void BM_RequestLookup(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    ado::Connection& c = logbook(n);
+    int64_t k = 0;
+    for (auto _ : state) {
+        const int i = static_cast<int>(1 + (k++ * 7919) % n);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") +
+                    requestNumber(i) + QStringLiteral("'"),
+                c, 2, 1, -1);
+        if (rs.eof()) {
+            state.SkipWithError("request not found");
+            break;
+        }
+        rs.Close();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_SaveThroughConnection)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SavePreparedQt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RequestLookup)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

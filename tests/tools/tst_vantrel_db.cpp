@@ -1,0 +1,211 @@
+// Runs the built vantrel-db program, as a user would, on a database folder
+// (embedded) or a fresh server database.
+
+#include "support/database.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run vantrelDb(const QStringList& args) {
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-db"), args);
+    Run r;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.code = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// PostgreSQL folds unquoted column names to lower case; the rest must match.
+QString headerFolded(const QString& out) {
+    const qsizetype eol = out.indexOf(QLatin1Char('\n'));
+    return out.left(eol).toLower() + out.mid(eol);
+}
+
+} // namespace
+
+class TestVantrelDb : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDatabase> server_;
+    QStringList init_; // the init command without --demo
+    QString cs_;
+
+    void initDemo() {
+        const Run r = vantrelDb(init_ + QStringList{QStringLiteral("--demo")});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+    }
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void init() {
+        QFETCH_GLOBAL(QString, backend);
+        if (backend == QLatin1String("sqlite")) {
+            dir_ = std::make_unique<QTemporaryDir>();
+            const QString folder = dir_->filePath(QStringLiteral("new folder/lab"));
+            init_ = QStringList{QStringLiteral("init"), folder};
+            cs_ = QStringLiteral("Provider=SQLite;Data Source=") + folder;
+        } else {
+            server_ = TestDatabase::create(backend, TestDatabase::Contents::Empty);
+            if (!server_)
+                QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");
+            init_ = QStringList{QStringLiteral("init-pg"), server_->connectionString()};
+            cs_ = server_->connectionString();
+        }
+    }
+    void cleanup() {
+        server_.reset();
+        dir_.reset();
+    }
+
+    void initWithDemoDataListsTheTechnologists() {
+        const Run made = vantrelDb(init_ + QStringList{QStringLiteral("--demo")});
+        QCOMPARE(made.code, 0);
+        QVERIFY2(made.out.startsWith(QLatin1String("Created the laboratory database in ")),
+                 qPrintable(made.out));
+        QVERIFY2(made.out.endsWith(QLatin1String(" with the demo data.\n")), qPrintable(made.out));
+
+        const Run r =
+            vantrelDb({QStringLiteral("exec"), cs_, QStringLiteral("LABORATORY..sp_listmedtech")});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(headerFolded(r.out), QStringLiteral("medtechid\tlastname\tfirstname\tmiddlename\n"
+                                                     "MT01\tABELLERA\tJANINE\tCRUZ\n"
+                                                     "MT02\tBUENCAMINO\tPAOLO\tDIZON\n"
+                                                     "MT03\tCASTANEDA\tLIGAYA\tFERRER\n"
+                                                     "MT04\tDELA PAZ\tMARK ANTHONY\tGUTIERREZ\n"
+                                                     "MT05\tENRIQUEZ\tROWENA\tHILARIO\n"
+                                                     "MT06\tFAJARDO\tDENNIS\tILAGAN\n"
+                                                     "MT07\tGALVEZ\tCHERYL\t\n"
+                                                     "(7 rows)\n"));
+    }
+
+    void initRefusesAnExistingDatabase() {
+        QCOMPARE(vantrelDb(init_).code, 0);
+        const Run again = vantrelDb(init_ + QStringList{QStringLiteral("--demo")});
+        QCOMPARE(again.code, 1);
+        QVERIFY2(again.err.contains(QLatin1String("already holds a laboratory database")),
+                 qPrintable(again.err));
+        const Run count =
+            vantrelDb({QStringLiteral("exec"), cs_,
+                       QStringLiteral("select count(*) as n from LABORATORY..tbLabMedTech")});
+        QCOMPARE(count.out, QStringLiteral("n\n0\n(1 row)\n"));
+    }
+
+    void execPrintsRows_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("procedure without rows")
+            << "laboratory..LAB_Save_VerifyResults 'LR26-0001','MT01'"
+            << "(no rows returned)\n";
+        QTest::newRow("line breaks, null")
+            << "select promptdata, null as absent from build_file..tbcolabvalues where code = '301'"
+            << "promptdata\tabsent\nABO Group\\nRh (D) Factor\\n\tNULL\n(1 row)\n";
+        QTest::newRow("no row") << "select RequestNum from laboratory..tblablogbook where "
+                                   "requestnum = 'LR26-9999'"
+                                << "requestnum\n(0 rows)\n";
+        QTest::newRow("bare procedure, quote doubled")
+            << "sp_listsearchmedtech 1,'dela paz'''"
+            << "medtechid\tlastname\tfirstname\tmiddlename\n(0 rows)\n";
+        QTest::newRow("table source")
+            << "Laboratory..tbLabResultHCodes where RequestNum = 'lr26-0005'"
+            << "requestnum\tresult1\tresult2\tresult3\tresult4\tresult5\tresult6\tresult7\tresult8"
+               "\t"
+               "result9\tresult10\tresult11\tresult12\tresult13\tresult14\tresult15\tresult16\t"
+               "result17\tresult18\tresult19\tresult20\tresult21\tresult22\tresult23\tresult24\t"
+               "result25\tresult26\tresult27\tresult28\tresult29\tresult30\tresult31\tresult32\t"
+               "result33\tentrydate\tupdatedate\n"
+               "LR26-0005\t1:80\t1:40\t1:320\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tOX19 titer "
+               "significant. "
+               "Correlate "
+               "clinically.\t\t\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL"
+               "\tNULL\t12/2/2026 9:20:00 AM\tNULL\n(1 row)\n";
+    }
+    void execPrintsRows() {
+        QFETCH(QString, statement);
+        QFETCH(QString, printed);
+        initDemo();
+        const Run r = vantrelDb({QStringLiteral("exec"), cs_, statement});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(headerFolded(r.out), printed);
+    }
+
+    void execReportsErrors_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown procedure")
+            << "laboratory..LAB_Save_Nothing 'LR26-0001'"
+            << "vantrel-db: error -2147217900: Could not find stored procedure "
+               "'laboratory..LAB_Save_Nothing'.\n";
+        QTest::newRow("unbalanced quote")
+            << "select * from laboratory..tblablogbook where requestnum = 'LR26-0001"
+            << "vantrel-db: error -2147217900: Unclosed quotation mark after the character "
+               "string 'LR26-0001'.\n";
+        QTest::newRow("too few arguments")
+            << "laboratory..LAB_Save_VerifyResults 'LR26-0001'"
+            << "vantrel-db: error -2147217900: Procedure or function 'LAB_Save_VerifyResults' "
+               "expects parameter number 2, which was not supplied.\n";
+    }
+    void execReportsErrors() {
+        QFETCH(QString, statement);
+        QFETCH(QString, message);
+        initDemo();
+        const Run r = vantrelDb({QStringLiteral("exec"), cs_, statement});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, message);
+    }
+
+    void execOnAMissingDatabase() {
+        QFETCH_GLOBAL(QString, backend);
+        if (backend != QLatin1String("sqlite"))
+            QSKIP("one backend is enough");
+        const Run r = vantrelDb({QStringLiteral("exec"), cs_, QStringLiteral("select 1")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.startsWith(QLatin1String("vantrel-db: error -2147467259: [SQLite] The "
+                                                "data source folder")),
+                 qPrintable(r.err));
+    }
+
+    void wrongArgumentsShowTheUsage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("unknown command")
+            << QStringList{QStringLiteral("drop"), QStringLiteral("x")};
+        QTest::newRow("init without folder") << QStringList{QStringLiteral("init")};
+        QTest::newRow("exec without statement")
+            << QStringList{QStringLiteral("exec"), QStringLiteral("Provider=SQLite")};
+        QTest::newRow("exec with --demo")
+            << QStringList{QStringLiteral("exec"), QStringLiteral("a"), QStringLiteral("b"),
+                           QStringLiteral("--demo")};
+    }
+    void wrongArgumentsShowTheUsage() {
+        QFETCH_GLOBAL(QString, backend);
+        if (backend != QLatin1String("sqlite"))
+            QSKIP("one backend is enough");
+        QFETCH(QStringList, args);
+        const Run r = vantrelDb(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.startsWith(QLatin1String("usage: vantrel-db init <folder> [--demo]\n")),
+                 qPrintable(r.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVantrelDb)
+#include "tst_vantrel_db.moc"
