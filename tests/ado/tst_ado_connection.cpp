@@ -161,7 +161,8 @@ private slots:
         QCOMPARE(c.State(), int32_t(ado::adStateClosed));
 
         ado::Connection bad;
-        const Raised r = raised([&] { bad.Open(text + QStringLiteral(";Database=vantrel_no_such_database")); });
+        const Raised r =
+            raised([&] { bad.Open(text + QStringLiteral(";Database=vantrel_no_such_database")); });
         QCOMPARE(r.number, -2147467259);
         QVERIFY2(r.description.startsWith(QLatin1String("[PostgreSQL]")),
                  qPrintable(r.description));

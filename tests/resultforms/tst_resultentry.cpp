@@ -30,9 +30,7 @@ class TestResultEntry : public QObject {
 private slots:
     void initTestCase_data() { addBackendRows(); }
 
-    void init() {
-        FETCH_LAB_SESSION(lab_);
-    }
+    void init() { FETCH_LAB_SESSION(lab_); }
     void cleanup() { lab_.reset(); }
 
     void firstExamChoosesTheWindow_data() {
