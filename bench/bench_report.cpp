@@ -25,20 +25,7 @@ void setUpSession() {
         dbsetup::createLaboratory(*s.LabConnection, false);
         s.ReportEngine = std::make_shared<reportengine::Application>();
     }
-    s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
-    s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
-    s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
-    s.SectionName = QStringLiteral("HEMATOLOGY");
-    s.PatName = QStringLiteral("DELA CRUZ, MARIA CLARA");
-    s.IDNum = QStringLiteral("A-26-0001");
-    s.Age = QStringLiteral("34 Y");
-    s.Sex = QStringLiteral("Female");
-    s.HospNum = QStringLiteral("000123456");
-    s.RoomID = QStringLiteral("301-B");
-    s.CivilStatus = QStringLiteral("Married");
-    s.DoctorName = QStringLiteral("DR. JOSE REYES");
-    s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
-    s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
+    setSamplePatient();
 }
 
 // Print files pile up otherwise: each iteration writes one.

@@ -8,6 +8,7 @@
 #include "report/document.h"
 #include "report/frmprinter.h"
 #include "support/printcapture.h"
+#include "support/spoolsample.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -27,24 +28,6 @@ QStringList docLines() {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-void setPatient() {
-    entry::ModuleState& s = entry::state();
-    s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
-    s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
-    s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
-    s.SectionName = QStringLiteral("HEMATOLOGY");
-    s.PatName = QStringLiteral("DELA CRUZ, MARIA CLARA");
-    s.IDNum = QStringLiteral("A-26-0001");
-    s.Age = QStringLiteral("34 Y");
-    s.Sex = QStringLiteral("Female");
-    s.HospNum = QStringLiteral("000123456");
-    s.RoomID = QStringLiteral("301-B");
-    s.CivilStatus = QStringLiteral("Married");
-    s.DoctorName = QStringLiteral("DR. JOSE REYES");
-    s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
-    s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
 }
 
 // The run date and time of a title block are the clock's: checked against
@@ -104,7 +87,7 @@ class TestReportBlocks : public QObject {
 private slots:
     void init() {
         doc().setText(QString());
-        setPatient();
+        setSamplePatient();
     }
 
     void titleCentresTheHeading_data() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entry/modulestate.h"
+
 #include <QStringList>
 
 // A 52-line spooled report with the widths of the cervico-vaginal cytology
@@ -87,4 +89,23 @@ inline QStringList cytologySpoolLines() {
         "Remarks",
         "Patient's second smear; repeat after treatment.",
     };
+}
+
+// The patient, request and hospital heading the sample reports are printed for.
+inline void setSamplePatient() {
+    entry::ModuleState& s = entry::state();
+    s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
+    s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
+    s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
+    s.SectionName = QStringLiteral("HEMATOLOGY");
+    s.PatName = QStringLiteral("DELA CRUZ, MARIA CLARA");
+    s.IDNum = QStringLiteral("A-26-0001");
+    s.Age = QStringLiteral("34 Y");
+    s.Sex = QStringLiteral("Female");
+    s.HospNum = QStringLiteral("000123456");
+    s.RoomID = QStringLiteral("301-B");
+    s.CivilStatus = QStringLiteral("Married");
+    s.DoctorName = QStringLiteral("DR. JOSE REYES");
+    s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
+    s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
 }

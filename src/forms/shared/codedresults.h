@@ -14,6 +14,14 @@
 
 namespace resultforms {
 
+// One finding of a form's table: its frame, screen caption and report label;
+// its index in the table is its identity in load, save and print.
+struct Finding {
+    const char* frame;
+    const char* caption;
+    const char* label;
+};
+
 // A value placed between single quotes in a statement.
 QString q(const QString& value);
 

@@ -16,13 +16,7 @@ namespace resultforms {
 
 namespace {
 
-// The findings: frame, screen caption, report label; the index is the
-// finding's identity in load, save and print.
-struct Finding {
-    const char* frame;
-    const char* caption;
-    const char* label;
-};
+// The findings.
 const Finding findings[18] = {
     {"P&hysical", "Color", "  Color           = "},
     {"P&hysical", "Consistency", "  Consistency     = "},

@@ -21,12 +21,7 @@ namespace resultforms {
 
 namespace {
 
-// The free-text findings: box index, frame, screen caption, report label.
-struct Finding {
-    const char* frame;
-    const char* caption;
-    const char* label;
-};
+// The free-text findings.
 const Finding findings[17] = {
     {"P&hysical", "Color", "  PHYSICAL:   Color       : "},
     {"P&hysical", "Reaction", "Reaction    : "},
