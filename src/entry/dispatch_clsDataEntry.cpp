@@ -4,6 +4,9 @@
 
 #include <memory>
 
+const vcom::IID IID__clsDataEntry{
+    0x570E24D8, 0xB354, 0x4F1F, {0x99, 0x59, 0x32, 0xF4, 0xB0, 0x07, 0x59, 0xB3}};
+
 namespace entry {
 
 namespace {
@@ -40,7 +43,7 @@ public:
     // The member handlers share the object; it terminates with the last
     // reference to the interface.
     DataEntryDispatch()
-        : DispatchObject(QStringLiteral("Vantrel.clsDataEntry"),
+        : DispatchObject(IID__clsDataEntry, QStringLiteral("Vantrel.clsDataEntry"),
                          members(std::make_shared<clsDataEntry>())) {}
 
 private:
@@ -54,16 +57,19 @@ private:
                      o->name(coerce<type>(a[0]));                                                  \
                      return vrt::Variant();                                                        \
                  }});
-        VANTREL_PROPERTIES(VANTREL_PROPERTY_MEMBER)
-#undef VANTREL_PROPERTY_MEMBER
-        m.push_back({QStringLiteral("HasSaved"), VANTREL_DISPID_HasSaved,
-                     vcom::DISPATCH_PROPERTYGET, 0,
-                     [o](Args) { return vrt::Variant(o->HasSaved()); }});
+        // The interface's order: the request's properties, SQLConnection, the
+        // screen properties, HasSaved, then the exam list and the window.
+        VANTREL_REQUEST_PROPERTIES(VANTREL_PROPERTY_MEMBER)
         m.push_back({QStringLiteral("SQLConnection"), VANTREL_DISPID_SQLConnection,
                      vcom::DISPATCH_METHOD, 1, [o](Args a) {
                          o->SQLConnection(connectionArgument(a[0]));
                          return vrt::Variant();
                      }});
+        VANTREL_SCREEN_PROPERTIES(VANTREL_PROPERTY_MEMBER)
+#undef VANTREL_PROPERTY_MEMBER
+        m.push_back({QStringLiteral("HasSaved"), VANTREL_DISPID_HasSaved,
+                     vcom::DISPATCH_PROPERTYGET, 0,
+                     [o](Args) { return vrt::Variant(o->HasSaved()); }});
         m.push_back({QStringLiteral("Clear_Exams"), VANTREL_DISPID_Clear_Exams,
                      vcom::DISPATCH_METHOD, 0, [o](Args) {
                          o->Clear_Exams();

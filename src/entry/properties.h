@@ -1,8 +1,12 @@
 #pragma once
 
 // The data-entry object's properties in interface order: name, type and
-// dispatch identifier. Every property but HasSaved is write-only.
-#define VANTREL_PROPERTIES(X)                                                                      \
+// dispatch identifier. Every property but HasSaved is write-only. The
+// interface places SQLConnection between the request's properties and the
+// two screen properties.
+#define VANTREL_PROPERTIES(X) VANTREL_REQUEST_PROPERTIES(X) VANTREL_SCREEN_PROPERTIES(X)
+
+#define VANTREL_REQUEST_PROPERTIES(X)                                                              \
     X(EmployeeName, QString, 0x6803001F)                                                           \
     X(ProfileExamID, QString, 0x6803001E)                                                          \
     X(Reagent, QString, 0x6803001D)                                                                \
@@ -31,7 +35,9 @@
     X(Sex, QString, 0x68030006)                                                                    \
     X(SectionName, QString, 0x68030005)                                                            \
     X(DoctorName, QString, 0x68030004)                                                             \
-    X(ExamTitle, QString, 0x68030003)                                                              \
+    X(ExamTitle, QString, 0x68030003)
+
+#define VANTREL_SCREEN_PROPERTIES(X)                                                               \
     X(Space_Allowance, int16_t, 0x68030002)                                                        \
     X(ProfileScreen, QString, 0x68030001)
 

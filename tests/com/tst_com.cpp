@@ -1,3 +1,4 @@
+#include "entry/dispatch_clsDataEntry.h"
 #include "entry/modulestate.h"
 #include "entry/server.h"
 #include "platform/ado/connection.h"
@@ -5,6 +6,7 @@
 #include "platform/com/registry.h"
 #include "support/errors.h"
 #include "support/metatypes.h"
+#include "support/rows.h"
 #include "support/testregistry.h"
 #include "support/threads.h"
 
@@ -14,19 +16,32 @@
 
 using vrt::Variant;
 
+namespace {
+
+vcom::LateBound create() {
+    return vcom::CreateObject(QStringLiteral("Vantrel.clsDataEntry"));
+}
+
+vcom::ComPtr<vcom::IClassFactory> factory() {
+    void* raw = nullptr;
+    if (DllGetClassObject(&CLSID_clsDataEntry, &vcom::IID_IClassFactory, &raw) != vcom::S_OK)
+        return {};
+    return vcom::ComPtr<vcom::IClassFactory>::attach(static_cast<vcom::IClassFactory*>(raw));
+}
+
+} // namespace
+
 class TestCom : public QObject {
     Q_OBJECT
 
     TestRegistry registry_;
-
-    vcom::LateBound create() { return vcom::CreateObject(QStringLiteral("Vantrel.clsDataEntry")); }
 
 private slots:
     void init() { QCOMPARE(DllRegisterServer(), vcom::S_OK); }
 
     void guidRoundTrip() {
         const QString text = CLSID_clsDataEntry.toString();
-        QVERIFY(text.startsWith(QLatin1Char('{')) && text.endsWith(QLatin1Char('}')));
+        QCOMPARE(text, QStringLiteral("{5D3A7C21-8E4B-4F06-9A1C-2B6E7F40D513}"));
         QCOMPARE(vcom::GUID::fromString(text), std::optional(CLSID_clsDataEntry));
         QCOMPARE(vcom::GUID::fromString(text.toLower().mid(1, 36)),
                  std::optional(CLSID_clsDataEntry));
@@ -35,17 +50,16 @@ private slots:
 
     void registrationKeepsProgIdPathAndThreadingModel() {
         QSettings s(registry_.path(), QSettings::IniFormat);
-        const QString clsid = CLSID_clsDataEntry.toString();
-        QCOMPARE(s.value(QStringLiteral("ProgID/Vantrel.clsDataEntry/CLSID")).toString(), clsid);
-        const QString key = QStringLiteral("CLSID/") + clsid;
-        QCOMPARE(s.value(key + QStringLiteral("/ProgID")).toString(),
+        const QString key = QStringLiteral("CLSID/{5D3A7C21-8E4B-4F06-9A1C-2B6E7F40D513}/");
+        QCOMPARE(s.value(QStringLiteral("ProgID/Vantrel.clsDataEntry/CLSID")).toString(),
+                 CLSID_clsDataEntry.toString());
+        QCOMPARE(s.value(key + QStringLiteral("ProgID")).toString(),
                  QStringLiteral("Vantrel.clsDataEntry"));
-        QCOMPARE(s.value(key + QStringLiteral("/InprocServer32")).toString(), vantrelLibraryPath());
-        QCOMPARE(s.value(key + QStringLiteral("/ThreadingModel")).toString(),
+        QCOMPARE(s.value(key + QStringLiteral("InprocServer32")).toString(), vantrelLibraryPath());
+        QCOMPARE(s.value(key + QStringLiteral("ThreadingModel")).toString(),
                  QStringLiteral("Apartment"));
-    }
+        QVERIFY(vcom::CreateObject(QStringLiteral("vantrel.CLSDATAENTRY")));
 
-    void unregisteredClassCannotBeCreated() {
         QCOMPARE(DllUnregisterServer(), vcom::S_OK);
         QVERIFY(!vcom::registry::clsidFromProgId(QStringLiteral("Vantrel.clsDataEntry")));
         const Raised r = raised([&] { create(); });
@@ -53,75 +67,56 @@ private slots:
         QVERIFY(r.description.startsWith(QStringLiteral("ActiveX component can't create object")));
     }
 
-    void progIdIsNotCaseSensitive() {
-        QVERIFY(vcom::CreateObject(QStringLiteral("vantrel.CLSDATAENTRY")));
-    }
-
-    void wrongClassHasNoFactory() {
-        void* object = nullptr;
-        const vcom::CLSID other{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
-        QCOMPARE(DllGetClassObject(&other, &vcom::IID_IClassFactory, &object),
-                 vcom::CLASS_E_CLASSNOTAVAILABLE);
-        QVERIFY(!object);
-    }
-
-    // The interface contract: every member and its dispatch identifier,
-    // found whatever the letter case of the name.
-    void dispatchIdentifiers_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("dispid");
-        const std::pair<const char*, uint32_t> members[] = {
-            {"EmployeeName", 0x6803001F},
-            {"ProfileExamID", 0x6803001E},
-            {"Reagent", 0x6803001D},
-            {"Remarks", 0x6803001C},
-            {"Pathologist", 0x6803001B},
-            {"ExamModel", 0x6803001A},
-            {"MedTechID", 0x68030019},
-            {"ProfileMode", 0x68030018},
-            {"Amount", 0x68030017},
-            {"DoctorID", 0x68030016},
-            {"Switch", 0x68030015},
-            {"EditMode", 0x68030014},
-            {"TransDate", 0x68030013},
-            {"ResultDate", 0x68030012},
-            {"ReferenceNumber", 0x68030011},
-            {"SectionID", 0x68030010},
-            {"PatientType", 0x6803000F},
-            {"RoomID", 0x6803000E},
-            {"EmployeeID", 0x6803000D},
-            {"RequestNum", 0x6803000C},
-            {"HospNum", 0x6803000B},
-            {"CivilStatus", 0x6803000A},
-            {"IDNum", 0x68030009},
-            {"PatName", 0x68030008},
-            {"Age", 0x68030007},
-            {"Sex", 0x68030006},
-            {"SectionName", 0x68030005},
-            {"DoctorName", 0x68030004},
-            {"ExamTitle", 0x68030003},
-            {"Space_Allowance", 0x68030002},
-            {"ProfileScreen", 0x68030001},
-            {"HasSaved", 0x68030000},
-            {"SQLConnection", 0x60030020},
-            {"Clear_Exams", 0x60030023},
-            {"Show_ResultEntry", 0x60030024},
-            {"Modify_Exam", 0x60030025},
-            {"Add_Exam", 0x60030026},
-        };
-        for (const auto& [name, id] : members) {
-            QTest::newRow(name) << QString::fromLatin1(name) << int(id);
-            QTest::newRow(qPrintable(QStringLiteral("%1 lower").arg(QLatin1String(name))))
-                << QString::fromLatin1(name).toLower() << int(id);
-        }
-    }
-    void dispatchIdentifiers() {
-        QFETCH(QString, name);
-        QFETCH(int, dispid);
+    // The whole interface in its order: member, dispatch identifier, kind of
+    // call and argument count.
+    void interfaceOrder() {
         vcom::LateBound object = create();
-        vcom::DISPID id = 0;
-        QCOMPARE(object.dispatch()->GetIDsOfNames(name, &id), vcom::S_OK);
-        QCOMPARE(id, dispid);
+        const auto* d = dynamic_cast<vcom::DispatchObject*>(object.dispatch());
+        QVERIFY(d);
+        QStringList got;
+        for (const auto& m : d->members()) {
+            const char* kind = m.kind == vcom::DISPATCH_PROPERTYPUT   ? "let"
+                               : m.kind == vcom::DISPATCH_PROPERTYGET ? "get"
+                                                                      : "call";
+            got << QStringLiteral("%1 %2 %3 %4").arg(m.name).arg(m.id, 0, 16).arg(kind).arg(m.argc);
+            vcom::DISPID id = 0;
+            QCOMPARE(object.dispatch()->GetIDsOfNames(m.name.toLower(), &id), vcom::S_OK);
+            QCOMPARE(id, m.id);
+        }
+        QCOMPARE(got.join(u','),
+                 QStringLiteral(
+                     "EmployeeName 6803001f let 1,ProfileExamID 6803001e let 1,"
+                     "Reagent 6803001d let 1,Remarks 6803001c let 1,Pathologist 6803001b let 1,"
+                     "ExamModel 6803001a let 1,MedTechID 68030019 let 1,ProfileMode 68030018 let 1,"
+                     "Amount 68030017 let 1,DoctorID 68030016 let 1,Switch 68030015 let 1,"
+                     "EditMode 68030014 let 1,TransDate 68030013 let 1,ResultDate 68030012 let 1,"
+                     "ReferenceNumber 68030011 let 1,SectionID 68030010 let 1,"
+                     "PatientType 6803000f let 1,RoomID 6803000e let 1,EmployeeID 6803000d let 1,"
+                     "RequestNum 6803000c let 1,HospNum 6803000b let 1,CivilStatus 6803000a let 1,"
+                     "IDNum 68030009 let 1,PatName 68030008 let 1,Age 68030007 let 1,"
+                     "Sex 68030006 let 1,SectionName 68030005 let 1,DoctorName 68030004 let 1,"
+                     "ExamTitle 68030003 let 1,SQLConnection 60030020 call 1,"
+                     "Space_Allowance 68030002 let 1,ProfileScreen 68030001 let 1,"
+                     "HasSaved 68030000 get 0,Clear_Exams 60030023 call 0,"
+                     "Show_ResultEntry 60030024 call 2,Modify_Exam 60030025 call 5,"
+                     "Add_Exam 60030026 call 10"));
+    }
+
+    // The dual interface answers its own identifier, from the object and
+    // from the class factory; other interfaces are refused.
+    void queryInterface() {
+        QCOMPARE(IID__clsDataEntry.toString(),
+                 QStringLiteral("{570E24D8-B354-4F1F-9959-32F4B00759B3}"));
+        vcom::LateBound object = create();
+        void* p = nullptr;
+        QCOMPARE(object.dispatch()->QueryInterface(IID__clsDataEntry, &p), vcom::S_OK);
+        QCOMPARE(p, static_cast<void*>(object.dispatch()));
+        static_cast<vcom::IDispatch*>(p)->Release();
+        QCOMPARE(object.dispatch()->QueryInterface(CLSID_clsDataEntry, &p), vcom::E_NOINTERFACE);
+        QVERIFY(!p);
+        QCOMPARE(factory()->CreateInstance(nullptr, IID__clsDataEntry, &p), vcom::S_OK);
+        QVERIFY(p);
+        static_cast<vcom::IDispatch*>(p)->Release();
     }
 
     void unknownNamesAndWrongCalls() {
@@ -145,7 +140,7 @@ private slots:
     }
 
     void propertiesReachTheModuleState() {
-        onFreshThread([this] {
+        onFreshThread([] {
             vcom::LateBound object = create();
             object.let(QStringLiteral("requestnum"), Variant("R-77"));
             object.let(QStringLiteral("EditMode"), Variant(QStringLiteral("True")));
@@ -164,12 +159,11 @@ private slots:
         QTest::addColumn<Variant>("argument");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("description");
-        QTest::newRow("Null into a String")
-            << "PatName" << Variant::null() << 13 << "Type mismatch";
-        QTest::newRow("Integer overflow")
-            << "Space_Allowance" << Variant(40000.0) << 6 << "Overflow";
-        QTest::newRow("text into a Boolean")
-            << "EditMode" << Variant("maybe") << 13 << "Type mismatch";
+        addRows<const char*, Variant, int, const char*>({
+            {"Null into a String", "PatName", Variant::null(), 13, "Type mismatch"},
+            {"Integer overflow", "Space_Allowance", Variant(40000.0), 6, "Overflow"},
+            {"text into a Boolean", "EditMode", Variant("maybe"), 13, "Type mismatch"},
+        });
     }
     void errorsComeBackWithNumberAndDescription() {
         QFETCH(QString, member);
@@ -183,14 +177,13 @@ private slots:
         QCOMPARE(object.dispatch()->Invoke(id, vcom::DISPATCH_PROPERTYPUT, std::span(&argument, 1),
                                            nullptr, &info),
                  vcom::DISP_E_EXCEPTION);
-        QCOMPARE(info.scode, vcom::hresultFromError(error));
-        QCOMPARE(uint32_t(info.scode) & 0xFFFF0000u, 0x800A0000u);
+        QCOMPARE(uint32_t(info.scode), 0x800A0000u + uint32_t(error));
         QCOMPARE(info.description, description);
         QCOMPARE(info.source, QStringLiteral("Vantrel.clsDataEntry"));
     }
 
     void examListThroughDispatch() {
-        onFreshThread([this] {
+        onFreshThread([] {
             vcom::LateBound object = create();
             const Raised early = raised([&] {
                 object.call(QStringLiteral("Modify_Exam"), {"A", "U", "T", false, Variant()});
@@ -215,19 +208,17 @@ private slots:
             vcom::LateBound object = create();
             auto host = std::make_shared<ado::Connection>();
             host->setConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + data.path());
-            object.call(QStringLiteral("SQLConnection"), {Variant(vrt::ObjectPtr(host))});
+            auto connect = [&](Variant v) {
+                return raised([&] { object.call(QStringLiteral("SQLConnection"), {v}); });
+            };
+            QCOMPARE(connect(Variant(vrt::ObjectPtr(host))).number, 0);
             QCOMPARE(entry::state().LabConnection->State(), int32_t(ado::adStateOpen));
-            const Raised again = raised([&] {
-                object.call(QStringLiteral("SQLConnection"), {Variant(vrt::ObjectPtr(host))});
-            });
+            const Raised again = connect(Variant(vrt::ObjectPtr(host)));
             QCOMPARE(again.number, 3705);
             QCOMPARE(again.description,
                      QStringLiteral("Operation is not allowed when the object is open."));
-            QCOMPARE(raised([&] { object.call(QStringLiteral("SQLConnection"), {"text"}); }).number,
-                     13);
-            QCOMPARE(
-                raised([&] { object.call(QStringLiteral("SQLConnection"), {Variant()}); }).number,
-                91);
+            QCOMPARE(connect(Variant("text")).number, 13);
+            QCOMPARE(connect(Variant()).number, 91);
             // Releasing the last reference terminates the object and closes the connection.
             object.release();
             QVERIFY(!entry::state().LabConnection);
@@ -235,30 +226,30 @@ private slots:
     }
 
     void canUnloadFollowsObjectsAndLocks() {
+        void* object = nullptr;
+        const vcom::CLSID other{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
+        QCOMPARE(DllGetClassObject(&other, &vcom::IID_IClassFactory, &object),
+                 vcom::CLASS_E_CLASSNOTAVAILABLE);
+        QVERIFY(!object);
+
         QCOMPARE(DllCanUnloadNow(), vcom::S_OK);
         {
-            vcom::LateBound object = create();
+            vcom::LateBound live = create();
             QCOMPARE(DllCanUnloadNow(), vcom::S_FALSE);
         }
         QCOMPARE(DllCanUnloadNow(), vcom::S_OK);
 
-        void* raw = nullptr;
-        QCOMPARE(DllGetClassObject(&CLSID_clsDataEntry, &vcom::IID_IClassFactory, &raw),
-                 vcom::S_OK);
-        auto factory =
-            vcom::ComPtr<vcom::IClassFactory>::attach(static_cast<vcom::IClassFactory*>(raw));
-        QCOMPARE(factory->LockServer(true), vcom::S_OK);
+        auto f = factory();
+        QCOMPARE(f->LockServer(true), vcom::S_OK);
         QCOMPARE(DllCanUnloadNow(), vcom::S_FALSE);
-        QCOMPARE(factory->LockServer(false), vcom::S_OK);
+        QCOMPARE(f->LockServer(false), vcom::S_OK);
         QCOMPARE(DllCanUnloadNow(), vcom::S_OK);
 
-        void* object = nullptr;
-        QCOMPARE(factory->CreateInstance(nullptr, vcom::IID_IDispatch, &object), vcom::S_OK);
+        QCOMPARE(f->CreateInstance(nullptr, vcom::IID_IDispatch, &object), vcom::S_OK);
         QCOMPARE(DllCanUnloadNow(), vcom::S_FALSE);
         static_cast<vcom::IDispatch*>(object)->Release();
         QCOMPARE(DllCanUnloadNow(), vcom::S_OK);
-        QCOMPARE(factory->CreateInstance(nullptr, vcom::IID_IClassFactory, &object),
-                 vcom::E_NOINTERFACE);
+        QCOMPARE(f->CreateInstance(nullptr, vcom::IID_IClassFactory, &object), vcom::E_NOINTERFACE);
         QCOMPARE(DllCanUnloadNow(), vcom::S_OK);
     }
 };

@@ -2,18 +2,14 @@
 #include "entry/modulestate.h"
 #include "support/errors.h"
 #include "support/metatypes.h"
+#include "support/rows.h"
 #include "support/threads.h"
 
 #include <QTest>
 
-using entry::ExamRec;
 using vrt::Variant;
 
 namespace {
-
-std::vector<ExamRec>& list() {
-    return *entry::state().ExamList;
-}
 
 void addSimple(const QString& id, bool hasData = false, const Variant& data = Variant()) {
     entry::Add_Exam(QStringLiteral("EM"), 1.5, QStringLiteral("REF"), QStringLiteral("LAB"), true,
@@ -21,17 +17,29 @@ void addSimple(const QString& id, bool hasData = false, const Variant& data = Va
 }
 
 Variant values(std::initializer_list<const char*> texts) {
-    std::vector<Variant> items;
-    for (const char* t : texts)
-        items.emplace_back(t);
+    std::vector<Variant> items(texts.begin(), texts.end());
     return Variant::array(std::move(items));
 }
 
-QStringList texts(const std::vector<Variant>& data) {
+// Every record of the list, its fields joined by "|" in declaration order,
+// the values last.
+QStringList records() {
     QStringList out;
-    for (const Variant& v : data)
-        out << v.toString();
+    for (const entry::ExamRec& r : *entry::state().ExamList) {
+        QStringList data;
+        for (const Variant& v : r.Data)
+            data << (v.isNull() ? QStringLiteral("Null") : v.isEmpty() ? "Empty" : v.toString());
+        const QString bits[] = {QStringLiteral("0"), QStringLiteral("1")};
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|")
+                       .arg(r.EModel, QString::number(r.Amount), r.RefNum, r.LabNum, bits[r.Clear],
+                            r.FormType, r.LabExamID, r.ExamTitle, r.Remarks) +
+                   bits[r.HasData] + u'|' + data.join(u',');
+    }
     return out;
+}
+
+int16_t examCount() {
+    return entry::state().ExamCount;
 }
 
 } // namespace
@@ -45,141 +53,73 @@ private slots:
         entry::Clear_Exams();
     }
 
-    void clearLeavesOneBlankRecord() {
-        addSimple(QStringLiteral("A"), true, values({"1", "2"}));
-        addSimple(QStringLiteral("B"));
-        entry::Clear_Exams();
-        QCOMPARE(entry::state().ExamCount, int16_t(0));
-        QCOMPARE(list().size(), size_t(1));
-        const ExamRec& blank = list()[0];
-        QVERIFY(blank.LabExamID.isEmpty() && blank.FormType.isEmpty() && blank.Data.empty());
-        QCOMPARE(blank.HasData, false);
-    }
-
-    void addSetsEveryField() {
+    void addModifyAndClear() {
         entry::state().Remarks = QStringLiteral("hemolysed");
         entry::Add_Exam(QStringLiteral("URI"), 150.25, QStringLiteral("REF-9"),
                         QStringLiteral("LAB-7"), true, QStringLiteral("H"), QStringLiteral("UA01"),
                         QStringLiteral("URINALYSIS"), values({"YELLOW", "CLEAR"}), true);
         entry::state().Remarks = QStringLiteral("changed later");
-        QCOMPARE(entry::state().ExamCount, int16_t(1));
-        QCOMPARE(list().size(), size_t(1));
-        const ExamRec& r = list()[0];
-        QCOMPARE(r.EModel, QStringLiteral("URI"));
-        QCOMPARE(r.Amount, 150.25);
-        QCOMPARE(r.RefNum, QStringLiteral("REF-9"));
-        QCOMPARE(r.LabNum, QStringLiteral("LAB-7"));
-        QCOMPARE(r.Clear, true);
-        QCOMPARE(r.FormType, QStringLiteral("H"));
-        QCOMPARE(r.LabExamID, QStringLiteral("UA01"));
-        QCOMPARE(r.ExamTitle, QStringLiteral("URINALYSIS"));
-        QCOMPARE(r.Remarks, QStringLiteral("hemolysed"));
-        QCOMPARE(r.HasData, true);
-        QCOMPARE(texts(r.Data), QStringList({"YELLOW", "CLEAR"}));
-    }
-
-    void addWithoutDataAfterDataLeavesDataEmpty() {
-        addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
-        addSimple(QStringLiteral("B"), false, values({"ignored"}));
-        QCOMPARE(list().size(), size_t(2));
-        QCOMPARE(list()[1].HasData, false);
-        QVERIFY(list()[1].Data.empty());
-        QCOMPARE(list()[0].Data.size(), size_t(3));
-    }
-
-    void addKeepsDataOfEveryType() {
-        const Variant data = Variant::array(
-            {Variant(int16_t(7)), Variant(2.5), Variant::null(), Variant(true), Variant()});
-        addSimple(QStringLiteral("A"), true, data);
-        QCOMPARE(list()[0].Data.size(), size_t(5));
-        QCOMPARE(list()[0].Data[1], Variant(2.5));
-        QVERIFY(list()[0].Data[2].isNull());
-        QVERIFY(list()[0].Data[4].isEmpty());
-    }
-
-    void addWithEmptyArrayHasNoValues() {
-        addSimple(QStringLiteral("A"), true, Variant::array({}));
-        QCOMPARE(list()[0].HasData, true);
-        QVERIFY(list()[0].Data.empty());
-        QCOMPARE(entry::state().ExamCount, int16_t(1));
-    }
-
-    void duplicateIdsModifyOnlyTheFirst() {
-        addSimple(QStringLiteral("X"));
-        addSimple(QStringLiteral("X"));
+        addSimple(QStringLiteral("X"), false, values({"ignored"}));
+        addSimple(QStringLiteral("X"), true,
+                  Variant::array({Variant(int16_t(7)), Variant(2.5), Variant::null(), Variant()}));
+        addSimple(QStringLiteral("E"), true, Variant::array({}));
+        QCOMPARE(examCount(), int16_t(4));
+        // Only the first of two equal identifiers changes; the other fields stay.
         entry::Modify_Exam(QStringLiteral("X"), QStringLiteral("W"), QStringLiteral("WIDAL"), false,
                            Variant());
-        QCOMPARE(list().size(), size_t(2));
-        QCOMPARE(list()[0].FormType, QStringLiteral("W"));
-        QCOMPARE(list()[0].Clear, false);
-        QCOMPARE(list()[1].FormType, QStringLiteral("U"));
-        QCOMPARE(list()[1].Clear, true);
+        QCOMPARE(records(),
+                 QStringList({"URI|150.25|REF-9|LAB-7|1|H|UA01|URINALYSIS|hemolysed|1|YELLOW,CLEAR",
+                              "EM|1.5|REF|LAB|0|W|X|WIDAL|changed later|0|",
+                              "EM|1.5|REF|LAB|1|U|X|TITLE X|changed later|1|7,2.5,Null,Empty",
+                              "EM|1.5|REF|LAB|1|U|E|TITLE E|changed later|1|"}));
+
+        entry::Clear_Exams();
+        QCOMPARE(examCount(), int16_t(0));
+        QCOMPARE(records(), QStringList({"|0|||0|||||0|"}));
+        // An empty identifier finds the blank record; the count stays.
+        entry::Modify_Exam(QString(), QStringLiteral("F"), QStringLiteral("FECALYSIS"), true,
+                           values({"BROWN"}));
+        QCOMPARE(examCount(), int16_t(0));
+        QCOMPARE(records(), QStringList({"|0|||0|F||FECALYSIS||1|BROWN"}));
     }
 
     void modifyMatchesExactly_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("same") << "ua01" << true;
-        QTest::newRow("other case") << "UA01" << false;
-        QTest::newRow("trailing space") << "ua01 " << false;
-        QTest::newRow("missing") << "zz" << false;
+        addRows<const char*, bool>({{"same", "ua01", true},
+                                    {"other case", "UA01", false},
+                                    {"trailing space", "ua01 ", false},
+                                    {"missing", "zz", false}});
     }
     void modifyMatchesExactly() {
         QFETCH(QString, id);
         QFETCH(bool, matches);
         addSimple(QStringLiteral("ua01"));
         entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), false, Variant());
-        QCOMPARE(list()[0].ExamTitle == QStringLiteral("NEW"), matches);
-        QCOMPARE(list()[0].FormType, matches ? QStringLiteral("W") : QStringLiteral("U"));
-    }
-
-    void modifyEmptyIdFillsTheBlankRecord() {
-        entry::Modify_Exam(QString(), QStringLiteral("F"), QStringLiteral("FECALYSIS"), true,
-                           values({"BROWN"}));
-        QCOMPARE(entry::state().ExamCount, int16_t(0));
-        QCOMPARE(list()[0].FormType, QStringLiteral("F"));
-        QCOMPARE(list()[0].ExamTitle, QStringLiteral("FECALYSIS"));
-        QCOMPARE(texts(list()[0].Data), QStringList({"BROWN"}));
+        QCOMPARE(records().value(0),
+                 matches ? QStringLiteral("EM|1.5|REF|LAB|0|W|ua01|NEW||0|")
+                         : QStringLiteral("EM|1.5|REF|LAB|1|U|ua01|TITLE ua01||0|"));
     }
 
     void modifyRebuildsOrKeepsData_data() {
         QTest::addColumn<bool>("hasData");
         QTest::addColumn<Variant>("data");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<bool>("expectedHasData");
-        QTest::newRow("shorter replaces")
-            << true << values({"x", "y", "z"}) << QStringList{"x", "y", "z"} << true;
-        QTest::newRow("longer replaces") << true << values({"a", "b", "c", "d", "e", "f"})
-                                         << QStringList{"a", "b", "c", "d", "e", "f"} << true;
-        QTest::newRow("no data keeps old")
-            << false << values({"x"}) << QStringList{"1", "2", "3", "4", "5"} << false;
-        QTest::newRow("empty array keeps old")
-            << true << Variant::array({}) << QStringList{"1", "2", "3", "4", "5"} << true;
+        QTest::addColumn<QString>("record");
+        addRows<bool, Variant, const char*>({
+            {"shorter replaces", true, values({"x", "y"}), "1|x,y"},
+            {"longer replaces", true, values({"a", "b", "c", "d"}), "1|a,b,c,d"},
+            {"no data keeps old", false, values({"x"}), "0|1,2,3"},
+            {"empty array keeps old", true, Variant::array({}), "1|1,2,3"},
+        });
     }
     void modifyRebuildsOrKeepsData() {
         QFETCH(bool, hasData);
         QFETCH(Variant, data);
-        QFETCH(QStringList, expected);
-        QFETCH(bool, expectedHasData);
-        addSimple(QStringLiteral("A"), true, values({"1", "2", "3", "4", "5"}));
+        QFETCH(QString, record);
+        addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
         entry::Modify_Exam(QStringLiteral("A"), QStringLiteral("U"), QStringLiteral("T"), hasData,
                            data);
-        QCOMPARE(texts(list()[0].Data), expected);
-        QCOMPARE(list()[0].HasData, expectedHasData);
-    }
-
-    void modifyLeavesTheOtherFields() {
-        entry::state().Remarks = QStringLiteral("first");
-        addSimple(QStringLiteral("A"));
-        entry::state().Remarks = QStringLiteral("second");
-        entry::Modify_Exam(QStringLiteral("A"), QStringLiteral("S"), QStringLiteral("STOOL"), false,
-                           Variant());
-        const ExamRec& r = list()[0];
-        QCOMPARE(r.RefNum, QStringLiteral("REF"));
-        QCOMPARE(r.LabNum, QStringLiteral("LAB"));
-        QCOMPARE(r.EModel, QStringLiteral("EM"));
-        QCOMPARE(r.Amount, 1.5);
-        QCOMPARE(r.Remarks, QStringLiteral("first"));
+        QCOMPARE(records(), QStringList{QStringLiteral("EM|1.5|REF|LAB|0|U|A|T||") + record});
     }
 
     // A bad varData raises after the record's fields were written; the
@@ -187,65 +127,54 @@ private slots:
     void badDataRaisesAndKeepsWhatChanged_data() {
         QTest::addColumn<Variant>("data");
         QTest::addColumn<int>("error");
-        QTest::addColumn<int>("dataSize");
-        QTest::newRow("not an array") << Variant(QStringLiteral("x")) << 13 << 0;
-        QTest::newRow("Null") << Variant::null() << 13 << 0;
-        QTest::newRow("lower bound 1")
-            << Variant(vrt::Array{1, {Variant("a"), Variant("b")}}) << 9 << 1;
+        QTest::addColumn<QString>("values");
+        addRows<Variant, int, const char*>({
+            {"not an array", Variant(QStringLiteral("x")), 13, ""},
+            {"Null", Variant::null(), 13, ""},
+            {"lower bound 1", Variant(vrt::Array{1, {Variant("a"), Variant("b")}}), 9, "Empty"},
+        });
     }
     void badDataRaisesAndKeepsWhatChanged() {
         QFETCH(Variant, data);
         QFETCH(int, error);
-        QFETCH(int, dataSize);
+        QFETCH(QString, values);
         addSimple(QStringLiteral("OK"));
         QCOMPARE(raised([&] { addSimple(QStringLiteral("BAD"), true, data); }).number, error);
-        QCOMPARE(entry::state().ExamCount, int16_t(1));
-        QCOMPARE(list().size(), size_t(2));
-        QCOMPARE(list()[1].LabExamID, QStringLiteral("BAD"));
-        QCOMPARE(list()[1].HasData, true);
-        QCOMPARE(int(list()[1].Data.size()), dataSize);
-
         QCOMPARE(raised([&] {
                      entry::Modify_Exam(QStringLiteral("OK"), QStringLiteral("Z"),
                                         QStringLiteral("CHANGED"), true, data);
                  }).number,
                  error);
-        QCOMPARE(list()[0].FormType, QStringLiteral("Z"));
-        QCOMPARE(list()[0].HasData, true);
-
-        // The next addition takes the slot the failed one left.
+        QCOMPARE(examCount(), int16_t(1));
+        QCOMPARE(records(), QStringList({"EM|1.5|REF|LAB|0|Z|OK|CHANGED||1|" + values,
+                                         "EM|1.5|REF|LAB|1|U|BAD|TITLE BAD||1|" + values}));
+        // The next addition takes the slot the failed one left, values and all.
         addSimple(QStringLiteral("NEXT"));
-        QCOMPARE(list().size(), size_t(2));
-        QCOMPARE(list()[1].LabExamID, QStringLiteral("NEXT"));
+        QCOMPARE(records().value(1), "EM|1.5|REF|LAB|1|U|NEXT|TITLE NEXT||0|" + values);
     }
 
-    void useBeforeTheListExistsIsSubscriptOutOfRange() {
+    void aNewThreadHasNoListUntilAnAddition() {
         onFreshThread([] {
             QCOMPARE(raised([] {
                          entry::Modify_Exam(QStringLiteral("A"), {}, {}, false, Variant());
                      }).number,
                      9);
-        });
-    }
-
-    void addBeforeClearStartsTheList() {
-        onFreshThread([] {
             addSimple(QStringLiteral("A"));
-            QCOMPARE(entry::state().ExamCount, int16_t(1));
-            QCOMPARE(entry::state().ExamList->size(), size_t(1));
+            QCOMPARE(examCount(), int16_t(1));
+            QCOMPARE(records(), QStringList({"EM|1.5|REF|LAB|1|U|A|TITLE A||0|"}));
         });
     }
 
     void the32768thExamOverflows() {
         for (int i = 0; i < 32767; ++i)
             addSimple(QStringLiteral("E"));
-        QCOMPARE(entry::state().ExamCount, int16_t(32767));
+        QCOMPARE(examCount(), int16_t(32767));
         const Raised r = raised([] { addSimple(QStringLiteral("LAST")); });
         QCOMPARE(r.number, 6);
         QCOMPARE(r.description, QStringLiteral("Overflow"));
-        QCOMPARE(entry::state().ExamCount, int16_t(32767));
-        QCOMPARE(list().size(), size_t(32768));
-        QCOMPARE(list().back().LabExamID, QStringLiteral("LAST"));
+        QCOMPARE(examCount(), int16_t(32767));
+        QCOMPARE(entry::state().ExamList->size(), size_t(32768));
+        QCOMPARE(entry::state().ExamList->back().LabExamID, QStringLiteral("LAST"));
     }
 };
 

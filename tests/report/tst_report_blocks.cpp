@@ -6,8 +6,9 @@
 #include "platform/runtime/text.h"
 #include "report/blocks.h"
 #include "report/document.h"
-#include "report/frmprinter.h"
 #include "support/printcapture.h"
+#include "support/reportdoc.h"
+#include "support/rows.h"
 #include "support/spoolsample.h"
 
 #include <QRegularExpression>
@@ -18,17 +19,6 @@ using namespace report;
 namespace {
 
 const QString marker = QString(QChar(0x00A8));
-
-printing::TextDocument& doc() {
-    return frmPrinter::instance().rtbDummy;
-}
-
-QStringList docLines() {
-    QStringList lines = doc().Text().split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
 
 // The run date and time of a title block are the clock's: checked against
 // the clock and replaced by <RUNDATE> and <RUNTIME>.
@@ -54,7 +44,6 @@ QString withoutClock(QString text, vrt::Date before, vrt::Date after) {
 // A report as a result form composes it, with the results ending on the
 // given line.
 void composeReport(int resultLines) {
-    doc().setText(QString());
     Add_ReportTitle();
     Add_Text(QStringLiteral("\r\n"), 9);
     Add_PatientHeader();
@@ -65,18 +54,28 @@ void composeReport(int resultLines) {
     Add_Text(QStringLiteral("\r\n"), 9);
     const char* const names[] = {"Hemoglobin", "Hematocrit", "WBC Count", "Segmenters",
                                  "Lymphocytes"};
-    for (int i = 0; i < resultLines; ++i) {
+    for (int i = 0; i < resultLines; ++i)
         Add_Text(Fill_Spaces(QString::fromLatin1(names[i % 5]), 29) +
                      Fix_Width(QStringLiteral("%1.%2").arg(100 + i).arg(i % 10), 20) +
                      QStringLiteral("%1 - %2\r\n").arg(90 + i).arg(160 + i),
                  9);
-    }
     Add_Text(marker + QStringLiteral("\r\n"), 9);
     Add_Signatories();
 }
 
-double heightOf(const QString& pdf) {
-    return PrintCapture::info(pdf, QStringLiteral("Page size")).section(u' ', 2, 2).toDouble();
+// Where the word PATHOLOGIST ends on the printed page, as a share of its height.
+double pathologistHeight(const QString& pdf) {
+    const double page =
+        PrintCapture::info(pdf, QStringLiteral("Page size")).section(u' ', 2, 2).toDouble();
+    for (const auto& w : PrintCapture::words(pdf))
+        if (w.text == QLatin1String("PATHOLOGIST"))
+            return w.yMax / page;
+    return -1;
+}
+
+bool allNinePoint() {
+    const QStringList formats = pieceFormats();
+    return formats.size() == 1 && formats[0].startsWith(QStringLiteral("9 Courier New x"));
 }
 
 } // namespace
@@ -86,32 +85,31 @@ class TestReportBlocks : public QObject {
 
 private slots:
     void init() {
-        doc().setText(QString());
+        reportDocument().setText(QString());
         setSamplePatient();
     }
 
+    // The heading is centred on 80 characters, untrimmed, half to even.
     void titleCentresTheHeading_data() {
-        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<int>("indent");
-        QTest::newRow("25 gives 28") << 25 << 28;
-        QTest::newRow("27 gives 26") << 27 << 26;
-        QTest::newRow("26 gives 27") << 26 << 27;
-        QTest::newRow("29 gives 26") << 29 << 26;
-        QTest::newRow("empty gives 40") << 0 << 40;
-        QTest::newRow("80 gives 0") << 80 << 0;
-        QTest::newRow("longer than the line, 0") << 85 << 0;
+        addRows<const char*, int>({
+            {"25 gives 28", "ABCDEFGHIJKLMNOPQRSTUVWXY", 28},
+            {"26 gives 27", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 27},
+            {"7 untrimmed: 36.5 to the even 36", "  ABC  ", 36},
+            {"29 gives 26: 25.5 to the even", "ABCDEFGHIJKLMNOPQRSTUVWXYZABC", 26},
+            {"empty gives 40", "", 40},
+            {"80 gives 0", QByteArray(80, 'A').constData(), 0},
+            {"longer than the line, 0", QByteArray(85, 'A').constData(), 0},
+        });
     }
     void titleCentresTheHeading() {
-        QFETCH(int, length);
+        QFETCH(QString, name);
         QFETCH(int, indent);
-        QString name;
-        for (int i = 0; i < length; ++i)
-            name += QChar(u'A' + i % 26);
-        entry::state().HospitalCompany = name;
-        entry::state().HospitalTitle = name;
-        entry::state().HospitalAddress = name;
+        entry::ModuleState& s = entry::state();
+        s.HospitalCompany = s.HospitalTitle = s.HospitalAddress = name;
         Add_ReportTitle();
-        const QStringList lines = docLines();
+        const QStringList lines = reportLines();
         QCOMPARE(lines.size(), 4);
         const QString centred = QString(indent, u' ') + name;
         QCOMPARE(lines[0], centred);
@@ -119,55 +117,24 @@ private slots:
         QVERIFY(lines[2].startsWith(centred + QString(14, u' ') + QStringLiteral("RUNTIME : ")));
     }
 
-    void titleMeasuresTheNameUntrimmed() {
-        entry::state().HospitalCompany = QStringLiteral("  ABC  ");
-        Add_ReportTitle();
-        // 7 characters: (80 - 7) / 2 = 36.5, to the even 36.
-        QCOMPARE(docLines().value(0), QString(36, u' ') + QStringLiteral("  ABC  "));
-    }
-
-    void titleBlockLines() {
-        const vrt::Date before = vrt::Now();
-        Add_ReportTitle();
-        const vrt::Date after = vrt::Now();
-        const QString text = withoutClock(doc().Text(), before, after);
-        QCOMPARE(text, QString(25, u' ') + QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION\r\n") +
-                           QString(27, u' ') +
-                           QStringLiteral("ST. ALBAN GENERAL HOSPITAL  RUNDATE :   <RUNDATE>\r\n") +
-                           QString(26, u' ') + QStringLiteral("123 Rizal Avenue, San Pedro") +
-                           QString(14, u' ') + QStringLiteral("RUNTIME :   <RUNTIME>\r\n") +
-                           QStringLiteral("HEMATOLOGY") + QString(10 + 8, u' ') +
-                           QStringLiteral("CLINICAL LABORATORY REPORT\r\n"));
-        // Three lines of 9 points, the section line of 11.
-        std::vector<double> sizes;
-        for (const auto& p : doc().pieces())
-            sizes.push_back(p.format.pointSize);
-        QCOMPARE(sizes, (std::vector<double>{9, 9, 9, 9, 9, 9, 9, 11, 11}));
-    }
-
+    // The name is cut at 40; "Admission # : " starts in column 53.
     void patientBlock_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("sex");
         QTest::addColumn<QString>("idNum");
         QTest::addColumn<QString>("line1");
-        QTest::newRow("short name padded")
-            << "DELA CRUZ, MARIA"
-            << "Female"
-            << "A-26-0001"
-            << QStringLiteral("Name      : DELA CRUZ, MARIA") + QString(24, u' ') +
-                   QStringLiteral("Admission # : A-26-0001  Age: 34 Y  Sex: F");
-        QTest::newRow("long name cut at 40")
-            << "MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION ESPERANZA"
-            << "Male"
-            << "A-26-0002"
-            << QStringLiteral("Name      : MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION Admission # : "
-                              "A-26-0002  Age: 34 Y  Sex: M");
-        QTest::newRow("admission number untrimmed, no sex")
-            << "  REYES, ANA  "
-            << ""
-            << " 0012 "
-            << QStringLiteral("Name      : REYES, ANA") + QString(30, u' ') +
-                   QStringLiteral("Admission # :  0012   Age: 34 Y  Sex:  ");
+        addRows<const char*, const char*, const char*, const char*>({
+            {"short name padded", "DELA CRUZ, MARIA", "Female", "A-26-0001",
+             "Name      : DELA CRUZ, MARIA                        Admission # : A-26-0001  Age: "
+             "34 Y  Sex: F"},
+            {"long name cut at 40", "MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION ESPERANZA", "Male",
+             "A-26-0002",
+             "Name      : MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION Admission # : A-26-0002  Age: "
+             "34 Y  Sex: M"},
+            {"admission number untrimmed, no sex", "  REYES, ANA  ", "", " 0012 ",
+             "Name      : REYES, ANA                              Admission # :  0012   Age: 34 "
+             "Y  Sex:  "},
+        });
     }
     void patientBlock() {
         QFETCH(QString, name);
@@ -178,30 +145,22 @@ private slots:
         entry::state().Sex = sex;
         entry::state().IDNum = idNum;
         Add_PatientHeader();
-        const QStringList lines = docLines();
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], line1);
-        QCOMPARE(lines[0].indexOf(QStringLiteral("Admission # : ")), 52); // column 53
-        QCOMPARE(lines[1], QStringLiteral("Hosp. No. : 000123456 ") + QString(30, u' ') +
-                               QStringLiteral("Room No. : 301-B") + QString(9, u' ') +
-                               QStringLiteral("Status: Married"));
-        QCOMPARE(lines[2], QStringLiteral("Physician : DR. JOSE REYES"));
-        QCOMPARE(lines[3], QString());
-        for (const auto& p : doc().pieces())
-            QCOMPARE(p.format.pointSize, 9.0);
+        QCOMPARE(reportLines().size(), 4);
+        QCOMPARE(reportLines()[0], line1);
+        QVERIFY(allNinePoint());
     }
 
+    // The signatures start on line 35, or on line 69 when the results end
+    // at line 34 or later; past line 67 they follow the results.
     void signaturesPadToTheirLine_data() {
         QTest::addColumn<int>("markerLine");
         QTest::addColumn<int>("emptyLines");
-        QTest::newRow("marker on line 0") << 0 << 34;
-        QTest::newRow("marker on line 10") << 10 << 24;
-        QTest::newRow("marker on line 33") << 33 << 1;
-        QTest::newRow("marker on line 34") << 34 << 34;
-        QTest::newRow("marker on line 40") << 40 << 28;
-        QTest::newRow("marker on line 67") << 67 << 1;
-        QTest::newRow("marker on line 68") << 68 << 0;
-        QTest::newRow("marker on line 80") << 80 << 0;
+        addRows<int, int>({{"marker on line 0", 0, 34},
+                           {"marker on line 33", 33, 1},
+                           {"marker on line 34", 34, 34},
+                           {"marker on line 67", 67, 1},
+                           {"marker on line 68", 68, 0},
+                           {"marker on line 80", 80, 0}});
     }
     void signaturesPadToTheirLine() {
         QFETCH(int, markerLine);
@@ -210,86 +169,68 @@ private slots:
             Add_Text(QStringLiteral("result %1\r\n").arg(i), 9);
         Add_Text(marker + QStringLiteral("\r\n"), 9);
         Add_Signatories();
-        const QStringList lines = docLines();
-        QCOMPARE(lines.size(), markerLine + 1 + emptyLines + 3);
-        QCOMPARE(lines[markerLine], marker);
-        for (int i = markerLine + 1; i <= markerLine + emptyLines; ++i)
-            QCOMPARE(lines[i], QString());
-        const int names = markerLine + 1 + emptyLines;
-        QCOMPARE(lines[names], QStringLiteral("ANA LOPEZ, RMT") + QString(36, u' ') +
-                                   QStringLiteral("DR. PEDRO SANTOS, MD, FPSP"));
-        QCOMPARE(lines[names + 1], QString(37, u'-') + QString(13, u' ') + QString(36, u'-'));
-        QCOMPARE(lines[names + 2], QStringLiteral("MEDICAL TECHNOLOGIST") + QString(30, u' ') +
-                                       QStringLiteral("             PATHOLOGIST            "));
-        QCOMPARE(lines[names + 2].indexOf(QStringLiteral("PATHOLOGIST")), 63); // column 64
-        if (markerLine < 68)
-            QCOMPARE(names, markerLine < 34 ? 35 : 69);
-        for (const auto& p : doc().pieces())
-            QCOMPARE(p.format.pointSize, 9.0);
+        const QStringList lines = reportLines();
+        const QStringList signatures{QStringLiteral("ANA LOPEZ, RMT") + QString(36, u' ') +
+                                         QStringLiteral("DR. PEDRO SANTOS, MD, FPSP"),
+                                     QString(37, u'-') + QString(13, u' ') + QString(36, u'-'),
+                                     QStringLiteral("MEDICAL TECHNOLOGIST") + QString(43, u' ') +
+                                         QStringLiteral("PATHOLOGIST") + QString(12, u' ')};
+        QCOMPARE(lines.mid(markerLine), QStringList{marker} + QStringList(emptyLines) + signatures);
+        QVERIFY(allNinePoint());
     }
 
-    void noMarkerAddsNothing() {
-        Add_Text(QStringLiteral("results without their end\r\n"), 9);
-        Add_Signatories();
-        QCOMPARE(doc().Text(), QStringLiteral("results without their end\r\n"));
-        QCOMPARE(doc().pieces().size(), size_t(1));
-    }
-
-    void theMarkerCountsOnlyAsAWholeWord() {
+    // Without the marker as a whole word nothing is added.
+    void signaturesNeedTheWholeWordMarker() {
         Add_Text(QStringLiteral("Tinea") + marker + QStringLiteral("x\r\n"), 9);
         Add_Signatories();
-        QCOMPARE(doc().pieces().size(), size_t(1));
+        QCOMPARE(reportDocument().Text(),
+                 QStringLiteral("Tinea") + marker + QStringLiteral("x\r\n"));
+        QCOMPARE(pieceFormats(), QStringList({"9 Courier New x1"}));
 
         Add_Text(QStringLiteral("line 1\r\n") + marker + QStringLiteral("\r\n"), 9);
         Add_Signatories();
         // The whole-word marker is on line 2: 32 empty lines.
-        QCOMPARE(docLines().size(), 3 + 32 + 3);
+        QCOMPARE(reportLines().size(), 3 + 32 + 3);
     }
 
-    void composedShortReport() {
+    // Short results sign in the middle of the sheet, long ones at its foot.
+    void composedReports() {
         PrintCapture capture;
         const vrt::Date before = vrt::Now();
         composeReport(6);
         frmPrinter::instance().Print_ResultData();
         const vrt::Date after = vrt::Now();
-
-        QString text = doc().Text();
-        QVERIFY(!text.remove(QStringLiteral("\r\n")).contains(u'\n'));
-        QString diff =
-            differenceFromExpected(withoutClock(doc().Text(), before, after)
-                                       .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                                   QStringLiteral("report/expected/short_report.txt"));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
-
-        const QString pdf = capture.files().value(0);
-        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-        diff = differenceFromExpected(withoutClock(PrintCapture::text(pdf), before, after),
-                                      QStringLiteral("report/expected/short_report.pdf.txt"));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
-
-        // Short results sign in the middle of the sheet.
-        for (const auto& w : PrintCapture::words(pdf))
-            if (w.text == QLatin1String("PATHOLOGIST"))
-                QVERIFY2(w.yMax > heightOf(pdf) * 0.45 && w.yMax < heightOf(pdf) * 0.55,
-                         qPrintable(QString::number(w.yMax)));
-    }
-
-    void composedLongReportSignsAtTheFootOfThePage() {
-        PrintCapture capture;
+        const QString text = reportDocument().Text();
+        QVERIFY(!QString(text).remove(QStringLiteral("\r\n")).contains(u'\n'));
+        const QString docDiff = differenceFromExpected(
+            withoutClock(text, before, after).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+            QStringLiteral("report/expected/short_report.txt"));
+        QVERIFY2(docDiff.isEmpty(), qPrintable(docDiff));
+        reportDocument().setText(QString());
         composeReport(40);
         frmPrinter::instance().Print_ResultData();
-        const QString pdf = capture.files().value(0);
-        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-        bool seen = false;
-        for (const auto& w : PrintCapture::words(pdf)) {
-            QVERIFY(w.xMax < 612 - 18);
-            if (w.text == QLatin1String("PATHOLOGIST")) {
-                seen = true;
-                QVERIFY2(w.yMax > heightOf(pdf) - 48 && w.yMax < heightOf(pdf) - 18,
-                         qPrintable(QString::number(w.yMax)));
-            }
+
+        // Title lines of 9 points, the section line of 11, the rest of 9.
+        const QStringList formats = pieceFormats();
+        QCOMPARE(formats.mid(0, 2), QStringList({"9 Courier New x7", "11 Courier New x2"}));
+        QVERIFY(formats.size() == 3 && formats[2].startsWith(QStringLiteral("9 Courier New x")));
+
+        const QStringList pdfs = capture.files();
+        QCOMPARE(pdfs.size(), 2);
+        const QString diff =
+            differenceFromExpected(withoutClock(PrintCapture::text(pdfs[0]), before, after),
+                                   QStringLiteral("report/expected/short_report.pdf.txt"));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        for (const QString& pdf : pdfs) {
+            QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+            for (const auto& w : PrintCapture::words(pdf))
+                QVERIFY(w.xMax < 612 - 18);
         }
-        QVERIFY(seen);
+        QVERIFY2(pathologistHeight(pdfs[0]) > 0.45 && pathologistHeight(pdfs[0]) < 0.55,
+                 qPrintable(QString::number(pathologistHeight(pdfs[0]))));
+        QVERIFY2(pathologistHeight(pdfs[1]) > 1 - 48 / 792.0 &&
+                     pathologistHeight(pdfs[1]) < 1 - 18 / 792.0,
+                 qPrintable(QString::number(pathologistHeight(pdfs[1]))));
     }
 };
 

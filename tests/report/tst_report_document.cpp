@@ -2,9 +2,10 @@
 
 #include "platform/forms/msgbox.h"
 #include "report/document.h"
-#include "report/frmprinter.h"
 #include "support/errors.h"
 #include "support/printcapture.h"
+#include "support/reportdoc.h"
+#include "support/rows.h"
 
 #include <QTest>
 #include <thread>
@@ -12,10 +13,6 @@
 using namespace report;
 
 namespace {
-
-printing::TextDocument& doc() {
-    return frmPrinter::instance().rtbDummy;
-}
 
 const PrintCapture::Word* findWord(const std::vector<PrintCapture::Word>& words,
                                    const QString& text) {
@@ -34,7 +31,7 @@ class TestReportDocument : public QObject {
 
 private slots:
     void init() {
-        doc().setText(QString());
+        reportDocument().setText(QString());
         messages_.clear();
         forms::setMessageSink([this](const forms::Message& m) {
             messages_.push_back(m);
@@ -43,101 +40,77 @@ private slots:
     }
     void cleanup() { forms::setMessageSink({}); }
 
-    void fixWidth_data() {
+    // Fix_Width cuts or pads to the width; Fill_Spaces pads to one more and
+    // never cuts. Both trim spaces (not tabs) first.
+    void widths_data() {
+        QTest::addColumn<QString>("call");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("trimmed, then cut") << "  ab  " << 1 << "a";
-        QTest::newRow("empty, padded") << "" << 3 << "   ";
-        QTest::newRow("exact length") << "abc" << 3 << "abc";
-        QTest::newRow("longer, cut") << "HEMOGLOBIN" << 4 << "HEMO";
-        QTest::newRow("width 0") << "abc" << 0 << "";
-        QTest::newRow("caption loses its leading spaces")
-            << "        MEDICAL TECHNOLOGIST         " << 50
-            << QStringLiteral("MEDICAL TECHNOLOGIST") + QString(30, u' ');
-        QTest::newRow("inner spaces stay") << " a  b " << 6 << "a  b  ";
-        QTest::newRow("tabs are not trimmed") << "\tab" << 4 << "\tab ";
+        addRows<const char*, const char*, int, const char*>({
+            {"trimmed, then cut", "Fix", "  ab  ", 1, "a"},
+            {"empty, padded", "Fix", "", 3, "   "},
+            {"exact length", "Fix", "abc", 3, "abc"},
+            {"width 0", "Fix", "abc", 0, ""},
+            {"caption loses its leading spaces", "Fix", "   MEDICAL TECHNOLOGIST  ", 22,
+             "MEDICAL TECHNOLOGIST  "},
+            {"inner spaces stay", "Fix", " a  b ", 6, "a  b  "},
+            {"tabs are not trimmed", "Fix", "\tab", 4, "\tab "},
+            {"negative width", "Fix", "abc", -1, "error 5"},
+            {"one more than the width", "Fill", "abc", 5, "abc   "},
+            {"longer than the width, uncut", "Fill", "abcdefg", 5, "abcdefg"},
+            {"empty, width 0", "Fill", "", 0, " "},
+            {"trimmed first", "Fill", "  abc ", 3, "abc "},
+            {"one longer than the width", "Fill", "abcd", 3, "abcd"},
+        });
     }
-    void fixWidth() {
+    void widths() {
+        QFETCH(QString, call);
         QFETCH(QString, value);
         QFETCH(int, width);
         QFETCH(QString, expected);
-        const QString result = Fix_Width(value, int16_t(width));
-        QCOMPARE(result, expected);
-        QCOMPARE(result.size(), width);
-    }
-
-    void fixWidthRefusesANegativeWidth() {
-        QCOMPARE(raised([] { Fix_Width(QStringLiteral("abc"), -1); }).number,
-                 vrt::err::InvalidProcedureCall);
-    }
-
-    void fillSpaces_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one more than the width") << "abc" << 5 << "abc   ";
-        QTest::newRow("longer than the width, uncut") << "abcdefg" << 5 << "abcdefg";
-        QTest::newRow("empty, width 0") << "" << 0 << " ";
-        QTest::newRow("trimmed first") << "  abc " << 3 << "abc ";
-        QTest::newRow("one longer than the width") << "abcd" << 3 << "abcd";
-        QTest::newRow("empty, width 4") << "" << 4 << "     ";
-    }
-    void fillSpaces() {
-        QFETCH(QString, value);
-        QFETCH(int, width);
-        QFETCH(QString, expected);
-        QCOMPARE(Fill_Spaces(value, int16_t(width)), expected);
+        QString result;
+        const Raised r = raised([&] {
+            result = call == QLatin1String("Fix") ? Fix_Width(value, int16_t(width))
+                                                  : Fill_Spaces(value, int16_t(width));
+        });
+        QCOMPARE(r.number ? QStringLiteral("error %1").arg(r.number) : result, expected);
     }
 
     void addTextAppendsPlainCourierPieces() {
         // Left-over formatting of the insertion point must not leak in.
-        doc().SelFontName = QStringLiteral("Arial");
-        doc().SelBold = true;
-        doc().SelCharOffset = 40;
+        reportDocument().SelFontName = QStringLiteral("Arial");
+        reportDocument().SelBold = true;
+        reportDocument().SelCharOffset = 40;
         Add_Text(QStringLiteral("Name: "), 9);
         Add_Text(QStringLiteral("TITLE\r\n"), 12);
-        QCOMPARE(doc().Text(), QStringLiteral("Name: TITLE\r\n"));
-        const auto& pieces = doc().pieces();
-        QCOMPARE(pieces.size(), size_t(2));
-        for (const auto& p : pieces) {
-            QCOMPARE(p.format.fontName, QStringLiteral("Courier New"));
-            QCOMPARE(p.format.bold, false);
-            QCOMPARE(p.format.charOffset, 0);
-        }
-        QCOMPARE(pieces[0].format.pointSize, 9.0);
-        QCOMPARE(pieces[1].format.pointSize, 12.0);
+        QCOMPARE(reportDocument().Text(), QStringLiteral("Name: TITLE\r\n"));
+        QCOMPARE(pieceFormats(), QStringList({"9 Courier New x1", "12 Courier New x1"}));
     }
 
-    void addTextKeepsWhatIsThere() {
-        Add_Text(QStringLiteral("first\r\n"), 9);
-        Add_Text(QStringLiteral("second\r\n"), 9);
-        QCOMPARE(doc().Text(), QStringLiteral("first\r\nsecond\r\n"));
-    }
-
+    // The size stays what the document was left at; nothing below 1.
     void addRepeated_data() {
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("none") << 0 << "x";
-        QTest::newRow("negative") << -2 << "x";
-        QTest::newRow("three") << 3 << "x-=-=-=";
+        QTest::addColumn<QString>("pieces");
+        addRows<int, const char*, const char*>({
+            {"none", 0, "x", "12 Courier New x1"},
+            {"negative", -2, "x", "12 Courier New x1"},
+            {"three", 3, "x-=-=-=", "12 Courier New x4"},
+        });
     }
     void addRepeated() {
         QFETCH(int, count);
         QFETCH(QString, expected);
+        QFETCH(QString, pieces);
         Add_Text(QStringLiteral("x"), 12);
-        doc().SelFontName = QStringLiteral("Arial");
+        reportDocument().SelFontName = QStringLiteral("Arial");
         Add_Repeated(QStringLiteral("-="), int16_t(count));
-        QCOMPARE(doc().Text(), expected);
-        QCOMPARE(doc().pieces().size(), size_t(1 + qMax(count, 0)));
-        for (const auto& p : doc().pieces()) {
-            // The size stays what the document was left at.
-            QCOMPARE(p.format.pointSize, 12.0);
-            QCOMPARE(p.format.fontName, QStringLiteral("Courier New"));
-        }
+        QCOMPARE(reportDocument().Text(), expected);
+        QCOMPARE(pieceFormats(), QStringList{pieces});
     }
 
-    void printsTheDocumentAsComposed() {
+    void printsTheDocumentAsComposedInNumberedFiles() {
         PrintCapture capture;
         Add_Text(QStringLiteral("HEMATOLOGY") + QString(10, u' '), 9);
         Add_Text(QStringLiteral("RESULT\r\n"), 12);
@@ -149,14 +122,16 @@ private slots:
                      Fill_Spaces(QStringLiteral("0.41"), 9) + QStringLiteral("L/L\r\n"),
                  9);
         Add_Text(QStringLiteral("   Remarks: repeat in 2 weeks\r\n"), 8);
-        const QString before = doc().Text();
+        const QString before = reportDocument().Text();
+        frmPrinter::instance().Print_ResultData();
         frmPrinter::instance().Print_ResultData();
 
         QVERIFY(messages_.empty());
-        QCOMPARE(doc().Text(), before);
+        QCOMPARE(reportDocument().Text(), before);
         const QStringList files = capture.files();
-        QCOMPARE(files.size(), 1);
+        QCOMPARE(files.size(), 2);
         QVERIFY(files[0].endsWith(QLatin1String("/0001.pdf")));
+        QVERIFY(files[1].endsWith(QLatin1String("/0002.pdf")));
         QCOMPARE(PrintCapture::info(files[0], QStringLiteral("Pages")), QStringLiteral("1"));
         QCOMPARE(PrintCapture::info(files[0], QStringLiteral("Page size")).section(u' ', 0, 2),
                  QStringLiteral("612 x 792"));
@@ -177,17 +152,8 @@ private slots:
         QVERIFY(big->yMin < small->yMax && small->yMin < big->yMax);
     }
 
-    void everyPrintIsANumberedFile() {
-        PrintCapture capture;
-        Add_Text(QStringLiteral("one\r\n"), 9);
-        frmPrinter::instance().Print_ResultData();
-        frmPrinter::instance().Print_ResultData();
-        const QStringList files = capture.files();
-        QCOMPARE(files.size(), 2);
-        QVERIFY(files[0].endsWith(QLatin1String("/0001.pdf")));
-        QVERIFY(files[1].endsWith(QLatin1String("/0002.pdf")));
-    }
-
+    // A letter page holds 72 lines of 9 points; no header, footer or page
+    // number is added.
     void pagesBreakWhenFullWithNothingAdded() {
         PrintCapture capture;
         for (int i = 0; i < 150; ++i)
@@ -195,8 +161,6 @@ private slots:
         frmPrinter::instance().Print_ResultData();
         const QString pdf = capture.files().value(0);
         QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
-        // A letter page holds 72 lines of 9 points; no header, footer or page
-        // number is added.
         std::vector<QStringList> pages(4);
         for (const auto& w : PrintCapture::words(pdf))
             pages[size_t(w.page)] << w.text;
@@ -212,8 +176,7 @@ private slots:
         QString line;
         for (int i = 0; i < 30; ++i)
             line += QStringLiteral("word%1 ").arg(i, 2, 10, QLatin1Char('0'));
-        Add_Text(line + QStringLiteral("\r\n"), 9);
-        Add_Text(QStringLiteral("next\r\n"), 9);
+        Add_Text(line + QStringLiteral("\r\nnext\r\n"), 9);
         frmPrinter::instance().Print_ResultData();
         const auto words = PrintCapture::words(capture.files().value(0));
         QCOMPARE(words.size(), size_t(31));
@@ -231,10 +194,8 @@ private slots:
         qputenv("VANTREL_PRINT_DIR", "/nonexistent/vantrel-print");
         Add_Text(QStringLiteral("kept\r\n"), 9);
         frmPrinter::instance().Print_ResultData();
-        if (previous.isEmpty())
-            qunsetenv("VANTREL_PRINT_DIR");
-        else
-            qputenv("VANTREL_PRINT_DIR", previous);
+        previous.isEmpty() ? qunsetenv("VANTREL_PRINT_DIR")
+                           : qputenv("VANTREL_PRINT_DIR", previous);
 
         QCOMPARE(messages_.size(), size_t(1));
         QCOMPARE(messages_[0].icon, forms::MsgIcon::Exclamation);
@@ -242,7 +203,7 @@ private slots:
         QCOMPARE(messages_[0].text,
                  QStringLiteral("The report was not printed.\r\nThe print folder "
                                 "/nonexistent/vantrel-print does not exist."));
-        QCOMPARE(doc().Text(), QStringLiteral("kept\r\n"));
+        QCOMPARE(reportDocument().Text(), QStringLiteral("kept\r\n"));
     }
 
     void theFormIsOnePerThread() {
@@ -250,7 +211,7 @@ private slots:
         QCOMPARE(frmPrinter::instance().Caption(), QStringLiteral("Printing Results...."));
         Add_Text(QStringLiteral("main thread"), 9);
         QString seen;
-        std::thread([&] { seen = frmPrinter::instance().rtbDummy.Text(); }).join();
+        std::thread([&] { seen = reportDocument().Text(); }).join();
         QCOMPARE(seen, QString());
     }
 };

@@ -40,8 +40,8 @@ bool canUnload() {
 }
 } // namespace module
 
-DispatchObject::DispatchObject(QString source, std::vector<Member> members)
-    : source_(std::move(source)), members_(std::move(members)) {
+DispatchObject::DispatchObject(const IID& iid, QString source, std::vector<Member> members)
+    : iid_(iid), source_(std::move(source)), members_(std::move(members)) {
     module::objectCreated();
 }
 
@@ -52,7 +52,7 @@ DispatchObject::~DispatchObject() {
 HRESULT DispatchObject::QueryInterface(const IID& iid, void** object) {
     if (!object)
         return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == iid_) {
         *object = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;

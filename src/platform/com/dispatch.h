@@ -119,9 +119,11 @@ void unlock();
 bool canUnload();
 } // namespace module
 
-// A dispatch object whose members are a table: name, identifier, the kinds
-// of call it answers and a handler. Errors thrown by a handler come back as
-// DISP_E_EXCEPTION with the run-time error in ExcepInfo.
+// A dual interface whose members are a table, in the interface's order:
+// name, identifier, the kinds of call it answers and a handler. Errors thrown
+// by a handler come back as DISP_E_EXCEPTION with the run-time error in
+// ExcepInfo. QueryInterface answers IUnknown, IDispatch and the interface's
+// own identifier.
 class DispatchObject : public IDispatch {
 public:
     using Handler = std::function<vrt::Variant(std::span<vrt::Variant> args)>;
@@ -143,10 +145,11 @@ public:
     const std::vector<Member>& members() const { return members_; }
 
 protected:
-    DispatchObject(QString source, std::vector<Member> members);
+    DispatchObject(const IID& iid, QString source, std::vector<Member> members);
     ~DispatchObject() override;
 
 private:
+    IID iid_;
     QString source_;
     std::vector<Member> members_;
     std::atomic<uint32_t> refs_{1};
