@@ -200,30 +200,6 @@ private slots:
                  value.isEmpty() ? QStringList() : QStringList{value});
     }
 
-    void codedResultsReadByOrdinal() {
-        Recordset rs;
-        rs.setCursorLocation(ado::adUseClient);
-        rs.Open(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0007'"), *c_, 2, 1, -1);
-        QCOMPARE(rs.RecordCount(), 1);
-        QCOMPARE(rs.FieldCount(), 34);
-        QCOMPARE(shown(rs.Fields(0).Value), QStringLiteral("LR26-0007"));
-        QCOMPARE(shown(rs.Fields(18).Value), QStringLiteral("NONE SEEN"));
-        QCOMPARE(shown(rs.Fields(20).Value), QStringLiteral("Repeat after treatment."));
-        QCOMPARE(shown(rs.Fields(QStringLiteral("result20")).Value),
-                 QStringLiteral("Repeat after treatment."));
-        QCOMPARE(shown(rs.Fields(22).Value), QStringLiteral("12/2/2026"));
-        QCOMPARE(shown(rs.Fields(33).Value), QStringLiteral(""));
-        QCOMPARE(raised([&] { rs.Fields(34); }).number, 3265);
-        rs.Close();
-
-        Recordset none;
-        none.setCursorLocation(ado::adUseClient);
-        none.Open(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0004'"), *c_, 2, 1, -1);
-        QCOMPARE(none.State(), int32_t(ado::adStateOpen));
-        QCOMPARE(none.RecordCount(), 0);
-        QCOMPARE(none.FieldCount(), 34);
-    }
-
     void verification_data() {
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("resultDate"); // "now" for the first verification
