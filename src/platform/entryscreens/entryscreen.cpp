@@ -147,7 +147,8 @@ void EntryScreen::addExam(const QString& title, const QString& labExamId,
     Exam exam;
     exam.title = title;
     exam.values.resize(static_cast<size_t>(table_.upper) + 1);
-    if (data) {
+    // Data that holds no array pre-fills nothing rather than leave the exam without a row.
+    if (data && data->isArray()) {
         const vrt::Array& given = data->toArray();
         for (int k = std::max(1, given.lbound); k <= std::min(table_.upper, given.ubound()); ++k)
             exam.values[static_cast<size_t>(k)] = given.at(k).text();
@@ -340,13 +341,20 @@ std::vector<EntryScreen::Span> EntryScreen::columnSpans() const {
         spans.push_back({caption + 18, std::max(20 * avg, width() - caption - 24)});
         return spans;
     }
+    // A column is as wide as its characters or its caption in the header's bold.
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics header(bold);
+    auto fixedWidth = [&](const Column& c) {
+        return std::max(c.chars * avg, header.horizontalAdvance(QLatin1String(c.caption))) + 10;
+    };
     int fixed = 0;
     for (const Column& c : table_.columns)
-        fixed += c.chars > 0 ? c.chars * avg + 10 : 0;
+        fixed += c.chars > 0 ? fixedWidth(c) : 0;
     const int rest = std::max(22 * avg + 10, width() - 2 - fixed);
     int x = 1;
     for (const Column& c : table_.columns) {
-        const int w = c.chars > 0 ? c.chars * avg + 10 : rest;
+        const int w = c.chars > 0 ? fixedWidth(c) : rest;
         spans.push_back({x, w});
         x += w;
     }
@@ -377,8 +385,10 @@ void EntryScreen::placeCell(const Stop& stop, const std::vector<Span>& spans) {
         2;
     for (int c = 0; c < stop.column; ++c)
         y += table_.columns[size_t(c)].cell == Cell::Memo ? memoHeight + 2 : fieldPixels;
-    const bool memo = table_.columns[size_t(stop.column)].cell == Cell::Memo;
-    stop.cell->setGeometry(spans[1].x, y, spans[1].width, memo ? memoHeight : fieldPixels - 2);
+    const Cell cell = table_.columns[size_t(stop.column)].cell;
+    const int width =
+        cell == Cell::YesNo ? 4 * fontMetrics().averageCharWidth() + 12 : spans[1].width;
+    stop.cell->setGeometry(spans[1].x, y, width, cell == Cell::Memo ? memoHeight : fieldPixels - 2);
 }
 
 void EntryScreen::resizeEvent(QResizeEvent* event) {
@@ -394,7 +404,14 @@ QString EntryScreen::cellText(const Exam& exam, int column, int lineInExam) cons
         return lineInExam > 0 ? QString() : col.element > 0 ? element(col.element) : exam.title;
     case Cell::Range: {
         const QString low = element(col.element).trimmed(), high = element(col.high).trimmed();
-        return low.isEmpty() || high.isEmpty() ? low + high : low + QLatin1String(" - ") + high;
+        if (!low.isEmpty() && !high.isEmpty())
+            return low + QLatin1String(" - ") + high;
+        // One bound alone says which side it limits.
+        if (number(low))
+            return QStringLiteral("\u2265 ") + low;
+        if (number(high))
+            return QStringLiteral("\u2264 ") + high;
+        return low + high;
     }
     case Cell::Prompt:
         return exam.prompts.value(lineInExam).trimmed();
@@ -426,6 +443,7 @@ void EntryScreen::paintEvent(QPaintEvent* event) {
         for (size_t c = 0; c < spans.size(); ++c)
             draw(QRect(spans[c].x, 0, spans[c].width, header),
                  QLatin1String(table_.columns[c].caption));
+    p.setFont(plain);
 
     if (table_.layout == Layout::Blocks) {
         const int block = blockPixels();
