@@ -57,7 +57,8 @@ public:
     // Focuses the first or last result cell; false when the screen has none.
     bool focusFirst();
     bool focusLast();
-    // The result cells, in the order Enter walks them.
+    // The result cells, in the order Enter walks them; each is named
+    // "<screen>.txtEntry(<n>)".
     std::vector<QWidget*> resultCells() const;
 
 signals:
