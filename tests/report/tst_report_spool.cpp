@@ -221,15 +221,20 @@ private slots:
         QCOMPARE(capture.files(), QStringList());
     }
 
-    void printingNeedsTheEngine() {
+    void aFailedPrintUndoesItsJob() {
         PrintCapture capture;
+        Insert_PrintLine(1, QStringLiteral("kept"));
         entry::state().ReportEngine.reset();
         const Raised r = raised([] {
+            Clear_PrintTable();
+            Insert_PrintLine(1, QStringLiteral("undone"));
             Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
                             QString(), QStringLiteral("N"), false);
         });
         QCOMPARE(r.number, vrt::err::ObjectNotSet);
         QCOMPARE(capture.files(), QStringList());
+        QVERIFY(!printJobRunning());
+        QCOMPARE(spooled(*entry::state().LabConnection), QStringList{QStringLiteral("kept")});
     }
 
     void printReportRelocatesTheTables() {
@@ -272,19 +277,6 @@ private slots:
                      vrt::Variant::array({QStringLiteral("Reported"), value}));
         QCOMPARE(PrintCapture::text(capture.files().value(0)),
                  QStringLiteral("Reported: ") + printed + u'\n');
-    }
-
-    void aDateParameterRefusesOtherText() {
-        PrintCapture capture;
-        QTemporaryDir dir;
-        const QString path = writeDefinition(
-            dir, QStringLiteral("parameter name=When type=date\n[header]\ntext \"{When}\"\n"));
-        const Raised r = raised([&] {
-            Print_Report(QString(), QStringLiteral("LABORATORY"), path,
-                         vrt::Variant::array({QStringLiteral("next week")}));
-        });
-        QCOMPARE(r.number, vrt::err::TypeMismatch);
-        QCOMPARE(capture.files(), QStringList());
     }
 
     void valuesBeyondTheFieldsAreIgnoredAndMissingOnesPrintEmpty() {
