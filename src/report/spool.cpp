@@ -5,7 +5,9 @@
 #include "entry/modulestate.h"
 #include "platform/reportengine/application.h"
 
+#include <QSqlQuery>
 #include <exception>
+#include <utility>
 
 namespace report {
 
@@ -21,6 +23,50 @@ const std::shared_ptr<ado::Connection>& labConnection() {
 // The connection whose transaction holds the running print job. A job is
 // the library's connection's only: once that is replaced, the job is stale.
 thread_local std::weak_ptr<ado::Connection> job;
+// The SQLite sync level to restore after the job, or -1.
+thread_local int restoreSync = -1;
+
+QVariant pragma(ado::Connection& c, const QString& text) {
+    QSqlQuery q(c.database());
+    return q.exec(text) && q.next() ? q.value(0) : QVariant();
+}
+
+// The spool is thrown away once printed, so a job's commit need not wait for
+// the disk; losing it in a power cut loses nothing. PostgreSQL: for the one
+// transaction. SQLite: only with write-ahead logging, where a commit without
+// sync never endangers the file (the level cannot change inside a
+// transaction, so it is set around it).
+void beginRelaxed(ado::Connection& c) {
+    if (c.backend() == ado::Backend::SQLite &&
+        pragma(c, QStringLiteral("PRAGMA LABORATORY.journal_mode")).toString() ==
+            QLatin1String("wal")) {
+        const QVariant level = pragma(c, QStringLiteral("PRAGMA LABORATORY.synchronous"));
+        if (level.isValid() && level.toInt() > 1) {
+            restoreSync = level.toInt();
+            c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
+        }
+    }
+    c.BeginTrans();
+    if (c.backend() == ado::Backend::PostgreSQL) {
+        try {
+            c.runScript(QStringLiteral("SET LOCAL synchronous_commit = off"));
+        } catch (...) {
+            c.RollbackTrans();
+            throw;
+        }
+    }
+}
+
+void endRelaxed(ado::Connection& c) {
+    if (restoreSync < 0)
+        return;
+    const int level = std::exchange(restoreSync, -1);
+    try {
+        c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = %1").arg(level));
+    } catch (const vrt::RuntimeError&) {
+        // A connection that failed is not used for saves again.
+    }
+}
 
 std::shared_ptr<ado::Connection> runningJob() {
     std::shared_ptr<ado::Connection> c = job.lock();
@@ -33,6 +79,7 @@ std::shared_ptr<ado::Connection> runningJob() {
         } catch (const vrt::RuntimeError&) {
             // Nothing of a stale job is worth keeping.
         }
+        endRelaxed(*c);
     }
     return nullptr;
 }
@@ -42,6 +89,10 @@ void endPrintJob(bool commit) {
     job.reset();
     if (!c)
         return;
+    struct Restore {
+        ado::Connection& c;
+        ~Restore() { endRelaxed(c); }
+    } restore{*c};
     if (commit) {
         c->CommitTrans();
         return;
@@ -69,7 +120,12 @@ void beginPrintJob() {
     if (runningJob())
         return;
     const std::shared_ptr<ado::Connection>& c = labConnection();
-    c->BeginTrans();
+    try {
+        beginRelaxed(*c);
+    } catch (...) {
+        endRelaxed(*c);
+        throw;
+    }
     job = c;
 }
 
