@@ -64,7 +64,7 @@ void endRelaxed(ado::Connection& c) {
     try {
         c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = %1").arg(level));
     } catch (const vrt::RuntimeError&) {
-        // A connection that failed is not used for saves again.
+        // Only a broken connection refuses it, and a save on it fails too.
     }
 }
 
