@@ -5,30 +5,165 @@
 #include "entry/modulestate.h"
 #include "platform/reportengine/application.h"
 
+#include <QSqlQuery>
+#include <exception>
+#include <utility>
+
 namespace report {
 
 namespace {
 
-ado::Connection& labConnection() {
+const std::shared_ptr<ado::Connection>& labConnection() {
     const auto& c = entry::state().LabConnection;
     if (!c)
         vrt::raise(vrt::err::ObjectNotSet);
-    return *c;
+    return c;
+}
+
+// The connection whose transaction holds the running print job. A job is
+// the library's connection's only: once that is replaced, the job is stale.
+thread_local std::weak_ptr<ado::Connection> job;
+// The SQLite sync level to restore after the job, or -1.
+thread_local int restoreSync = -1;
+
+QVariant pragma(ado::Connection& c, const QString& text) {
+    QSqlQuery q(c.database());
+    return q.exec(text) && q.next() ? q.value(0) : QVariant();
+}
+
+// The spool is thrown away once printed, so a job's commit need not wait for
+// the disk; losing it in a power cut loses nothing. PostgreSQL: for the one
+// transaction. SQLite: only with write-ahead logging, where a commit without
+// sync never endangers the file (the level cannot change inside a
+// transaction, so it is set around it).
+void beginRelaxed(ado::Connection& c) {
+    if (c.backend() == ado::Backend::SQLite &&
+        pragma(c, QStringLiteral("PRAGMA LABORATORY.journal_mode")).toString() ==
+            QLatin1String("wal")) {
+        const QVariant level = pragma(c, QStringLiteral("PRAGMA LABORATORY.synchronous"));
+        if (level.isValid() && level.toInt() > 1) {
+            restoreSync = level.toInt();
+            c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
+        }
+    }
+    c.BeginTrans();
+    if (c.backend() == ado::Backend::PostgreSQL) {
+        try {
+            c.runScript(QStringLiteral("SET LOCAL synchronous_commit = off"));
+        } catch (...) {
+            c.RollbackTrans();
+            throw;
+        }
+    }
+}
+
+void endRelaxed(ado::Connection& c) {
+    if (restoreSync < 0)
+        return;
+    const int level = std::exchange(restoreSync, -1);
+    try {
+        c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = %1").arg(level));
+    } catch (const vrt::RuntimeError&) {
+        // Only a broken connection refuses it, and a save on it fails too.
+    }
+}
+
+std::shared_ptr<ado::Connection> runningJob() {
+    std::shared_ptr<ado::Connection> c = job.lock();
+    if (c && c == entry::state().LabConnection)
+        return c;
+    job.reset();
+    if (c && c->State() == ado::adStateOpen) {
+        try {
+            c->RollbackTrans();
+        } catch (const vrt::RuntimeError&) {
+            // Nothing of a stale job is worth keeping.
+        }
+        endRelaxed(*c);
+    }
+    return nullptr;
+}
+
+void endPrintJob(bool commit) {
+    const std::shared_ptr<ado::Connection> c = runningJob();
+    job.reset();
+    if (!c)
+        return;
+    struct Restore {
+        ado::Connection& c;
+        ~Restore() { endRelaxed(c); }
+    } restore{*c};
+    if (commit) {
+        c->CommitTrans();
+        return;
+    }
+    try {
+        c->RollbackTrans();
+    } catch (const vrt::RuntimeError&) {
+        // The connection failed; the server drops the transaction with it.
+    }
+}
+
+// Runs a statement of the job; a failure ends the job before it travels on.
+template <typename F> void inJob(F&& statement) {
+    try {
+        statement();
+    } catch (...) {
+        endPrintJob(false);
+        throw;
+    }
 }
 
 } // namespace
 
+void beginPrintJob() {
+    if (runningJob())
+        return;
+    const std::shared_ptr<ado::Connection>& c = labConnection();
+    try {
+        beginRelaxed(*c);
+    } catch (...) {
+        endRelaxed(*c);
+        throw;
+    }
+    job = c;
+}
+
+bool printJobRunning() {
+    return runningJob() != nullptr;
+}
+
+void abandonPrintJob() {
+    endPrintJob(false);
+}
+
+PrintJobScope::PrintJobScope() : exceptions_(std::uncaught_exceptions()) {
+    beginPrintJob();
+}
+
+PrintJobScope::~PrintJobScope() {
+    const bool failing = std::uncaught_exceptions() > exceptions_;
+    try {
+        endPrintJob(!failing);
+    } catch (const vrt::RuntimeError&) {
+        // Only an unprinted spool was left to keep.
+        endPrintJob(false);
+    }
+}
+
 void Clear_PrintTable() {
-    labConnection().Execute(QStringLiteral("truncate table LABORATORY..tbLabPrint"));
+    beginPrintJob();
+    inJob(
+        [] { labConnection()->Execute(QStringLiteral("truncate table LABORATORY..tbLabPrint")); });
 }
 
 void Insert_PrintLine(int16_t intRowNum, const QString& strLine) {
     QString line = strLine;
     line.replace(u'\'', u'`');
-    labConnection().Execute(
-        QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) ") +
-        QStringLiteral("values ('") + QString::number(intRowNum) + QStringLiteral("','") + line +
-        QStringLiteral("')"));
+    const QString sql = QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) ") +
+                        QStringLiteral("values ('") + QString::number(intRowNum) +
+                        QStringLiteral("','") + line + QStringLiteral("')");
+    inJob([&] { labConnection()->Execute(sql); });
 }
 
 void Print_LabReport(const QString& strTitle, const QString& strSubTitle, const QString& strText3,
@@ -53,38 +188,43 @@ void Print_LabReport(const QString& strTitle, const QString& strSubTitle, const 
 
 void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
                   const QString& strReportPath, const vrt::Variant& varParams) {
-    const entry::ModuleState& s = entry::state();
-    const int32_t upper = varParams.toArray().ubound();
-    if (!s.ReportEngine)
-        vrt::raise(vrt::err::ObjectNotSet);
-    // The engine logs on to the data source the library works on.
-    if (s.LabConnection)
-        s.ReportEngine->setDefaultDataSource(s.LabConnection->ConnectionString());
+    inJob([&] {
+        const entry::ModuleState& s = entry::state();
+        const int32_t upper = varParams.toArray().ubound();
+        if (!s.ReportEngine)
+            vrt::raise(vrt::err::ObjectNotSet);
+        // The engine reads through the job's connection: it sees the job's
+        // own lines, and opens no connection of its own.
+        s.ReportEngine->setConnection(s.LabConnection);
+        if (s.LabConnection)
+            s.ReportEngine->setDefaultDataSource(s.LabConnection->ConnectionString());
 
-    auto ReportDoc = s.ReportEngine->OpenReport(strReportPath, 1);
-    ReportDoc->setCompanyName(s.HospitalCompany);
-    for (const auto& table : ReportDoc->Tables()) {
-        const QString location = table->Location();
-        const qsizetype dot = location.indexOf(u'.');
-        table->setLocation(strDatabase + (dot < 0 ? QString() : location.mid(dot)));
-        table->SetLogOnInfo(QString(), strDatabase, QStringLiteral("sa"), QString());
-    }
-    if (upper >= 0) {
-        const vrt::Array& values = varParams.toArray();
-        int32_t i = 0;
-        for (const auto& field : ReportDoc->ParameterFields()) {
-            if (i > upper)
-                break;
-            if (field->ValueType() == reportengine::vtDate ||
-                field->ValueType() == reportengine::vtDateTime)
-                field->SetCurrentValue(vrt::Variant(values.at(i).toDate()));
-            else
-                field->SetCurrentValue(values.at(i));
-            ++i;
+        auto ReportDoc = s.ReportEngine->OpenReport(strReportPath, 1);
+        ReportDoc->setCompanyName(s.HospitalCompany);
+        for (const auto& table : ReportDoc->Tables()) {
+            const QString location = table->Location();
+            const qsizetype dot = location.indexOf(u'.');
+            table->setLocation(strDatabase + (dot < 0 ? QString() : location.mid(dot)));
+            table->SetLogOnInfo(QString(), strDatabase, QStringLiteral("sa"), QString());
         }
-    }
-    ReportDoc->setPromptForMissingValues(false);
-    ReportDoc->PrintOut(false);
+        if (upper >= 0) {
+            const vrt::Array& values = varParams.toArray();
+            int32_t i = 0;
+            for (const auto& field : ReportDoc->ParameterFields()) {
+                if (i > upper)
+                    break;
+                if (field->ValueType() == reportengine::vtDate ||
+                    field->ValueType() == reportengine::vtDateTime)
+                    field->SetCurrentValue(vrt::Variant(values.at(i).toDate()));
+                else
+                    field->SetCurrentValue(values.at(i));
+                ++i;
+            }
+        }
+        ReportDoc->setPromptForMissingValues(false);
+        ReportDoc->PrintOut(false);
+    });
+    endPrintJob(true);
 }
 
 } // namespace report

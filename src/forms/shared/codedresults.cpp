@@ -2,11 +2,17 @@
 
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
+#include "platform/ado/errors.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
 #include "report/document.h"
 #include "report/spool.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+#include <limits>
 
 namespace resultforms {
 
@@ -29,31 +35,99 @@ QString text(const vrt::Variant& value) {
     return value.text();
 }
 
-bool runSave(const std::function<void(ado::Connection&)>& body) {
-    ado::Connection* c = nullptr;
-    bool open = false;
-    try {
-        c = &connection();
-        c->BeginTrans();
-        open = true;
-        body(*c);
-        open = false;
-        c->CommitTrans();
-    } catch (const vrt::RuntimeError& e) {
-        if (open) {
+namespace {
+
+// Another workstation saved the request's results since the form loaded them.
+struct ChangedElsewhere {};
+
+const QString changedQuestion =
+    QStringLiteral("The results of this request were changed at another workstation since you "
+                   "opened them. Save yours over them?");
+
+bool sameValue(const vrt::Variant& a, const vrt::Variant& b) {
+    return a.isNull() == b.isNull() && a.text() == b.text();
+}
+
+// Two saves of one request at the same moment take turns on PostgreSQL too
+// (SQLite's write lock already lets one save at a time), so neither compares
+// with a row that the other is about to replace.
+void lockRequest(ado::Connection& c) {
+    if (c.backend() != ado::Backend::PostgreSQL)
+        return;
+    QSqlQuery query(c.database());
+    query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(lower(?)))"));
+    query.addBindValue(QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum);
+    if (!query.exec())
+        ado::raiseStatement(QStringLiteral("[PostgreSQL] ") + query.lastError().text());
+}
+
+} // namespace
+
+StoredResults::Row StoredResults::values(const ado::Recordset* row) {
+    if (!row || row->eof())
+        return std::nullopt;
+    std::vector<vrt::Variant> v;
+    for (int i = 1; i <= 33; ++i)
+        v.push_back(row->Fields(QStringLiteral("Result%1").arg(i)).Value);
+    return v;
+}
+
+void StoredResults::loaded(const ado::Recordset* row) {
+    known_ = true;
+    row_ = values(row);
+}
+
+bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body) {
+    stored.keptOpen_ = false;
+    for (;;) {
+        ado::Connection* c = nullptr;
+        bool open = false;
+        try {
+            c = &connection();
+            // A spool that never got printed must not hold the save's transaction.
+            report::abandonPrintJob();
+            c->BeginTrans();
+            open = true;
+            lockRequest(*c);
+            body(*c);
+            open = false;
+            c->CommitTrans();
+            break;
+        } catch (const ChangedElsewhere&) {
             try {
                 c->RollbackTrans();
             } catch (const vrt::RuntimeError&) {
-                // The connection itself failed; nothing more can be undone.
+                // Nothing was written yet that could stay.
             }
+            // Asked outside the transaction: no lock waits for the answer.
+            if (forms::MsgBox(changedQuestion, forms::vbYesNo + forms::vbQuestion,
+                              QStringLiteral("Save_Entries of Result Entry Class")) !=
+                forms::vbYes) {
+                stored.keptOpen_ = true;
+                return false;
+            }
+            // Saved over what the user was told of; a change after that asks again.
+            stored.row_ = stored.seen_;
+        } catch (const vrt::RuntimeError& e) {
+            if (open) {
+                try {
+                    c->RollbackTrans();
+                } catch (const vrt::RuntimeError&) {
+                    // The connection itself failed; nothing more can be undone.
+                }
+            }
+            forms::MsgBox(QStringLiteral("Data was not saved! Error: [") + e.description() +
+                              QStringLiteral("]"),
+                          forms::vbCritical, QStringLiteral("Save_Entries of Result Entry Class"));
+            return false;
         }
-        forms::MsgBox(QStringLiteral("Data was not saved! Error: [") + e.description() +
-                          QStringLiteral("]"),
-                      forms::vbCritical, QStringLiteral("Save_Entries of Result Entry Class"));
-        return false;
     }
     entry::state().Saved = true;
     return true;
+}
+
+void takeWholeText(QLineEdit* box) {
+    box->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void verifyIfLogged(ado::Connection& c) {
@@ -69,11 +143,21 @@ void verifyIfLogged(ado::Connection& c) {
     rs.Close();
 }
 
-bool hasCodedRow(ado::Connection& c) {
+bool hasCodedRow(ado::Connection& c, StoredResults& stored) {
     ado::Recordset rs;
     rs.Open(QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '") +
                 q(entry::state().RequestNum) + QStringLiteral("'"),
             c, ado::adOpenDynamic, ado::adLockOptimistic, -1);
+    if (stored.known_) {
+        StoredResults::Row now = StoredResults::values(&rs);
+        const bool same = now.has_value() == stored.row_.has_value() &&
+                          (!now || std::equal(now->begin(), now->end(), stored.row_->begin(),
+                                              stored.row_->end(), sameValue));
+        if (!same) {
+            stored.seen_ = std::move(now);
+            throw ChangedElsewhere{};
+        }
+    }
     return !rs.eof();
 }
 
@@ -101,14 +185,17 @@ QString codedStatementStart(ado::Connection& c, bool hasRow) {
     return QStringLiteral("Laboratory..Lab_Save_HCodes 0, '") + labNum + QStringLiteral("','");
 }
 
-std::unique_ptr<ado::Recordset> loadCodedRow() {
+std::unique_ptr<ado::Recordset> loadCodedRow(StoredResults& stored) {
     auto rs = std::make_unique<ado::Recordset>();
     rs->setCursorLocation(ado::adUseClient);
     rs->Open(QStringLiteral("LABORATORY..lab_getresulthcodes '") + q(entry::state().RequestNum) +
                  QStringLiteral("'"),
              connection(), ado::adOpenDynamic, ado::adLockReadOnly, -1);
-    if (rs->State() != ado::adStateOpen || rs->eof())
+    if (rs->State() != ado::adStateOpen || rs->eof()) {
+        stored.loaded(nullptr);
         return nullptr;
+    }
+    stored.loaded(rs.get());
     return rs;
 }
 
@@ -165,6 +252,7 @@ QStringList reportHeading(const QString& reported) {
 }
 
 void spoolAndPrint(const QStringList& rows) {
+    const report::PrintJobScope job;
     report::Clear_PrintTable();
     for (const QString& row : rows)
         report::Insert_PrintLine(1, row);
@@ -172,7 +260,7 @@ void spoolAndPrint(const QStringList& rows) {
                             QString(), QStringLiteral("N"), false);
 }
 
-void cmdExamClick(forms::Form& form, int index, const std::function<void()>& save,
+void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,
                   const std::function<void()>& print) {
     if (index == 1) {
         form.Unload();
@@ -180,7 +268,8 @@ void cmdExamClick(forms::Form& form, int index, const std::function<void()>& sav
     }
     if (entry::state().SignOffCancelled)
         return;
-    save();
+    if (!save())
+        return;
     if (index == 2)
         print();
     form.Unload();

@@ -8,9 +8,12 @@
 #include "platform/controls/dtpicker.h"
 #include "platform/forms/form.h"
 
+#include <QLineEdit>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace resultforms {
 
@@ -28,19 +31,50 @@ QString q(const QString& value);
 // The text of a loaded column; a missing value (Null) reads as "".
 QString text(const vrt::Variant& value);
 
+// What a form loaded of the request's stored coded row, so that its save can
+// tell whether another workstation saved the request's results since: the
+// save compares the row as stored then with this, inside its transaction.
+class StoredResults {
+public:
+    // From Fill_Results: the row loaded, null when the request had none.
+    void loaded(const ado::Recordset* row);
+    // Whether the last save stopped because the user chose to keep the form
+    // open rather than save over another workstation's results.
+    bool keptOpen() const { return keptOpen_; }
+
+private:
+    friend bool runSave(StoredResults&, const std::function<void(ado::Connection&)>&);
+    friend bool hasCodedRow(ado::Connection&, StoredResults&);
+    using Row = std::optional<std::vector<vrt::Variant>>; // nullopt: no row
+    static Row values(const ado::Recordset* row);
+
+    bool known_ = false; // nothing loaded: nothing to compare with
+    Row row_;
+    Row seen_; // the row found changed, while the user is asked
+    bool keptOpen_ = false;
+};
+
 // The save of one request as one transaction: body runs the statements; on
 // any failure everything it wrote is undone and the critical message
-// "Data was not saved! Error: [" + description + "]" is shown. Returns true
-// when the save completed (the data-entry object's saved flag is then set).
-bool runSave(const std::function<void(ado::Connection&)>& body);
+// "Data was not saved! Error: [" + description + "]" is shown. When another
+// workstation saved the request's results after the form loaded them, the
+// user is asked first: Yes saves over them, No leaves everything as it is
+// (stored.keptOpen()). Returns true when the save completed (the data-entry
+// object's saved flag is then set).
+bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body);
+
+// A result box holds all that is typed, pasted or loaded (no line edit's
+// 32,767-character cut): the database stores text of any length.
+void takeWholeText(QLineEdit* box);
 
 // The log-book check of the first exam's lab number and, for a logged
 // request, LAB_Save_VerifyResults.
 void verifyIfLogged(ado::Connection& connection);
 
 // Whether the request already has its coded-result row (the existence test
-// through "Laboratory..tbLabResultHCodes where RequestNum = ...").
-bool hasCodedRow(ado::Connection& connection);
+// through "Laboratory..tbLabResultHCodes where RequestNum = ..."). Stops the
+// save when the row is no longer what the form loaded (see runSave).
+bool hasCodedRow(ado::Connection& connection, StoredResults& stored);
 
 // "laboratory..LAB_SaveResultEntry '...'" for the first exam.
 QString registrationStatement();
@@ -50,8 +84,8 @@ QString registrationStatement();
 QString codedStatementStart(ado::Connection& connection, bool hasRow);
 
 // The request's stored coded row ("LABORATORY..lab_getresulthcodes"),
-// client-side; null when there is none.
-std::unique_ptr<ado::Recordset> loadCodedRow();
+// client-side; null when there is none. Remembered in stored.
+std::unique_ptr<ado::Recordset> loadCodedRow(StoredResults& stored);
 
 // The report pickers as the forms set them on load: today's date and the
 // current time.
@@ -74,13 +108,15 @@ QString reportedOn(const controls::DTPicker* date, const controls::DTPicker* tim
 // The first six rows of a spooled coded report: patient, hospital number,
 // physician and date reported, date received, exam title, an empty row.
 QStringList reportHeading(const QString& reported);
-// Spools the rows (row number 1 each) and prints them with LabPrint.RPT.
+// Spools the rows (row number 1 each) and prints them with LabPrint.RPT, as
+// one print job.
 void spoolAndPrint(const QStringList& rows);
 
 // The buttons of a coded form: 0 saves, 2 saves and prints (whether or not
 // the save succeeded), both only when the sign-off was not cancelled, and
-// then close the form; 1 closes it without saving.
-void cmdExamClick(forms::Form& form, int index, const std::function<void()>& save,
+// then close the form; 1 closes it without saving. save returns false when
+// the user chose to keep the form open: nothing is printed then.
+void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,
                   const std::function<void()>& print);
 
 } // namespace resultforms

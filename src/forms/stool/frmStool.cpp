@@ -70,6 +70,7 @@ frmStool::frmStool() {
         auto* box = txtResults.add(i, new QLineEdit(this));
         caption->setBuddy(box);
         forms::upperCaseTyping(box);
+        takeWholeText(box);
         box->installEventFilter(this);
         grid->addWidget(caption, row, 0);
         grid->addWidget(box, row, 1);
@@ -129,7 +130,7 @@ void frmStool::Form_Load() {
 }
 
 void frmStool::Fill_Results() {
-    auto rs = loadCodedRow();
+    auto rs = loadCodedRow(stored);
     if (!rs)
         return;
     entry::state().Remarks = text(rs->Fields(QStringLiteral("result20")).Value);
@@ -141,9 +142,9 @@ void frmStool::Fill_Results() {
 }
 
 void frmStool::Save_Entries(bool& saved) {
-    saved = runSave([this](ado::Connection& c) {
+    saved = runSave(stored, [this](ado::Connection& c) {
         verifyIfLogged(c);
-        QString sql = codedStatementStart(c, hasCodedRow(c));
+        QString sql = codedStatementStart(c, hasCodedRow(c, stored));
         for (int i = 0; i <= last; ++i)
             sql += q(txtResults(i)->text()) + QStringLiteral("', '");
         sql += QStringLiteral("','") + q(txtInterpretation->toPlainText()) + QStringLiteral("','") +
@@ -188,6 +189,7 @@ void frmStool::cmdExam_Click(int index) {
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/shared/codedresults.h"
 #include "platform/controls/dtpicker.h"
 #include "platform/controls/flatbutton.h"
 #include "platform/forms/controlarray.h"
@@ -35,6 +36,8 @@ protected:
 
 private:
     void cmdExam_Click(int index);
+
+    StoredResults stored;
 };
 
 } // namespace resultforms

@@ -157,6 +157,7 @@ frmUrinalysis2::frmUrinalysis2() {
     for (int i = 0; i < 17; ++i) {
         auto* box = txtResults.add(i, new QLineEdit(this));
         forms::upperCaseTyping(box);
+        takeWholeText(box);
         box->installEventFilter(this);
         addRow(frames[QString::fromLatin1(findings[i].frame)],
                QString::fromLatin1(findings[i].caption), box);
@@ -167,6 +168,7 @@ frmUrinalysis2::frmUrinalysis2() {
         box->setInsertPolicy(QComboBox::NoInsert);
         // The code is typed, not completed from the list.
         box->setCompleter(nullptr);
+        takeWholeText(box->lineEdit());
         // Keys reach the box first; it hands them to its text field itself.
         forms::upperCaseTyping(box);
         box->installEventFilter(this);
@@ -231,7 +233,7 @@ void frmUrinalysis2::Form_Load() {
 }
 
 void frmUrinalysis2::Fill_Results() {
-    auto rs = loadCodedRow();
+    auto rs = loadCodedRow(stored);
     if (!rs)
         return;
     entry::state().Remarks = text(rs->Fields(QStringLiteral("result20")).Value);
@@ -246,9 +248,9 @@ void frmUrinalysis2::Fill_Results() {
 }
 
 void frmUrinalysis2::Save_Entries(bool& saved) {
-    saved = runSave([this](ado::Connection& c) {
+    saved = runSave(stored, [this](ado::Connection& c) {
         verifyIfLogged(c);
-        QString sql = codedStatementStart(c, hasCodedRow(c));
+        QString sql = codedStatementStart(c, hasCodedRow(c, stored));
         for (int i = 0; i <= 16; ++i)
             sql += q(txtResults(i)->text()) + QStringLiteral("', '");
         for (int i = 0; i <= 11; ++i)
@@ -300,6 +302,7 @@ void frmUrinalysis2::cmdExam_Click(int index) {
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/shared/codedresults.h"
 #include "platform/controls/dtpicker.h"
 #include "platform/controls/flatbutton.h"
 #include "platform/controls/tabcontrol.h"
@@ -44,6 +45,8 @@ protected:
 private:
     void cmdExam_Click(int index);
     bool codedEnter(int index);
+
+    StoredResults stored;
 };
 
 } // namespace resultforms

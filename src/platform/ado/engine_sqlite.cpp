@@ -137,7 +137,7 @@ public:
         }
     }
 
-    void begin() override { runScript(QStringLiteral("BEGIN")); }
+    void begin() override { runScript(QStringLiteral("BEGIN IMMEDIATE")); }
     void commit() override { runScript(QStringLiteral("COMMIT")); }
     void rollback() override {
         // A failed statement may already have ended the transaction.

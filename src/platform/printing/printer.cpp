@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,22 +23,39 @@ namespace {
     throw vrt::RuntimeError(PrinterError, why);
 }
 
-// Claims the next free number in the folder by creating the file.
-QString claimNumberedFile(const QString& folder) {
-    const QDir dir(folder);
+// The highest number among the folder's numbered PDFs.
+int highestNumber(const QDir& dir) {
     static const QRegularExpression numbered(QStringLiteral("^(\\d+)\\.pdf$"));
-    int next = 1;
+    int highest = 0;
     for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
         const auto m = numbered.match(name);
         if (m.hasMatch())
-            next = qMax(next, m.captured(1).toInt() + 1);
+            highest = qMax(highest, m.captured(1).toInt());
     }
-    for (;; ++next) {
+    return highest;
+}
+
+// Claims the next free number in the folder by creating the file (another
+// process may take numbers too: creating it exclusively decides). The folder
+// is listed once per process; after that a counter goes on from the last
+// number taken.
+QString claimNumberedFile(const QString& folder) {
+    static QMutex mutex;
+    static QHash<QString, int> lastTaken;
+    const QDir dir(folder);
+    const QString key = dir.absolutePath();
+    const QMutexLocker lock(&mutex);
+    auto last = lastTaken.find(key);
+    if (last == lastTaken.end())
+        last = lastTaken.insert(key, highestNumber(dir));
+    for (int next = *last + 1;; ++next) {
         const QString path =
             dir.filePath(QStringLiteral("%1.pdf").arg(next, 4, 10, QLatin1Char('0')));
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            *last = next;
             return path;
+        }
         if (!file.exists())
             fail(QStringLiteral("The print file %1 cannot be written: %2")
                      .arg(QDir::toNativeSeparators(path), file.errorString()));

@@ -26,7 +26,7 @@ std::shared_ptr<Report> Application::OpenReport(const QString& filePath, int16_t
     // Paths written for the designed platform use backslashes.
     if (!QFileInfo::exists(path) && path.contains(u'\\'))
         path.replace(u'\\', u'/');
-    return std::make_shared<Report>(readDefinition(path), dataSource_);
+    return std::make_shared<Report>(readDefinition(path), dataSource_, connection_);
 }
 
 } // namespace reportengine

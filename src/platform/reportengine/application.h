@@ -26,12 +26,19 @@ public:
     // information without a server name stands for.
     void setDefaultDataSource(const QString& connectionString) { dataSource_ = connectionString; }
     QString defaultDataSource() const { return dataSource_; }
+    // An open connection to that data source, which reports read through
+    // instead of logging on themselves (they then see what its transaction
+    // sees). Not owned: once it is gone, reports log on again.
+    void setConnection(std::weak_ptr<ado::Connection> connection) {
+        connection_ = std::move(connection);
+    }
 
     // Application objects alive in the process.
     static int liveCount();
 
 private:
     QString dataSource_;
+    std::weak_ptr<ado::Connection> connection_;
 };
 
 } // namespace reportengine

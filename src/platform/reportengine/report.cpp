@@ -49,8 +49,10 @@ void ParameterField::SetCurrentValue(const vrt::Variant& value) {
     hasValue_ = true;
 }
 
-Report::Report(ReportDefinition definition, QString defaultDataSource)
-    : d_(std::move(definition)), defaultDataSource_(std::move(defaultDataSource)) {
+Report::Report(ReportDefinition definition, QString defaultDataSource,
+               std::weak_ptr<ado::Connection> connection)
+    : d_(std::move(definition)), defaultDataSource_(std::move(defaultDataSource)),
+      connection_(std::move(connection)) {
     for (const TableDefinition& t : d_.tables)
         tables_.push_back(std::make_shared<DatabaseTable>(t));
     for (const ParameterDefinition& p : d_.parameters)
@@ -107,15 +109,17 @@ QString withSetting(const QString& connectionString, const QString& key, const Q
     return kept.join(u';');
 }
 
-TableData readTable(const DatabaseTable& table, const QString& defaultDataSource) {
+TableData readTable(const DatabaseTable& table, const QString& defaultDataSource,
+                    const std::shared_ptr<ado::Connection>& shared) {
     const TableDefinition& d = table.definition();
     const QStringList parts = d.location.split(u'.');
     if (parts.size() != 3 || parts[0].trimmed().isEmpty() || parts[2].trimmed().isEmpty())
         throw vrt::RuntimeError(errDefinition, QStringLiteral("The location %1 of table %2 is not "
                                                               "database.owner.table.")
                                                    .arg(d.location, d.name));
+    const bool reuse = shared && shared->State() == ado::adStateOpen && d.server.isEmpty();
     QString source = defaultDataSource;
-    if (source.isEmpty())
+    if (source.isEmpty() && !reuse)
         throw vrt::RuntimeError(
             errDatabase,
             QStringLiteral("Table %1: there is no data source to log on to.").arg(d.name));
@@ -133,9 +137,12 @@ TableData readTable(const DatabaseTable& table, const QString& defaultDataSource
         sql += QStringLiteral(" order by ") + d.orderBy;
     TracingOff quiet;
     try {
-        ado::Connection connection;
-        connection.Open(source);
-        const auto rs = connection.Execute(sql);
+        std::shared_ptr<ado::Connection> connection = shared;
+        if (!reuse) {
+            connection = std::make_shared<ado::Connection>();
+            connection->Open(source);
+        }
+        const auto rs = connection->Execute(sql);
         TableData data;
         if (rs->State() == ado::adStateOpen) {
             data.columns = rs->columnNames();
@@ -311,7 +318,7 @@ void Report::PrintOut(bool promptUser) {
 
     std::vector<TableData> data;
     for (const auto& t : tables_)
-        data.push_back(readTable(*t, defaultDataSource_));
+        data.push_back(readTable(*t, defaultDataSource_, connection_.lock()));
 
     const auto lookup = [this](const QString& name) -> std::optional<QString> {
         for (const auto& p : parameters_)

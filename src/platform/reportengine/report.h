@@ -6,6 +6,10 @@
 
 #include <QString>
 #include <memory>
+
+namespace ado {
+class Connection;
+}
 #include <vector>
 
 namespace reportengine {
@@ -57,7 +61,10 @@ private:
 // before it prints.
 class Report : public vrt::Object {
 public:
-    Report(ReportDefinition definition, QString defaultDataSource);
+    // A table without a server of its own is read through connection while
+    // that is open, else through a connection to defaultDataSource.
+    Report(ReportDefinition definition, QString defaultDataSource,
+           std::weak_ptr<ado::Connection> connection = {});
 
     QString FileName() const { return d_.path; }
     const std::vector<std::shared_ptr<DatabaseTable>>& Tables() const { return tables_; }
@@ -85,6 +92,7 @@ public:
 private:
     ReportDefinition d_;
     QString defaultDataSource_;
+    std::weak_ptr<ado::Connection> connection_;
     std::vector<std::shared_ptr<DatabaseTable>> tables_;
     std::vector<std::shared_ptr<ParameterField>> parameters_;
     QString companyName_;

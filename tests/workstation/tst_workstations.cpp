@@ -1,0 +1,230 @@
+// Several workstations on one laboratory database: print jobs that never mix
+// patients, saves that do not silently undo another workstation's results,
+// and result boxes that keep all that was typed.
+
+#include "dbsetup/dbsetup.h"
+#include "entry/modulestate.h"
+#include "forms/stool/frmStool.h"
+#include "platform/forms/msgbox.h"
+#include "support/labsession.h"
+#include "support/printcapture.h"
+#include "support/scripteduser.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+constexpr int jobsPerWorkstation = 25;
+
+// One workstation: Print & Save of the stool form for 25 patients of its own
+// (patient and color "<letter><nn>"). Any message fails it.
+int workstation(const QString& connectionString, const QString& letter) {
+    entry::clsDataEntry object;
+    ado::Connection host;
+    host.setConnectionString(connectionString);
+    object.SQLConnection(host);
+    QString token;
+    forms::setModalHook([&](forms::Form& f) {
+        auto& form = static_cast<resultforms::frmStool&>(f);
+        form.txtResults(0)->setText(token);
+        form.cmdExam(2)->click();
+    });
+    int failures = 0;
+    forms::setMessageSink([&](const forms::Message& m) {
+        qWarning("workstation %s: %s", qPrintable(letter), qPrintable(m.text));
+        ++failures;
+        return int(forms::vbOK);
+    });
+    for (int i = 1; i <= jobsPerWorkstation; ++i) {
+        token = letter + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        object.RequestNum(QStringLiteral("LR-") + token);
+        object.PatName(QStringLiteral("PATIENT ") + token);
+        object.Clear_Exams();
+        object.Add_Exam(QStringLiteral("UA"), 90, QStringLiteral("CH-") + token,
+                        QStringLiteral("LR-") + token, false, QStringLiteral("H"),
+                        QStringLiteral("35"), QStringLiteral("STOOL EXAMINATION"), vrt::Variant(),
+                        false);
+        entry::state().SignOffCancelled = false;
+        object.Show_ResultEntry(0, 0);
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+const QString changedQuestion =
+    QStringLiteral("The results of this request were changed at another workstation since you "
+                   "opened them. Save yours over them?");
+
+} // namespace
+
+class TestWorkstations : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+
+    void twoWorkstationsPrintOnlyTheirOwnPatients() {
+        QFETCH_GLOBAL(QString, backend);
+        QTemporaryDir folder;
+        std::unique_ptr<TestDatabase> server;
+        QString cs = QStringLiteral("Provider=SQLite;Data Source=") + folder.path();
+        if (backend == QLatin1String("sqlite")) {
+            ado::Connection setup;
+            setup.Open(cs);
+            dbsetup::createLaboratory(setup, true);
+        } else {
+            server = TestDatabase::create(backend, TestDatabase::Contents::LaboratoryWithDemoData);
+            if (!server)
+                QSKIP("PostgreSQL is not available (VANTREL_TEST_PG is empty)");
+            cs = server->connectionString();
+        }
+        PrintCapture prints;
+        QProcess stations[2];
+        for (int i = 0; i < 2; ++i) {
+            stations[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            stations[i].start(QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("--workstation"), cs, QString(QChar(u'A' + i))});
+        }
+        for (QProcess& p : stations)
+            QVERIFY(p.waitForFinished(120000));
+
+        // Every job its own file, numbered without gaps although two
+        // processes took the numbers.
+        QStringList expectedNames;
+        for (int n = 1; n <= 2 * jobsPerWorkstation; ++n)
+            expectedNames << QStringLiteral("%1.pdf").arg(n, 4, 10, QLatin1Char('0'));
+        QCOMPARE(
+            QDir(prints.folder()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name),
+            expectedNames);
+
+        static const QRegularExpression patient(QStringLiteral("\\b[AB]\\d\\d\\b"));
+        QStringList wrong;
+        QSet<QString> printed;
+        for (const QString& pdf : prints.files()) {
+            const QString text = PrintCapture::text(pdf);
+            QSet<QString> found;
+            for (const auto& m : patient.globalMatch(text))
+                found << m.captured();
+            // Its patient in the heading and in the result, no one else.
+            const QString own = found.size() == 1 ? *found.begin() : QString();
+            if (own.isEmpty() || !text.contains(QStringLiteral("PATIENT ") + own) ||
+                !text.contains(QStringLiteral("Color           = ") + own) ||
+                text.count(QStringLiteral("Name      :")) != 1)
+                wrong << QFileInfo(pdf).fileName() + u':' + QStringList(found.values()).join(u',');
+            printed << own;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+        QCOMPARE(printed.size(), 2 * jobsPerWorkstation);
+        // And no workstation was shown a message (a failed save, say).
+        for (QProcess& p : stations) {
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+        }
+    }
+
+    void savingOverAnotherWorkstationsResultsAsksFirst_data() {
+        QTest::addColumn<bool>("storedBefore");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("changed, saved over") << true << int(forms::vbYes) << "MINE";
+        QTest::newRow("changed, kept open") << true << int(forms::vbNo) << "NULL";
+        QTest::newRow("created meanwhile, saved over") << false << int(forms::vbYes) << "MINE";
+    }
+    void savingOverAnotherWorkstationsResultsAsksFirst() {
+        QFETCH(bool, storedBefore);
+        QFETCH(int, answer);
+        QFETCH(QString, storedAfter);
+        std::unique_ptr<LabSession> lab;
+        FETCH_LAB_SESSION(lab);
+        lab->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("35"),
+                     QStringLiteral("STOOL EXAMINATION"));
+        auto other = lab->database().open();
+        const auto otherSaves = [&](const QString& color) {
+            other->Execute(QStringLiteral("Laboratory..Lab_Save_HCodes 1, 'LR26-0006','") + color +
+                           QStringLiteral("','their remarks'"));
+        };
+        if (storedBefore)
+            otherSaves(QStringLiteral("LOADED"));
+
+        ScriptedUser user;
+        auto& script = user.expectForm(QStringLiteral("frmStool"))
+                           .type(QStringLiteral("txtResults(1)"), QStringLiteral("mine"))
+                           .run([&](forms::Form&) { otherSaves(QStringLiteral("THEIRS")); })
+                           .click(QStringLiteral("cmdExam(2)"));
+        user.expectMessage(changedQuestion, answer);
+        if (answer == forms::vbNo) {
+            // Still open, nothing printed, what was typed still there.
+            script
+                .run([](forms::Form& f) {
+                    QVERIFY(!f.isUnloaded());
+                    QCOMPARE(f.findChild<QLineEdit*>(QStringLiteral("txtResults(1)"))->text(),
+                             QStringLiteral("MINE"));
+                })
+                .click(QStringLiteral("cmdExam(1)"));
+        }
+        lab->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        const auto row = lab->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
+        QCOMPARE(row.value(0).value(2), storedAfter);
+        QCOMPARE(lab->object().HasSaved(), answer == forms::vbYes);
+        QCOMPARE(lab->printedFiles().size(), answer == forms::vbYes ? 1 : 0);
+    }
+
+    void aLongResultIsSavedAndLoadedWhole_data() {
+        QTest::addColumn<QString>("examId");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("column");
+        QTest::newRow("stool") << QStringLiteral("35") << QStringLiteral("txtResults(0)") << 1;
+        QTest::newRow("urinalysis")
+            << QStringLiteral("23") << QStringLiteral("txtResults(16)") << 17;
+        QTest::newRow("urinalysis coded")
+            << QStringLiteral("23") << QStringLiteral("cboCoded(11)") << 30;
+    }
+    void aLongResultIsSavedAndLoadedWhole() {
+        QFETCH(QString, examId);
+        QFETCH(QString, box);
+        QFETCH(int, column);
+        const QString form = examId == QLatin1String("35") ? QStringLiteral("frmStool")
+                                                           : QStringLiteral("frmUrinalysis2");
+        std::unique_ptr<LabSession> lab;
+        FETCH_LAB_SESSION(lab);
+        lab->request(QStringLiteral("LR26-0090"), QStringLiteral("H"), examId,
+                     QStringLiteral("LONG RESULT"));
+        const QString pasted = QString(39999, u'X') + u'Z';
+        const auto lineEdit = [&](forms::Form& f) {
+            QWidget* w = f.findChild<QWidget*>(box);
+            auto* combo = qobject_cast<QComboBox*>(w);
+            return combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(w);
+        };
+        ScriptedUser user;
+        user.expectForm(form)
+            .run([&](forms::Form& f) { lineEdit(f)->insert(pasted); })
+            .click(QStringLiteral("cmdExam(0)"));
+        user.expectForm(form)
+            .run([&](forms::Form& f) { QCOMPARE(lineEdit(f)->text(), pasted); })
+            .click(QStringLiteral("cmdExam(1)"));
+        lab->object().Show_ResultEntry(0, 0);
+        QVERIFY(lab->object().HasSaved());
+        lab->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        const auto row = lab->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0090'"));
+        QCOMPARE(row.value(0).value(column), pasted);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--workstation") == 0) {
+        QApplication app(argc, argv);
+        return workstation(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    QApplication app(argc, argv);
+    TestWorkstations t;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_workstations.moc"
