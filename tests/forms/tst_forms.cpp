@@ -1,4 +1,5 @@
 #include "platform/controls/dtpicker.h"
+#include "platform/controls/flatbutton.h"
 #include "platform/forms/controlarray.h"
 #include "platform/forms/errorguard.h"
 #include "platform/forms/form.h"
@@ -30,7 +31,8 @@ public:
         forms::enterMovesFocus(box(QStringLiteral("txtEnter")), this);
         box(QStringLiteral("txtTab"))->installEventFilter(this);
         for (int i = 0; i < 3; ++i) {
-            auto* b = cmdExam.add(i, new QPushButton(QStringLiteral("Button %1").arg(i), this));
+            auto* b =
+                cmdExam.add(i, new controls::FlatBttn(QStringLiteral("Button %1").arg(i), this));
             layout->addWidget(b);
             forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { clicked(i); });
         }
@@ -133,6 +135,13 @@ private slots:
         QTest::newRow("upper and backquote") << true << "txtUpper"
                                              << "o'k"
                                              << "O`K";
+        // A letter is upper-cased only into its own capital.
+        QTest::newRow("micro sign") << false << "txtUpper"
+                                    << "5 µl"
+                                    << "5 µL";
+        QTest::newRow("sharp s") << false << "txtUpper"
+                                 << "maß"
+                                 << "MAß";
     }
     void keys() {
         QFETCH(bool, backquote);
@@ -166,6 +175,28 @@ private slots:
             .click(QStringLiteral("cmdExam(0)"));
         forms::instance<frmSample>().ShowModal();
         VERIFY_SCRIPT(user);
+    }
+
+    // A flat button shows that it has the focus, and Enter presses it.
+    void flatButtonShowsFocusAndTakesEnter() {
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmSample"))
+            .run([](forms::Form& f) {
+                QPushButton* b = sample(f).cmdExam(0);
+                sample(f).box(QStringLiteral("txtPlain"))->setFocus(Qt::TabFocusReason);
+                const QImage plain = b->grab().toImage();
+                b->setFocus(Qt::TabFocusReason);
+                QVERIFY(b->hasFocus());
+                const QImage focused = b->grab().toImage();
+                QVERIFY(plain != focused);
+                if (!qEnvironmentVariableIsEmpty("VANTREL_KEEP_GRABS"))
+                    f.grab().save(qEnvironmentVariable("VANTREL_KEEP_GRABS") +
+                                  QStringLiteral("/flatbutton.png"));
+            })
+            .key(Qt::Key_Return);
+        forms::instance<frmSample>().ShowModal();
+        VERIFY_SCRIPT(user);
+        QVERIFY(!forms::isLoaded<frmSample>());
     }
 
     void anErrorInAHandlerIsShownAndTheFormGoesOn() {
