@@ -121,6 +121,8 @@ private slots:
         QTest::newRow("none") << 0 << "x";
         QTest::newRow("negative") << -2 << "x";
         QTest::newRow("three") << 3 << "x-=-=-=";
+        QTest::newRow("32,767") << 32767
+                                << QStringLiteral("x") + QStringLiteral("-=").repeated(32767);
     }
     void addRepeated() {
         QFETCH(int, count);
