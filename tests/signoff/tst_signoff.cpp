@@ -104,13 +104,13 @@ private slots:
 
     void finishInEditModeProposesTheRequestsValues() {
         entry::state().EditMode = true;
-        entry::state().Remarks = QStringLiteral("hemolyzed");
+        entry::state().Remarks = QStringLiteral("hemolyzed\r\nclotted");
         entry::Add_Exam({}, 0, {}, QStringLiteral("R-1"), false, QStringLiteral("H"),
                         QStringLiteral("23"), QStringLiteral("URINALYSIS"), vrt::Variant(), false);
         ScriptedUser user;
         user.expectForm(QStringLiteral("frmRemarksInput"))
             .run([](forms::Form& f) {
-                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QStringLiteral("hemolyzed"));
+                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QStringLiteral("hemolyzed\nclotted"));
                 QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("SANTOS, MARIA"));
                 QCOMPARE(dialog(f).DTPicker1->text(), QStringLiteral("11/30/2026"));
             })
@@ -119,7 +119,7 @@ private slots:
         forms::instance<frmRemarksInput>().ShowModal();
         VERIFY_SCRIPT(user);
         QCOMPARE(entry::state().SignOffCancelled, false);
-        QCOMPARE(entry::state().Remarks, QStringLiteral("hemolyzed, repeat"));
+        QCOMPARE(entry::state().Remarks, QStringLiteral("hemolyzed\r\nclotted, repeat"));
         QCOMPARE(entry::state().ResultDate, QStringLiteral("11/30/2026"));
     }
 
@@ -210,31 +210,60 @@ private slots:
                  QStringList({QStringLiteral("sp_listsearchmedtech 0,'") + quoted(typed) + "'"}));
     }
 
-    void textNotFoundOpensTheFilteredList() {
+    // A text the lookup does not find, or finds for more than one
+    // technologist, opens the list filtered by it (never the first silently).
+    void lookupOpensTheFilteredList_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("pick"); // 0: Cancel
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("not found")
+            << "an" << QStringList{"MT-002", "MT-001", "MT-004"} << 0 << "MT-OLD"
+            << "an";
+        QTest::newRow("shared last name")
+            << "Reyes" << QStringList{"MT-002", "MT-005"} << 2 << "MT-005"
+            << "REYES, CARLA DIZON";
+    }
+    void lookupOpensTheFilteredList() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, listed);
+        QFETCH(int, pick);
+        QFETCH(QString, id);
+        QFETCH(QString, shown);
+        db_->keeper().Execute(
+            QStringLiteral("insert into LABORATORY..tbLabMedTech (MedTechID, lastname, firstname, "
+                           "middlename) values ('MT-005','REYES','CARLA','DIZON')"));
+        ado::statementTrace().clear();
         ScriptedUser user;
         user.expectForm(QStringLiteral("frmRemarksInput"))
-            .type(QStringLiteral("txtMedTech"), QStringLiteral("an"))
+            .type(QStringLiteral("txtMedTech"), typed)
             .click(QStringLiteral("cmdMedTech"))
-            .run([](forms::Form& f) {
-                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("an"));
-            })
+            .run([shown](forms::Form& f) { QCOMPARE(dialog(f).txtMedTech->text(), shown); })
             .click(QStringLiteral("cmdFinish(1)"));
-        user.expectForm(QStringLiteral("frmListMedTech"))
-            .run([](forms::Form& f) {
-                // ANTONIO, ANA, VILLANUEVA, SANTOS ... all hold "an".
-                QCOMPARE(picker(f).grdDispWindow->Rows() - 1, 3);
-            })
-            .type(QStringLiteral("txtSearchStr"), QStringLiteral("zz"))
-            .key(QStringLiteral("txtSearchStr"), Qt::Key_Return)
-            .run([](forms::Form& f) { QCOMPARE(picker(f).grdDispWindow->Rows(), 1); })
-            .click(QStringLiteral("cmdSearch"));
+        auto& list =
+            user.expectForm(QStringLiteral("frmListMedTech")).run([listed](forms::Form& f) {
+                QStringList ids;
+                for (int r = 1; r < picker(f).grdDispWindow->Rows(); ++r)
+                    ids << picker(f).grdDispWindow->TextMatrix(r, 0);
+                QCOMPARE(ids, listed);
+            });
+        if (pick)
+            list.clickCell(QStringLiteral("grdDispWindow"), pick, 1);
+        else
+            list.type(QStringLiteral("txtSearchStr"), QStringLiteral("zz"))
+                .key(QStringLiteral("txtSearchStr"), Qt::Key_Return)
+                .run([](forms::Form& f) { QCOMPARE(picker(f).grdDispWindow->Rows(), 1); })
+                .click(QStringLiteral("cmdSearch"));
         forms::instance<frmRemarksInput>().ShowModal();
         VERIFY_SCRIPT(user);
-        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-OLD"));
+        QCOMPARE(entry::state().MedTechID, id);
         QCOMPARE(entry::state().SignOffCancelled, true);
-        QCOMPARE(ado::statementTrace(), QStringList({"sp_listsearchmedtech 0,'an'",
-                                                     "LABORATORY..sp_listsearchmedtech 1,'an'",
-                                                     "LABORATORY..sp_listsearchmedtech 1,'zz'"}));
+        QStringList statements{"sp_listsearchmedtech 0,'" + typed + "'",
+                               "LABORATORY..sp_listsearchmedtech 1,'" + typed + "'"};
+        if (!pick)
+            statements << "LABORATORY..sp_listsearchmedtech 1,'zz'";
+        QCOMPARE(ado::statementTrace(), statements);
     }
 
     void aFailingLookupIsShownAndTheDialogStays() {
