@@ -804,7 +804,8 @@ private slots:
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QStringList>("ids");
 
-        const QStringList all{"MT01", "MT02", "MT03", "MT04", "MT05", "MT06", "MT07", "MT08"};
+        const QStringList all{"MT01", "MT02", "MT03", "MT04",  "MT05",
+                              "MT06", "MT07", "MT08", "MT-001"};
         QTest::newRow("list") << "LABORATORY..sp_listmedtech" << all;
         QTest::newRow("by identifier") << "sp_listsearchmedtech 0,'MT04'" << QStringList{"MT04"};
         QTest::newRow("by identifier, lower case")
@@ -819,7 +820,7 @@ private slots:
             << "sp_listsearchmedtech 0,'O''NEAL,LUCIA REYES'" << QStringList{"MT08"};
         QTest::newRow("no such technologist") << "sp_listsearchmedtech 0,'MT4'" << QStringList();
         QTest::newRow("search") << "LABORATORY..sp_listsearchmedtech 1,'an'"
-                                << QStringList{"MT01", "MT03", "MT04", "MT06"};
+                                << QStringList{"MT01", "MT03", "MT04", "MT06", "MT-001"};
         QTest::newRow("search, empty text") << "LABORATORY..sp_listsearchmedtech 1,''" << all;
         QTest::newRow("search, name as the list shows it")
             << "LABORATORY..sp_listsearchmedtech 1,'dela paz, mark'" << QStringList{"MT04"};
