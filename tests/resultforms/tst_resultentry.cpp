@@ -39,26 +39,13 @@ private slots:
         QTest::addColumn<QString>("examId");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("urinalysis") << "H"
-                                    << "23"
-                                    << "frmUrinalysis2"
-                                    << "Urinalysis";
-        QTest::newRow("stool 35") << "H"
-                                  << "35"
-                                  << "frmStool"
-                                  << "Stool Examination";
-        QTest::newRow("stool 65") << "H"
-                                  << "65"
-                                  << "frmStool"
-                                  << "Stool Examination";
-        QTest::newRow("H without a window") << "H"
-                                            << "99"
-                                            << ""
-                                            << "";
-        QTest::newRow("H with an empty id") << "H"
-                                            << ""
-                                            << ""
-                                            << "";
+        // clang-format off
+        QTest::newRow("urinalysis") << "H" << "23" << "frmUrinalysis2" << "Urinalysis";
+        QTest::newRow("stool 35") << "H" << "35" << "frmStool" << "Stool Examination";
+        QTest::newRow("stool 65") << "H" << "65" << "frmStool" << "Stool Examination";
+        QTest::newRow("H without a window") << "H" << "99" << "" << "";
+        QTest::newRow("H with an empty id") << "H" << "" << "" << "";
+        // clang-format on
     }
     void firstExamChoosesTheWindow() {
         QFETCH(QString, formType);
@@ -89,12 +76,11 @@ private slots:
     void windowsOfLaterFamiliesAreReported_data() {
         QTest::addColumn<QString>("formType");
         QTest::addColumn<QString>("examId");
-        QTest::newRow("lower-case h is no H") << "h"
-                                              << "23";
-        QTest::newRow("generic") << "1"
-                                 << "101";
-        QTest::newRow("histopathology") << "X"
-                                        << "401";
+        // clang-format off
+        QTest::newRow("lower-case h is no H") << "h" << "23";
+        QTest::newRow("generic") << "1" << "101";
+        QTest::newRow("histopathology") << "X" << "401";
+        // clang-format on
     }
     void windowsOfLaterFamiliesAreReported() {
         QFETCH(QString, formType);
