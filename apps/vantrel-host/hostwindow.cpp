@@ -92,13 +92,11 @@ bool HostWindow::listSelecting(const QString& request, int row) {
         if (q.requestNum == request)
             found = r;
     }
-    // Sized to their contents, but never so wide that the last column (and
-    // its header) is pushed out of sight.
-    list_->resizeColumnsToContents();
-    const int room = list_->viewport()->width() / 4;
+    // The exams take the room that is left: sized to its contents, the last
+    // column grew past the window and took its header out of sight.
     for (int c = 0; c + 1 < list_->columnCount(); ++c)
-        list_->setColumnWidth(c, qMin(list_->columnWidth(c), qMax(room, 80)));
-    list_->horizontalHeader()->setStretchLastSection(true);
+        list_->resizeColumnToContents(c);
+    list_->resizeRowsToContents();
     list_->horizontalScrollBar()->setValue(0);
     if (!requests.empty()) {
         const int select = found >= 0 ? found : qMin(row, static_cast<int>(requests.size()) - 1);
