@@ -104,7 +104,8 @@ VALUES ('MT01', 'ABELLERA', 'JANINE', 'CRUZ', '0048213'),
        ('MT04', 'DELA PAZ', 'MARK ANTHONY', 'GUTIERREZ', '0060421'),
        ('MT05', 'ENRIQUEZ', 'ROWENA', 'HILARIO', '0044760'),
        ('MT06', 'FAJARDO', 'DENNIS', 'ILAGAN', '0057302'),
-       ('MT07', 'GALVEZ', 'CHERYL', '', '0062518');
+       ('MT07', 'GALVEZ', 'CHERYL', '', '0062518'),
+       ('MT-001', 'SANTOS', 'MARIA', 'L.', '0040615');
 
 -- Pending requests keep ResultDate at the request time. Verified ones carry
 -- the verification.

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -52,22 +54,56 @@ HostWindow::HostWindow(Laboratory& laboratory) : laboratory_(laboratory) {
     connect(reload, &QPushButton::clicked, this, &HostWindow::refresh);
     connect(enter, &QPushButton::clicked, this, &HostWindow::enterSelected);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this] { enterSelected(); });
+    list_->installEventFilter(this);
     resize(900, 480);
     refresh();
 }
 
+bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a row opens it, as a double click does.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            enterSelected();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString HostWindow::selectedRequest() const {
+    const int row = list_->currentRow();
+    return row >= 0 && list_->item(row, 0) ? list_->item(row, 0)->text() : QString();
+}
+
 void HostWindow::refresh() {
+    listSelecting(selectedRequest(), qMax(list_->currentRow(), 0));
+}
+
+bool HostWindow::listSelecting(const QString& request, int row) {
     const auto requests = laboratory_.requests(showAll_->isChecked());
     list_->setRowCount(static_cast<int>(requests.size()));
+    int found = -1;
     for (int r = 0; r < static_cast<int>(requests.size()); ++r) {
         const PendingRequest& q = requests[static_cast<size_t>(r)];
         const QStringList cells{q.requestNum, q.transDate, q.patient, q.section, q.exams};
         for (int c = 0; c < cells.size(); ++c)
             list_->setItem(r, c, new QTableWidgetItem(cells[c]));
+        if (q.requestNum == request)
+            found = r;
     }
-    list_->resizeColumnsToContents();
-    if (!requests.empty())
-        list_->selectRow(0);
+    // The exams take the room that is left: sized to its contents, the last
+    // column grew past the window and took its header out of sight.
+    for (int c = 0; c + 1 < list_->columnCount(); ++c)
+        list_->resizeColumnToContents(c);
+    list_->resizeRowsToContents();
+    list_->horizontalScrollBar()->setValue(0);
+    if (!requests.empty()) {
+        const int select = found >= 0 ? found : qMin(row, static_cast<int>(requests.size()) - 1);
+        list_->selectRow(select);
+        list_->scrollToItem(list_->item(select, 0));
+    }
+    return found >= 0;
 }
 
 void HostWindow::enterSelected() {
@@ -75,11 +111,11 @@ void HostWindow::enterSelected() {
     if (row < 0)
         return;
     const QString request = list_->item(row, 0)->text();
+    QString said;
     try {
         const bool saved = laboratory_.enterResults(request);
-        lastResult_->setText(
-            QStringLiteral("%1: HasSaved = %2")
-                .arg(request, saved ? QStringLiteral("True") : QStringLiteral("False")));
+        said = QStringLiteral("%1: HasSaved = %2")
+                   .arg(request, saved ? QStringLiteral("True") : QStringLiteral("False"));
     } catch (const vrt::RuntimeError& e) {
         QMessageBox::warning(this, windowTitle(),
                              QStringLiteral("Result entry for %1 failed.\n\nError %2: %3")
@@ -87,5 +123,10 @@ void HostWindow::enterSelected() {
                                  .arg(e.number())
                                  .arg(e.description()));
     }
-    refresh();
+    // The selection stays on the request just worked; once it has left the
+    // list, it moves to the next pending request, and the status bar says so.
+    if (!listSelecting(request, row) && list_->currentRow() >= 0)
+        said += QStringLiteral("%1Selected the next pending request, %2.")
+                    .arg(said.isEmpty() ? QString() : QStringLiteral(". "), selectedRequest());
+    lastResult_->setText(said);
 }

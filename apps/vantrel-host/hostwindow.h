@@ -15,10 +15,20 @@ class HostWindow : public QMainWindow {
 public:
     explicit HostWindow(Laboratory& laboratory);
 
+    // Lists the log book again; the selection stays on the request that was
+    // selected (or on the row that took its place).
     void refresh();
     void enterSelected();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Lists the log book and selects the request, or, when it is no longer
+    // listed, the row at its place; returns whether it is still listed.
+    bool listSelecting(const QString& request, int row);
+    QString selectedRequest() const;
+
     Laboratory& laboratory_;
     QTableWidget* list_;
     QCheckBox* showAll_;

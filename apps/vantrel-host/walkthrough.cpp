@@ -32,11 +32,18 @@ void press(QWidget* w, int key, const QString& text = {}) {
     QCoreApplication::processEvents();
 }
 
-// Types text key by key, so the form's key handling sees every character.
+// Types text key by key, so the form's key handling sees every character,
+// over what the box holds: a reopened result is corrected by selecting the
+// box's text and typing over it.
 void type(forms::Form& f, const QString& control, const QString& text) {
     auto* w = f.findChild<QWidget*>(control);
     if (!w)
         return;
+    w->setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
     for (const QChar c : text)
         press(w, c.toUpper().unicode(), QString(c));
 }

@@ -13,8 +13,20 @@ namespace entry {
 
 namespace {
 
+// Whose results a window takes: patient name, hospital number and request
+// number, as the title bar shows them after the window's caption.
+QString patientIdentity() {
+    const ModuleState& s = state();
+    QStringList parts;
+    for (const QString& part : {s.PatName, s.HospNum, s.RequestNum})
+        if (!part.trimmed().isEmpty())
+            parts << part.trimmed();
+    return parts.join(QStringLiteral(" - "));
+}
+
 template <class F> void showSpecialised(int16_t top, int16_t left) {
     F& form = forms::instance<F>();
+    form.setIdentity(patientIdentity());
     form.setTop(top);
     form.setLeft(left);
     form.Fill_Results();
@@ -75,8 +87,10 @@ void readHospitalHeading() {
 void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     readHospitalHeading();
     const ExamRec first = examList().at(0);
-    // The saved flag tells the host about this call only.
+    // The saved flag tells the host about this call only, and an earlier
+    // request's Back must not block this request's save.
     state().Saved = false;
+    state().SignOffCancelled = false;
     for (const Route& route : routes()) {
         if (route.formType == first.FormType &&
             (route.examIds.isEmpty() || route.examIds.contains(first.LabExamID))) {

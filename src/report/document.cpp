@@ -22,7 +22,8 @@ void Add_Text(const QString& strText, int16_t intSize) {
 
 void Add_Repeated(const QString& strText, int16_t intCount) {
     printing::TextDocument& rtb = frmPrinter::instance().rtbDummy;
-    for (int16_t i = 1; i <= intCount; ++i) {
+    // A wider counter: a 16-bit one wraps at 32,767 and never ends.
+    for (int i = 1; i <= intCount; ++i) {
         rtb.SelFontName = courierNew;
         rtb.SelText(strText);
     }

@@ -77,7 +77,7 @@ void frmRemarksInput::Form_Load() {
     if (s.EditMode) {
         DTPicker1->setValue(
             vrt::Variant(vrt::Format(vrt::Variant(s.ResultDate), QStringLiteral("mm/dd/yyyy"))));
-        txtRemarks->setPlainText(entry::examList().at(0).Remarks);
+        forms::setLines(txtRemarks, entry::examList().at(0).Remarks);
         txtMedTech->setText(s.EmployeeName);
     } else {
         DTPicker1->setValue(vrt::Variant(vrt::Today()));
@@ -89,7 +89,7 @@ void frmRemarksInput::cmdFinish_Click(int index) {
     entry::ModuleState& s = entry::state();
     if (index == 0) {
         s.SignOffCancelled = false;
-        s.Remarks = txtRemarks->toPlainText();
+        s.Remarks = forms::linesOf(txtRemarks);
         s.ResultDate = vrt::Variant(DTPicker1->Value()).toString();
     } else {
         s.SignOffCancelled = true;
@@ -117,9 +117,15 @@ void frmRemarksInput::cmdMedTech_Click() {
             rs->Fields(QStringLiteral("lastname")).Value.text() + QStringLiteral(",") +
             rs->Fields(QStringLiteral("firstname")).Value.text() + QStringLiteral(" ") +
             rs->Fields(QStringLiteral("middlename")).Value.text();
-        s.MedTechID = id;
-        txtMedTech->setText(name);
-        return;
+        rs->MoveNext();
+        if (rs->eof()) {
+            s.MedTechID = id;
+            txtMedTech->setText(name);
+            return;
+        }
+        // More than one technologist answers to the text: the user chooses
+        // from the list, filtered by it, so a report is never signed in the
+        // first one's name silently.
     }
     auto& picker = forms::instance<frmListMedTech>();
     picker.SearchText = text;

@@ -508,7 +508,7 @@ private slots:
     void technologists_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("ids");
-        const char* const all = "MT01 MT02 MT03 MT04 MT05 MT06 MT07 MT08";
+        const char* const all = "MT01 MT02 MT03 MT04 MT05 MT06 MT07 MT08 MT-001";
         addRows<const char*, const char*>({
             {"list", "LABORATORY..sp_listmedtech", all},
             {"by identifier, lower case", "sp_listsearchmedtech 0,'mt04'", "MT04"},
@@ -518,7 +518,7 @@ private slots:
             {"first name first", "sp_listsearchmedtech 0,'Janine Abellera'", "MT01"},
             {"quote in the name", "sp_listsearchmedtech 0,'O''NEAL,LUCIA REYES'", "MT08"},
             {"no such technologist", "sp_listsearchmedtech 0,'MT4'", ""},
-            {"search", "LABORATORY..sp_listsearchmedtech 1,'an'", "MT01 MT03 MT04 MT06"},
+            {"search", "LABORATORY..sp_listsearchmedtech 1,'an'", "MT01 MT03 MT04 MT06 MT-001"},
             {"search, empty text", "LABORATORY..sp_listsearchmedtech 1,''", all},
             {"search, name as the list shows it",
              "LABORATORY..sp_listsearchmedtech 1,'dela paz, mark'", "MT04"},

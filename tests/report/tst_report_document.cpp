@@ -98,6 +98,9 @@ private slots:
             {"negative", -2, "x", "12 Courier New x1"},
             {"three", 3, "x-=-=-=", "12 Courier New x4"},
         });
+        QTest::newRow("32,767") << 32767
+                                << QStringLiteral("x") + QStringLiteral("-=").repeated(32767)
+                                << QStringLiteral("12 Courier New x32768");
     }
     void addRepeated() {
         QFETCH(int, count);

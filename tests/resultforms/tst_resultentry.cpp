@@ -33,30 +33,25 @@ private slots:
     void init() { FETCH_LAB_SESSION(lab_); }
     void cleanup() { lab_.reset(); }
 
+    // The window of the first exam, titled with its caption and the patient.
     void firstExamChoosesTheWindow_data() {
         QTest::addColumn<QString>("formType");
         QTest::addColumn<QString>("examId");
         QTest::addColumn<QString>("window");
-        QTest::newRow("urinalysis") << "H"
-                                    << "23"
-                                    << "frmUrinalysis2";
-        QTest::newRow("stool 35") << "H"
-                                  << "35"
-                                  << "frmStool";
-        QTest::newRow("stool 65") << "H"
-                                  << "65"
-                                  << "frmStool";
-        QTest::newRow("H without a window") << "H"
-                                            << "99"
-                                            << "";
-        QTest::newRow("H with an empty id") << "H"
-                                            << ""
-                                            << "";
+        QTest::addColumn<QString>("caption");
+        // clang-format off
+        QTest::newRow("urinalysis") << "H" << "23" << "frmUrinalysis2" << "Urinalysis";
+        QTest::newRow("stool 35") << "H" << "35" << "frmStool" << "Stool Examination";
+        QTest::newRow("stool 65") << "H" << "65" << "frmStool" << "Stool Examination";
+        QTest::newRow("H without a window") << "H" << "99" << "" << "";
+        QTest::newRow("H with an empty id") << "H" << "" << "" << "";
+        // clang-format on
     }
     void firstExamChoosesTheWindow() {
         QFETCH(QString, formType);
         QFETCH(QString, examId);
         QFETCH(QString, window);
+        QFETCH(QString, caption);
         lab_->request(QStringLiteral("LR26-0006"), formType, examId, QStringLiteral("EXAM"));
         // A second exam of another kind is not looked at.
         lab_->object().Add_Exam({}, 0, {}, QStringLiteral("LR26-0006"), false, QStringLiteral("1"),
@@ -65,7 +60,12 @@ private slots:
         ScriptedUser user;
         if (!window.isEmpty())
             user.expectForm(window)
-                .run([](forms::Form& f) { QCOMPARE(f.pos(), QPoint(200, 100)); })
+                .run([caption](forms::Form& f) {
+                    QCOMPARE(f.pos(), QPoint(200, 100));
+                    QCOMPARE(f.windowTitle(),
+                             caption +
+                                 QStringLiteral(" - DELA CRUZ, ANA MARIE - H-20417 - LR26-0006"));
+                })
                 .click(QStringLiteral("cmdExam(1)"));
         lab_->object().Show_ResultEntry(1500, 3000);
         VERIFY_SCRIPT(user);
@@ -76,12 +76,11 @@ private slots:
     void windowsOfLaterFamiliesAreReported_data() {
         QTest::addColumn<QString>("formType");
         QTest::addColumn<QString>("examId");
-        QTest::newRow("lower-case h is no H") << "h"
-                                              << "23";
-        QTest::newRow("generic") << "1"
-                                 << "101";
-        QTest::newRow("histopathology") << "X"
-                                        << "401";
+        // clang-format off
+        QTest::newRow("lower-case h is no H") << "h" << "23";
+        QTest::newRow("generic") << "1" << "101";
+        QTest::newRow("histopathology") << "X" << "401";
+        // clang-format on
     }
     void windowsOfLaterFamiliesAreReported() {
         QFETCH(QString, formType);
@@ -89,7 +88,9 @@ private slots:
         lab_->request(QStringLiteral("LR26-0006"), formType, examId, QStringLiteral("EXAM"));
         const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
         QCOMPARE(r.number, 5);
-        QVERIFY2(r.description.contains(formType), qPrintable(r.description));
+        QCOMPARE(r.description, QStringLiteral("No result window is available for form type '") +
+                                    formType + QStringLiteral("', exam '") + examId +
+                                    QStringLiteral("'."));
     }
 
     void hospitalHeading_data() {

@@ -1,6 +1,7 @@
 #include "entry/modulestate.h"
 #include "forms/stool/frmStool.h"
 #include "platform/ado/trace.h"
+#include "platform/runtime/datetime.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
 #include "support/scripteduser.h"
@@ -18,15 +19,6 @@ frmStool& stool(forms::Form& f) {
 void fixReported(forms::Form& f) {
     stool(f).dtReportDate->setValue(vrt::Variant("12/6/2026"));
     stool(f).dtReportTime->setValue(vrt::Variant("9:30:00 AM"));
-}
-
-QString codedStatement(int mode, const QStringList& findings, const QString& interpretation) {
-    QString sql = QStringLiteral("Laboratory..Lab_Save_HCodes %1, 'LR26-0006','").arg(mode);
-    for (int i = 0; i < 18; ++i)
-        sql += findings.value(i) + QStringLiteral("', '");
-    return sql + QStringLiteral("','") + interpretation +
-           QStringLiteral("','12/6/2026','09:30:00 AM','','','','','','','','','','','") +
-           QStringLiteral("formed stool'");
 }
 
 } // namespace
@@ -54,7 +46,8 @@ private slots:
         ScriptedUser user;
         user.expectForm(QStringLiteral("frmStool"))
             .run([](forms::Form& f) {
-                QCOMPARE(f.windowTitle(), QStringLiteral("Stool Examination"));
+                QCOMPARE(f.windowTitle(), QStringLiteral("Stool Examination - DELA CRUZ, ANA "
+                                                         "MARIE - H-20417 - LR26-0006"));
                 QCOMPARE(QApplication::focusWidget(), stool(f).txtResults(0));
             })
             .run(fixReported)
@@ -63,37 +56,34 @@ private slots:
             .type(QStringLiteral("txtResults(1)"), QStringLiteral("formed"))
             .type(QStringLiteral("txtResults(8)"), QStringLiteral("o'va seen"))
             .type(QStringLiteral("txtInterpretation"), QStringLiteral("Ascariasis"))
+            .key(QStringLiteral("txtInterpretation"), Qt::Key_Return)
+            .type(QStringLiteral("txtInterpretation"), QStringLiteral("Treat"))
             .click(QStringLiteral("cmdExam(0)"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
-        QStringList findings{"BROWN", "FORMED"};
-        findings.resize(18);
-        findings[8] = QStringLiteral("O`VA SEEN");
         const QStringList trace = ado::statementTrace();
         QCOMPARE(trace.size(), 7);
-        QCOMPARE(trace[0], QStringLiteral("select * from patient_data..tbHospitalInfo"));
-        QCOMPARE(trace[1], QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
         QCOMPARE(trace[3],
                  QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0006','EMP-7'"));
         QVERIFY(trace[5].startsWith(QLatin1String("laboratory..LAB_SaveResultEntry 'H-20417',")));
-        QCOMPARE(trace[6], codedStatement(0, findings, QStringLiteral("Ascariasis")));
+        const QString saved =
+            QStringLiteral("Laboratory..Lab_Save_HCodes 0, 'LR26-0006','BROWN', 'FORMED', '', '', "
+                           "'', '', '', '', 'O`VA SEEN', '', '', '', '', '', '', '', '', '', "
+                           "'','Ascariasis\r\nTreat','12/6/2026','09:30:00 AM','','','','','',"
+                           "'','','','','','formed stool'");
+        QCOMPARE(trace[6], saved);
         const auto row = lab_->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
-        QCOMPARE(row[0][1], QStringLiteral("BROWN"));
-        QCOMPARE(row[0][9], QStringLiteral("O`VA SEEN"));
-        QCOMPARE(row[0][19], QString());
-        QCOMPARE(row[0][20], QStringLiteral("formed stool"));
-        QCOMPARE(row[0][21], QStringLiteral("Ascariasis"));
-        QCOMPARE(row[0][22], QStringLiteral("12/6/2026"));
-        QCOMPARE(row[0][23], QStringLiteral("09:30:00 AM"));
-        QCOMPARE(row[0][24], QString());
+        QCOMPARE(row[0].mid(19, 5), QStringList({"", "formed stool", "Ascariasis\r\nTreat",
+                                                 "12/6/2026", "09:30:00 AM"}));
 
         ado::statementTrace().clear();
         ScriptedUser again;
         again.expectForm(QStringLiteral("frmStool"))
             .run([](forms::Form& f) {
                 QCOMPARE(stool(f).txtResults(8)->text(), QStringLiteral("O`VA SEEN"));
-                QCOMPARE(stool(f).txtInterpretation->toPlainText(), QStringLiteral("Ascariasis"));
+                QCOMPARE(stool(f).txtInterpretation->toPlainText(),
+                         QStringLiteral("Ascariasis\nTreat"));
                 QCOMPARE(stool(f).dtReportDate->text(), QStringLiteral("12/06/2026"));
             })
             .run(fixReported)
@@ -101,30 +91,25 @@ private slots:
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(again);
         QCOMPARE(ado::statementTrace().last(),
-                 codedStatement(1, findings, QStringLiteral("Ascariasis")));
+                 QString(saved).replace(QStringLiteral("HCodes 0,"), QStringLiteral("HCodes 1,")));
         QVERIFY(!ado::statementTrace().join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
     }
 
+    // Enter moves on, stays in 13 and 14, and goes from 17 to the
+    // interpretation.
     void enterRules() {
+        const std::pair<int, const char*> moves[] = {{12, "txtResults(13)"},
+                                                     {13, "txtResults(13)"},
+                                                     {14, "txtResults(14)"},
+                                                     {17, "txtInterpretation"}};
         ScriptedUser user;
-        user.expectForm(QStringLiteral("frmStool"))
-            .key(QStringLiteral("txtResults(12)"), Qt::Key_Return)
-            .run([](forms::Form& f) {
-                QCOMPARE(QApplication::focusWidget(), stool(f).txtResults(13));
-            })
-            .key(QStringLiteral("txtResults(13)"), Qt::Key_Return)
-            .run([](forms::Form& f) {
-                QCOMPARE(QApplication::focusWidget(), stool(f).txtResults(13));
-            })
-            .key(QStringLiteral("txtResults(14)"), Qt::Key_Enter)
-            .run([](forms::Form& f) {
-                QCOMPARE(QApplication::focusWidget(), stool(f).txtResults(14));
-            })
-            .key(QStringLiteral("txtResults(17)"), Qt::Key_Return)
-            .run([](forms::Form& f) {
-                QCOMPARE(QApplication::focusWidget(), stool(f).txtInterpretation);
-            })
-            .click(QStringLiteral("cmdExam(1)"));
+        auto& script = user.expectForm(QStringLiteral("frmStool"));
+        for (const auto& [box, focus] : moves)
+            script.key(QStringLiteral("txtResults(%1)").arg(box), Qt::Key_Return)
+                .run([focus](forms::Form&) {
+                    QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(focus));
+                });
+        script.click(QStringLiteral("cmdExam(1)"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
         QVERIFY(!lab_->object().HasSaved());
@@ -153,13 +138,93 @@ private slots:
                                 "  Ascaris lumbricoides  = MANY OVA OF ASCARIS "
                                 "LUMBRICOIDES SEEN PER FIELD"));
         QCOMPARE(rows[6][0].indexOf(QLatin1String("NEMATODES: ")), 58);
-        QCOMPARE(rows[23][0], QStringLiteral("Line one\nLine two"));
+        QCOMPARE(rows[23][0], QStringLiteral("Line one\r\nLine two"));
         QCOMPARE(rows[24][0], QString());
         QCOMPARE(lab_->printedFiles().size(), 1);
         const QString pdf = lab_->printFolder() + QLatin1Char('/') + lab_->printedFiles().first();
         const QString diff = differenceFromExpected(
             PrintCapture::text(pdf), QStringLiteral("resultforms/expected/stool.txt"));
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
+    // Print & Save prints even when the save failed, after the message.
+    void failedSaveIsShownAndStillPrints() {
+        lab_->dropProcedure(QStringLiteral("lab_save_hcodes"));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .type(QStringLiteral("txtResults(0)"), QStringLiteral("brown"))
+            .click(QStringLiteral("cmdExam(2)"));
+        user.expectMessage(QStringLiteral("Data was not saved! Error: [Could not find stored "
+                                          "procedure 'Laboratory..Lab_Save_HCodes'.]"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(user.messages().first().title,
+                 QStringLiteral("Save_Entries of Result Entry Class"));
+        QCOMPARE(user.messages().first().icon, forms::MsgIcon::Critical);
+        QVERIFY(!lab_->object().HasSaved());
+        QCOMPARE(lab_->printedFiles().size(), 1);
+    }
+
+    // A stored row whose columns hold no value loads as empty boxes and
+    // keeps today's date and time in the pickers.
+    void nullColumnsLoadAsEmptyBoxes() {
+        lab_->database().keeper().Execute(QStringLiteral(
+            "insert into laboratory..tbLabResultHCodes (RequestNum) values ('LR26-0006')"));
+        entry::state().Remarks = QStringLiteral("old");
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run([](forms::Form& f) {
+                for (int i = 0; i < 18; ++i)
+                    QCOMPARE(stool(f).txtResults(i)->text(), QString());
+                QCOMPARE(stool(f).txtInterpretation->toPlainText(), QString());
+                QCOMPARE(stool(f).dtReportDate->text(),
+                         vrt::Format(vrt::Variant(vrt::Today()), QStringLiteral("mm/dd/yyyy")));
+                QCOMPARE(entry::state().Remarks, QString());
+            })
+            .click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+    }
+
+    // A right-column value too wide for the page stays under its own label:
+    // condensed on its row, or continued under the column where it begins.
+    void longValueStaysUnderItsLabel_data() {
+        QTest::addColumn<int>("words");
+        QTest::addColumn<bool>("oneLine");
+        QTest::newRow("60 characters") << 10 << true;
+        QTest::newRow("180 characters") << 30 << false;
+    }
+    void longValueStaysUnderItsLabel() {
+        QFETCH(int, words);
+        QFETCH(bool, oneLine);
+        QStringList value;
+        for (int i = 1; i <= words; ++i)
+            value << QStringLiteral("OVA%1").arg(i, 2, 10, QLatin1Char('0'));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run([value](forms::Form& f) { stool(f).txtResults(8)->setText(value.join(u' ')); })
+            .click(QStringLiteral("cmdExam(2)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        const auto printed = PrintCapture::words(lab_->printFolder() + QLatin1Char('/') +
+                                                 lab_->printedFiles().first());
+        auto find = [&](const QString& text) {
+            for (const PrintCapture::Word& w : printed)
+                if (w.text == text)
+                    return w;
+            return PrintCapture::Word{};
+        };
+        const PrintCapture::Word label = find(QStringLiteral("lumbricoides"));
+        const PrintCapture::Word first = find(QStringLiteral("OVA01"));
+        const PrintCapture::Word last = find(value.last());
+        QVERIFY(first.xMin > label.xMax);
+        QCOMPARE(qAbs(last.yMin - label.yMin) < 1, oneLine);
+        for (const QString& v : value) {
+            QVERIFY2(find(v).xMin > first.xMin - 0.5, qPrintable(v));
+            QVERIFY2(find(v).xMax < 612, qPrintable(v));
+        }
+        // The next row comes after the whole value.
+        QVERIFY(find(QStringLiteral("Trichuris")).yMin > last.yMin);
     }
 };
 

@@ -17,10 +17,9 @@ using signoff::frmRemarksInput;
 namespace {
 
 const char* const technologists[][4] = {
-    {"MT-001", "SANTOS", "MARIA", "LOPEZ"},
-    {"MT-002", "REYES", "ANTONIO", "CRUZ"},
-    {"MT-003", "O'BRIEN", "KATHLEEN", "DIAZ"},
-    {"MT-004", "VILLANUEVA", "ANA", "GARCIA"},
+    {"MT-001", "SANTOS", "MARIA", "LOPEZ"},    {"MT-002", "REYES", "ANTONIO", "CRUZ"},
+    {"MT-003", "O'BRIEN", "KATHLEEN", "DIAZ"}, {"MT-004", "VILLANUEVA", "ANA", "GARCIA"},
+    {"MT-005", "REYES", "CARLA", "DIZON"},
 };
 
 QString quoted(QString s) {
@@ -104,13 +103,13 @@ private slots:
 
     void finishInEditModeProposesTheRequestsValues() {
         entry::state().EditMode = true;
-        entry::state().Remarks = QStringLiteral("hemolyzed");
+        entry::state().Remarks = QStringLiteral("hemolyzed\r\nclotted");
         entry::Add_Exam({}, 0, {}, QStringLiteral("R-1"), false, QStringLiteral("H"),
                         QStringLiteral("23"), QStringLiteral("URINALYSIS"), vrt::Variant(), false);
         ScriptedUser user;
         user.expectForm(QStringLiteral("frmRemarksInput"))
             .run([](forms::Form& f) {
-                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QStringLiteral("hemolyzed"));
+                QCOMPARE(dialog(f).txtRemarks->toPlainText(), QStringLiteral("hemolyzed\nclotted"));
                 QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("SANTOS, MARIA"));
                 QCOMPARE(dialog(f).DTPicker1->text(), QStringLiteral("11/30/2026"));
             })
@@ -119,7 +118,7 @@ private slots:
         forms::instance<frmRemarksInput>().ShowModal();
         VERIFY_SCRIPT(user);
         QCOMPARE(entry::state().SignOffCancelled, false);
-        QCOMPARE(entry::state().Remarks, QStringLiteral("hemolyzed, repeat"));
+        QCOMPARE(entry::state().Remarks, QStringLiteral("hemolyzed\r\nclotted, repeat"));
         QCOMPARE(entry::state().ResultDate, QStringLiteral("11/30/2026"));
     }
 
@@ -150,91 +149,78 @@ private slots:
         QCOMPARE(entry::state().ResultDate, QStringLiteral("11/30/2026"));
     }
 
-    void enterInEmptyBoxOpensTheFullList() {
-        ScriptedUser user;
-        user.expectForm(QStringLiteral("frmRemarksInput"))
-            .key(QStringLiteral("txtMedTech"), Qt::Key_Return)
-            .run([](forms::Form& f) {
-                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("REYES, ANTONIO CRUZ"));
-            })
-            .click(QStringLiteral("cmdFinish(0)"));
-        user.expectForm(QStringLiteral("frmListMedTech"))
-            .run([](forms::Form& f) {
-                frmListMedTech& p = picker(f);
-                QCOMPARE(f.windowTitle(), QStringLiteral("Displayer Window"));
-                QCOMPARE(p.lblHospitalName->text(), QStringLiteral("MARIVEL MEDICAL CENTER"));
-                QCOMPARE(p.grdDispWindow->Rows(), 5);
-                QCOMPARE(p.grdDispWindow->TextMatrix(1, 1), QStringLiteral("O'BRIEN"));
-                QCOMPARE(p.grdDispWindow->TextMatrix(2, 0), QStringLiteral("MT-002"));
-                QCOMPARE(p.grdDispWindow->ColWidth(0), 800);
-                QCOMPARE(p.grdDispWindow->ColWidth(3), 1500);
-            })
-            .clickCell(QStringLiteral("grdDispWindow"), 2, 1);
-        forms::instance<frmRemarksInput>().ShowModal();
-        VERIFY_SCRIPT(user);
-        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-002"));
-        QCOMPARE(ado::statementTrace(), QStringList({"LABORATORY..sp_listmedtech"}));
-        // The picker leaves client-side cursors on the shared connection.
-        QCOMPARE(entry::state().LabConnection->CursorLocation(), int32_t(ado::adUseClient));
-        ado::Recordset later;
-        later.Open(QStringLiteral("select * from laboratory..tblablogbook"),
-                   *entry::state().LabConnection, 2, 1, -1);
-        QCOMPARE(later.CursorLocation(), int32_t(ado::adUseClient));
-    }
-
-    void lookupFillsTheNameWithoutTheList_data() {
+    // The technologist box: a text the lookup finds once fills the name
+    // (no space after the comma); an empty box opens the full list; a text
+    // found for none, or for several, opens the list filtered by it (never
+    // the first silently). A pick writes "last, first middle".
+    void technologistLookup_data() {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("listed"); // empty: no list opens
+        QTest::addColumn<int>("pick");           // 0: search "zz" and Cancel
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("by id") << "MT-002"
-                               << "MT-002"
-                               << "REYES,ANTONIO CRUZ";
-        QTest::newRow("apostrophe") << "O'Brien"
-                                    << "MT-003"
-                                    << "O'BRIEN,KATHLEEN DIAZ";
+        QTest::addColumn<QStringList>("statements");
+        // clang-format off
+        QTest::newRow("empty") << "" << QStringList{"MT-003", "MT-002", "MT-005", "MT-001", "MT-004"}
+            << 2 << "MT-002" << "REYES, ANTONIO CRUZ" << QStringList{"LABORATORY..sp_listmedtech"};
+        QTest::newRow("by id") << "MT-002" << QStringList() << 1 << "MT-002" << "REYES,ANTONIO CRUZ"
+            << QStringList{"sp_listsearchmedtech 0,'MT-002'"};
+        QTest::newRow("apostrophe") << "O'Brien" << QStringList() << 1 << "MT-003"
+            << "O'BRIEN,KATHLEEN DIAZ" << QStringList{"sp_listsearchmedtech 0,'O''Brien'"};
+        QTest::newRow("not found") << "an" << QStringList{"MT-002", "MT-001", "MT-004"} << 0
+            << "MT-OLD" << "an" << QStringList{"sp_listsearchmedtech 0,'an'",
+               "LABORATORY..sp_listsearchmedtech 1,'an'", "LABORATORY..sp_listsearchmedtech 1,'zz'"};
+        QTest::newRow("shared last name") << "Reyes" << QStringList{"MT-002", "MT-005"} << 2
+            << "MT-005" << "REYES, CARLA DIZON" << QStringList{"sp_listsearchmedtech 0,'Reyes'",
+               "LABORATORY..sp_listsearchmedtech 1,'Reyes'"};
+        // clang-format on
     }
-    void lookupFillsTheNameWithoutTheList() {
+    void technologistLookup() {
         QFETCH(QString, typed);
+        QFETCH(QStringList, listed);
+        QFETCH(int, pick);
         QFETCH(QString, id);
         QFETCH(QString, shown);
+        QFETCH(QStringList, statements);
         ScriptedUser user;
-        user.expectForm(QStringLiteral("frmRemarksInput"))
-            .type(QStringLiteral("txtMedTech"), typed)
-            .key(QStringLiteral("txtMedTech"), Qt::Key_Enter)
-            .run([shown](forms::Form& f) { QCOMPARE(dialog(f).txtMedTech->text(), shown); })
-            .click(QStringLiteral("cmdFinish(0)"));
+        auto& dialogScript = user.expectForm(QStringLiteral("frmRemarksInput"))
+                                 .type(QStringLiteral("txtMedTech"), typed);
+        // The button and Enter run the same lookup.
+        pick ? dialogScript.key(QStringLiteral("txtMedTech"), Qt::Key_Return)
+             : dialogScript.click(QStringLiteral("cmdMedTech"));
+        dialogScript.run([shown](forms::Form& f) { QCOMPARE(dialog(f).txtMedTech->text(), shown); })
+            .click(QStringLiteral("cmdFinish(1)"));
+        if (!listed.isEmpty()) {
+            auto& list =
+                user.expectForm(QStringLiteral("frmListMedTech")).run([listed](forms::Form& f) {
+                    frmListMedTech& p = picker(f);
+                    QStringList ids;
+                    for (int r = 1; r < p.grdDispWindow->Rows(); ++r)
+                        ids << p.grdDispWindow->TextMatrix(r, 0);
+                    QCOMPARE(ids, listed);
+                    QCOMPARE(f.windowTitle(), QStringLiteral("Displayer Window"));
+                    QCOMPARE(p.lblHospitalName->text(), QStringLiteral("MARIVEL MEDICAL CENTER"));
+                    QCOMPARE(p.grdDispWindow->ColWidth(0), 800);
+                    QCOMPARE(p.grdDispWindow->ColWidth(3), 1500);
+                });
+            if (pick)
+                list.clickCell(QStringLiteral("grdDispWindow"), pick, 1);
+            else
+                list.type(QStringLiteral("txtSearchStr"), QStringLiteral("zz"))
+                    .key(QStringLiteral("txtSearchStr"), Qt::Key_Return)
+                    .run([](forms::Form& f) { QCOMPARE(picker(f).grdDispWindow->Rows(), 1); })
+                    .click(QStringLiteral("cmdSearch"));
+        }
         forms::instance<frmRemarksInput>().ShowModal();
         VERIFY_SCRIPT(user);
         QCOMPARE(entry::state().MedTechID, id);
-        QCOMPARE(ado::statementTrace(),
-                 QStringList({QStringLiteral("sp_listsearchmedtech 0,'") + quoted(typed) + "'"}));
-    }
-
-    void textNotFoundOpensTheFilteredList() {
-        ScriptedUser user;
-        user.expectForm(QStringLiteral("frmRemarksInput"))
-            .type(QStringLiteral("txtMedTech"), QStringLiteral("an"))
-            .click(QStringLiteral("cmdMedTech"))
-            .run([](forms::Form& f) {
-                QCOMPARE(dialog(f).txtMedTech->text(), QStringLiteral("an"));
-            })
-            .click(QStringLiteral("cmdFinish(1)"));
-        user.expectForm(QStringLiteral("frmListMedTech"))
-            .run([](forms::Form& f) {
-                // ANTONIO, ANA, VILLANUEVA, SANTOS ... all hold "an".
-                QCOMPARE(picker(f).grdDispWindow->Rows() - 1, 3);
-            })
-            .type(QStringLiteral("txtSearchStr"), QStringLiteral("zz"))
-            .key(QStringLiteral("txtSearchStr"), Qt::Key_Return)
-            .run([](forms::Form& f) { QCOMPARE(picker(f).grdDispWindow->Rows(), 1); })
-            .click(QStringLiteral("cmdSearch"));
-        forms::instance<frmRemarksInput>().ShowModal();
-        VERIFY_SCRIPT(user);
-        QCOMPARE(entry::state().MedTechID, QStringLiteral("MT-OLD"));
-        QCOMPARE(entry::state().SignOffCancelled, true);
-        QCOMPARE(ado::statementTrace(), QStringList({"sp_listsearchmedtech 0,'an'",
-                                                     "LABORATORY..sp_listsearchmedtech 1,'an'",
-                                                     "LABORATORY..sp_listsearchmedtech 1,'zz'"}));
+        QCOMPARE(ado::statementTrace(), statements);
+        // The picker leaves client-side cursors on the shared connection.
+        ado::Recordset later;
+        later.Open(QStringLiteral("select * from laboratory..tblablogbook"),
+                   *entry::state().LabConnection, 2, 1, -1);
+        QCOMPARE(later.CursorLocation(),
+                 int32_t(listed.isEmpty() ? ado::adUseServer : ado::adUseClient));
     }
 
     void aFailingLookupIsShownAndTheDialogStays() {

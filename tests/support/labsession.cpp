@@ -4,6 +4,7 @@
 #include "platform/ado/recordset.h"
 #include "platform/ado/trace.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 std::unique_ptr<LabSession> LabSession::open(const QString& backend) {
@@ -23,6 +24,13 @@ std::unique_ptr<LabSession> LabSession::open(const QString& backend) {
 }
 
 LabSession::~LabSession() {
+    // VANTREL_KEEP_PRINTS keeps copies to look at.
+    const QString keep = qEnvironmentVariable("VANTREL_KEEP_PRINTS");
+    if (!keep.isEmpty() && QDir().mkpath(keep))
+        for (const QString& pdf : printedFiles())
+            QFile::copy(QDir(printFolder()).filePath(pdf),
+                        QDir(keep).filePath(QCoreApplication::applicationName() +
+                                            QStringLiteral("-%1-%2").arg(++kept_).arg(pdf)));
     ado::setStatementTracing(false);
     object_.reset();
     db_.reset();
@@ -77,6 +85,15 @@ QList<QStringList> LabSession::rows(const QString& statement) {
         out << row;
     }
     return out;
+}
+
+void LabSession::dropProcedure(const QString& name) {
+    if (db_->keeper().backend() == ado::Backend::SQLite)
+        db_->keeper().runScript(
+            QStringLiteral("DELETE FROM LABORATORY.vantrel_procedures WHERE name = '%1'")
+                .arg(name));
+    else
+        db_->keeper().runScript(QStringLiteral("DROP FUNCTION laboratory.%1").arg(name));
 }
 
 QStringList LabSession::printedFiles() const {

@@ -24,6 +24,8 @@ public:
     // The rows a statement of the library's dialect returns, each row's
     // values as text (Null as "NULL").
     QList<QStringList> rows(const QString& statement);
+    // Removes a stored procedure of LABORATORY, so that calling it fails.
+    void dropProcedure(const QString& name);
     QString printFolder() const { return prints_.path(); }
     QStringList printedFiles() const;
 
@@ -31,6 +33,7 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<entry::clsDataEntry> object_;
     QTemporaryDir prints_;
+    static inline int kept_ = 0;
 };
 
 // Opens the session for the backend of the current global test row into

@@ -92,7 +92,8 @@ private slots:
                                                      "MT05\tENRIQUEZ\tROWENA\tHILARIO\n"
                                                      "MT06\tFAJARDO\tDENNIS\tILAGAN\n"
                                                      "MT07\tGALVEZ\tCHERYL\t\n"
-                                                     "(7 rows)\n"));
+                                                     "MT-001\tSANTOS\tMARIA\tL.\n"
+                                                     "(8 rows)\n"));
     }
 
     void initRefusesAnExistingDatabase() {

@@ -138,7 +138,7 @@ void frmStool::Fill_Results() {
         txtResults(i)->setText(text(rs->Fields(i + 1).Value));
     loadPicker(dtReportDate, rs->Fields(QStringLiteral("Result22")).Value);
     loadPicker(dtReportTime, rs->Fields(QStringLiteral("Result23")).Value);
-    txtInterpretation->setPlainText(text(rs->Fields(QStringLiteral("Result21")).Value));
+    forms::setLines(txtInterpretation, text(rs->Fields(QStringLiteral("Result21")).Value));
 }
 
 void frmStool::Save_Entries(bool& saved) {
@@ -147,8 +147,8 @@ void frmStool::Save_Entries(bool& saved) {
         QString sql = codedStatementStart(c, hasCodedRow(c, stored));
         for (int i = 0; i <= last; ++i)
             sql += q(txtResults(i)->text()) + QStringLiteral("', '");
-        sql += QStringLiteral("','") + q(txtInterpretation->toPlainText()) + QStringLiteral("','") +
-               q(dateReported(dtReportDate)) + QStringLiteral("','") +
+        sql += QStringLiteral("','") + q(forms::linesOf(txtInterpretation)) +
+               QStringLiteral("','") + q(dateReported(dtReportDate)) + QStringLiteral("','") +
                q(timeReported(dtReportTime)) + QStringLiteral("','','','','','','','','','','','") +
                q(entry::state().Remarks) + QStringLiteral("'");
         c.Execute(sql);
@@ -177,7 +177,7 @@ void frmStool::Print_Result() {
         S(58) + lb(16) + V(16),
         QString(),
         S(58) + lb(17) + V(17),
-        txtInterpretation->toPlainText(),
+        forms::linesOf(txtInterpretation),
         QString(),
     };
     spoolAndPrint(rows);

@@ -159,8 +159,6 @@ frmUrinalysis2::frmUrinalysis2() {
         forms::upperCaseTyping(box);
         takeWholeText(box);
         box->installEventFilter(this);
-        addRow(frames[QString::fromLatin1(findings[i].frame)],
-               QString::fromLatin1(findings[i].caption), box);
     }
     for (int i = 0; i < 12; ++i) {
         auto* box = cboCoded.add(i, new QComboBox(this));
@@ -172,9 +170,23 @@ frmUrinalysis2::frmUrinalysis2() {
         // Keys reach the box first; it hands them to its text field itself.
         forms::upperCaseTyping(box);
         box->installEventFilter(this);
-        addRow(frames[QString::fromLatin1(coded[i].frame)], QString::fromLatin1(coded[i].caption),
-               box);
     }
+    // The order Enter visits the boxes in: the first screen's, then the
+    // second screen's. Each frame lists its boxes in this order, so screen,
+    // Enter and report agree.
+    std::vector<std::pair<QWidget*, const Finding*>> stops;
+    for (int i = 0; i <= granular; ++i)
+        stops.emplace_back(txtResults(i), &findings[i]);
+    for (int i = 0; i <= 8; ++i)
+        stops.emplace_back(cboCoded(i), &coded[i]);
+    stops.emplace_back(txtResults(14), &findings[14]);
+    for (int i = 9; i <= 11; ++i)
+        stops.emplace_back(cboCoded(i), &coded[i]);
+    stops.emplace_back(txtResults(15), &findings[15]);
+    stops.emplace_back(txtResults(16), &findings[16]);
+    for (const auto& [box, finding] : stops)
+        addRow(frames[QString::fromLatin1(finding->frame)], QString::fromLatin1(finding->caption),
+               box);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -188,18 +200,15 @@ frmUrinalysis2::frmUrinalysis2() {
     layout->addWidget(sstbMain);
     layout->addLayout(buttons);
 
-    // Tab order: the first screen's boxes, then the second screen's in
-    // reading order, then the buttons.
+    // Tab order: the boxes as Enter visits them, the report pickers after the
+    // first screen's boxes, then the buttons.
     QList<QWidget*> order;
-    for (int i = 0; i <= granular; ++i)
-        order << txtResults(i);
-    order << dtReportDate << dtReportTime;
-    for (int i = 0; i <= 8; ++i)
-        order << cboCoded(i);
-    order << txtResults(14);
-    for (int i = 9; i <= 11; ++i)
-        order << cboCoded(i);
-    order << txtResults(15) << txtResults(16) << cmdExam(0) << cmdExam(1) << cmdExam(2);
+    for (const auto& stop : stops) {
+        order << stop.first;
+        if (stop.first == txtResults(granular))
+            order << dtReportDate << dtReportTime;
+    }
+    order << cmdExam(0) << cmdExam(1) << cmdExam(2);
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(760, 520);
@@ -307,18 +316,28 @@ void frmUrinalysis2::cmdExam_Click(int index) {
         [this] { Print_Result(); });
 }
 
-// Enter in a coded box: a known code selects its entry and moves on; any
-// other text brings up the code message and the focus stays.
-bool frmUrinalysis2::codedEnter(int index) {
+// A known code in a coded box selects its entry (the box then shows and
+// stores the entry's text).
+bool frmUrinalysis2::selectCode(int index) {
     QComboBox* box = cboCoded(index);
     const QString typed = box->currentText();
     for (int position = 0; position < 12; ++position) {
         if (typed.size() == 1 && typed[0] == codes[position].letter) {
             box->setCurrentIndex(position);
-            focusNext();
             return true;
         }
     }
+    return false;
+}
+
+// Enter in a coded box: a known code selects its entry and moves on; any
+// other text brings up the code message and the focus stays.
+bool frmUrinalysis2::codedEnter(int index) {
+    if (selectCode(index)) {
+        focusNext();
+        return true;
+    }
+    QComboBox* box = cboCoded(index);
     forms::MsgBox(QStringLiteral("Code does not exists!") + QStringLiteral("\r\n") +
                       QStringLiteral("Please refer from the list of codes below."),
                   forms::vbInformation, QStringLiteral("Message"));
@@ -327,6 +346,14 @@ bool frmUrinalysis2::codedEnter(int index) {
 }
 
 bool frmUrinalysis2::eventFilter(QObject* watched, QEvent* event) {
+    // A code left in a box by Tab or a click becomes its entry as Enter
+    // would make it: a bare letter is no result. Other text stays, without
+    // the message (it belongs to Enter).
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        for (int i = 0; i < 12; ++i)
+            if (watched == cboCoded(i))
+                selectCode(i);
     if (forms::isEnter(event)) {
         for (int i = 0; i < 12; ++i)
             if (watched == cboCoded(i)) {

@@ -45,6 +45,7 @@ protected:
 private:
     void cmdExam_Click(int index);
     bool codedEnter(int index);
+    bool selectCode(int index);
 
     StoredResults stored;
 };

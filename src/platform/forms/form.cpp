@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace forms {
 
@@ -73,6 +74,14 @@ void destroyIfUnloaded(Form* form) {
     }
 }
 
+QString linesOf(const QTextEdit* box) {
+    return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+}
+
+void setLines(QTextEdit* box, const QString& text) {
+    box->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
 ModalHook setModalHook(ModalHook h) {
     return std::exchange(hook(), std::move(h));
 }
@@ -91,6 +100,12 @@ void Form::setTop(int twips) {
 void Form::setLeft(int twips) {
     ensureLoaded();
     move(twips / TwipsPerPixel, y());
+}
+
+void Form::setIdentity(const QString& identity) {
+    const QString caption = Caption();
+    caption_ = caption;
+    setWindowTitle(identity.isEmpty() ? caption : caption + QStringLiteral(" - ") + identity);
 }
 
 void Form::ensureLoaded() {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <typeindex>
 
+class QTextEdit;
+
 namespace forms {
 
 constexpr int TwipsPerPixel = 15;
@@ -54,6 +56,13 @@ public:
     // Moves the focus to the next control in tab order (Enter in a box).
     void focusNext() { focusNextPrevChild(true); }
 
+    // Says in the title bar, after the form's own caption, whose record the
+    // window shows ("Urinalysis - <identity>"), so a wrong one is noticed
+    // before anything is saved. An empty identity leaves the caption alone.
+    void setIdentity(const QString& identity);
+    // The form's own caption, without the identity.
+    QString Caption() const { return caption_.isNull() ? windowTitle() : caption_; }
+
 protected:
     // The load handler.
     virtual void Form_Load() {}
@@ -66,8 +75,14 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool backquote_ = false;
+    QString caption_;
     int modalDepth_ = 0;
 };
+
+// The text of a multi-line box as the system stores and prints it, lines
+// ended by "\r\n"; setLines takes "\r\n" or bare line feeds.
+QString linesOf(const QTextEdit* box);
+void setLines(QTextEdit* box, const QString& text);
 
 namespace detail {
 std::map<std::type_index, std::unique_ptr<Form>>& registry();

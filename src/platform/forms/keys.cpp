@@ -17,7 +17,7 @@ public:
         if (event->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        const QString upper = key->text().toUpper();
+        const QString upper = upperCaseTyped(key->text());
         if (key->text().isEmpty() || upper == key->text())
             return false;
         QKeyEvent raised(QEvent::KeyPress, key->key(), key->modifiers(), upper, key->isAutoRepeat(),
@@ -57,6 +57,19 @@ private:
 };
 
 } // namespace
+
+QString upperCaseTyped(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        // Only a letter's own capital: the micro sign would become the Greek
+        // capital Mu (a unit read as M) and sharp s would become "SS".
+        const QString upper = QString(c).toUpper();
+        const bool ownCapital = upper.size() == 1 && upper.toLower() == QString(c);
+        out += ownCapital ? upper : QString(c);
+    }
+    return out;
+}
 
 bool isEnter(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)

@@ -10,6 +10,9 @@ class Form;
 
 // Upper-cases letters as they are typed into the box.
 void upperCaseTyping(QWidget* box);
+// The typed text with each letter that has a capital of its own upper-cased;
+// any other character (µ, ß) stays as typed, so a unit keeps its meaning.
+QString upperCaseTyped(const QString& text);
 
 // Enter (Return or the keypad's Enter) in the box moves the focus to the
 // next control in the form's tab order instead of reaching the box.

@@ -8,6 +8,8 @@
 #include "platform/runtime/text.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <cmath>
 
 namespace reportengine {
 
@@ -253,7 +255,11 @@ private:
         for (QString para : normal.split(u'\n')) {
             if (l.align != Align::Left)
                 para = para.trimmed();
-            for (const QString& piece : wrap(para, width, l.format)) {
+            else if (job_.advance(vrt::RTrim(para), l.format) > width + 0.01) {
+                wide(vrt::RTrim(para), left, width, l.format, m, out);
+                continue;
+            }
+            for (const QString& piece : wrap(para, width, width, l.format)) {
                 OutLine o{piece, l.format, left, m.ascent, m.lineHeight};
                 const double w = job_.advance(vrt::RTrim(piece), l.format);
                 if (l.align == Align::Center)
@@ -265,12 +271,76 @@ private:
         }
     }
 
+    // Where the last field of a row begins: fields are parted by two or more
+    // blanks, and a field that starts with "= " or ": " begins at its value.
+    static qsizetype lastField(const QString& text) {
+        qsizetype first = 0;
+        while (first < text.size() && text[first] == u' ')
+            ++first;
+        qsizetype at = first;
+        for (qsizetype i = text.size() - 1; i > first + 1; --i) {
+            if (text[i] != u' ' && text[i - 1] == u' ' && text[i - 2] == u' ') {
+                at = i;
+                break;
+            }
+        }
+        if ((text[at] == u'=' || text[at] == u':') && at + 1 < text.size() &&
+            text[at + 1] == u' ') {
+            qsizetype value = at + 1;
+            while (value < text.size() && text[value] == u' ')
+                ++value;
+            if (value < text.size())
+                at = value;
+        }
+        return at;
+    }
+
+    // A row wider than the page never continues under another column. A
+    // row of one field wraps under its own first column. A row of several
+    // fields is printed condensed so it fits, down to two thirds of its
+    // size; what is still too wide continues under the column where its last
+    // field begins.
+    void wide(const QString& text, double left, double width, const printing::CharFormat& f,
+              const printing::PrintJob::Metrics& m, std::vector<OutLine>& out) const {
+        const qsizetype field = lastField(text);
+        qsizetype first = 0;
+        while (first < text.size() && text[first] == u' ')
+            ++first;
+        printing::CharFormat c = f;
+        if (field > first) {
+            // In quarter points (a few font sizes, not one per row), from the
+            // size that fits by proportion down: glyph widths are rounded.
+            const double smallest = f.pointSize * 2 / 3;
+            const double fitting = f.pointSize * width / job_.advance(text, f);
+            for (c.pointSize = std::floor(fitting * 4) / 4; c.pointSize >= smallest;
+                 c.pointSize -= 0.25) {
+                if (job_.advance(text, c) <= width + 0.01) {
+                    out.push_back({text, c, left, m.ascent, m.lineHeight});
+                    return;
+                }
+            }
+            c.pointSize = smallest;
+        }
+        const printing::PrintJob::Metrics cm = job_.metrics(c);
+        const double hang = job_.advance(text.left(field > first ? field : first), c);
+        bool firstLine = true;
+        for (const QString& piece : wrap(text, width, width - hang, c)) {
+            out.push_back({firstLine ? piece : piece.trimmed(), c, firstLine ? left : left + hang,
+                           firstLine ? m.ascent : cm.ascent,
+                           firstLine ? std::max(m.lineHeight, cm.lineHeight) : cm.lineHeight});
+            firstLine = false;
+        }
+    }
+
     // Breaks a line that is wider than the page after its last space that
-    // fits (a long word is cut); the spaces at a break are dropped.
-    QStringList wrap(const QString& text, double width, const printing::CharFormat& f) const {
+    // fits (a long word is cut); the spaces at a break are dropped. The first
+    // line has firstWidth, the others restWidth (at least one character).
+    QStringList wrap(const QString& text, double firstWidth, double restWidth,
+                     const printing::CharFormat& f) const {
         QStringList out;
         qsizetype start = 0;
         do {
+            const double width = out.isEmpty() ? firstWidth : restWidth;
             double x = 0;
             qsizetype end = start;
             qsizetype lastSpace = -1;
