@@ -1,3 +1,4 @@
+#include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
 #include "entry/server.h"
 #include "platform/ado/connection.h"
@@ -211,6 +212,7 @@ private slots:
 
     void sqlConnectionThroughDispatch() {
         QTemporaryDir data;
+        dbsetup::createFolder(data.path(), false);
         onFreshThread([&] {
             vcom::LateBound object = create();
             auto host = std::make_shared<ado::Connection>();
