@@ -172,9 +172,9 @@ public:
 private:
     PGconn* handle() const {
         const QVariant h = db_.driver()->handle();
-        return h.isValid() && qstrcmp(h.typeName(), "PGconn*") == 0
-                   ? *static_cast<PGconn* const*>(h.constData())
-                   : nullptr;
+        const bool libpq = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 ||
+                                           qstrcmp(h.typeName(), "pg_conn*") == 0);
+        return libpq ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
     }
 
     [[noreturn]] void fail(const QSqlQuery& q) { failConnection(q.lastError()); }
@@ -193,7 +193,9 @@ private:
             why = QStringLiteral("The statement ran longer than %1 s (Command Timeout) and was "
                                  "cancelled. (%2)")
                       .arg(seconds(commandMs_), why);
-        else if (PGconn* conn = handle(); !conn || PQstatus(conn) != CONNECTION_OK)
+        else if (PGconn* conn = handle(); !conn || PQstatus(conn) != CONNECTION_OK ||
+                                          code.startsWith(QLatin1String("08")) ||
+                                          code.startsWith(QLatin1String("57P")))
             why = QStringLiteral("The connection to the server was lost; nothing of this "
                                  "statement was kept. (%1)")
                       .arg(why);
