@@ -23,9 +23,7 @@ struct Session {
 
     Session(const char* examId) {
         const QString cs = QStringLiteral("Provider=SQLite;Data Source=") + folder.path();
-        ado::Connection setup;
-        setup.Open(cs);
-        dbsetup::createLaboratory(setup, true);
+        dbsetup::createFolder(folder.path(), true);
         ado::Connection host;
         host.setConnectionString(cs);
         object.SQLConnection(host);

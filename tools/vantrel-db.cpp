@@ -58,17 +58,15 @@ int create(const QString& connectionString, const QString& where, bool demo) {
 }
 
 int init(const QString& folder, bool demo) {
-    if (!QDir().mkpath(folder)) {
-        err() << "vantrel-db: cannot create the folder " << QDir::toNativeSeparators(folder)
-              << ".\n";
+    const QString where = QDir::toNativeSeparators(QDir(folder).absolutePath());
+    if (!dbsetup::createFolder(folder, demo)) {
+        err() << "vantrel-db: " << where
+              << " already holds a laboratory database; nothing was changed.\n";
         return 1;
     }
-    const QString path = QDir(folder).absolutePath();
-    // Quoted, so a folder name may hold ';' or '='.
-    QString quoted = path;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return create(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(quoted),
-                  QDir::toNativeSeparators(path), demo);
+    out() << "Created the laboratory database in " << where
+          << (demo ? " with the demo data.\n" : ".\n");
+    return 0;
 }
 
 int initServer(QString connectionString, bool demo) {

@@ -18,15 +18,9 @@
 namespace {
 
 QString prepareDatabase(const QString& folder) {
-    QDir().mkpath(folder);
-    const QString cs = QStringLiteral("Provider=SQLite;Data Source=") + QDir(folder).absolutePath();
-    ado::Connection c;
-    c.Open(cs);
-    if (!dbsetup::hasLaboratory(c)) {
-        QTextStream(stdout) << "host: creating the demo laboratory database in " << folder << "\n";
-        dbsetup::createLaboratory(c, true);
-    }
-    return cs;
+    if (dbsetup::createFolder(folder, true))
+        QTextStream(stdout) << "host: created the demo laboratory database in " << folder << "\n";
+    return QStringLiteral("Provider=SQLite;Data Source=") + QDir(folder).absolutePath();
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 -- Being a column property it holds whatever the search_path, unlike an
 -- extension type whose operators must be found on the path. It does not
 -- allow LIKE or substring searches on those columns: the functions below
--- compare lower-cased copies in the default collation instead.
+-- compare lower-cased copies in the collation laboratory.unicode instead.
+
+SET client_min_messages = warning;
 
 CREATE SCHEMA IF NOT EXISTS laboratory;
 CREATE SCHEMA IF NOT EXISTS patient_data;
@@ -16,6 +18,9 @@ CREATE SCHEMA IF NOT EXISTS build_file;
 
 CREATE COLLATION IF NOT EXISTS laboratory.nocase
     (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+-- lower() folds every letter (Ñ to ñ) in this collation whatever the
+-- database's own locale, as the embedded database's lower() does.
+CREATE COLLATION IF NOT EXISTS laboratory.unicode (provider = icu, locale = 'und');
 
 ------------------------------------------------------------------------------
 -- patient_data
@@ -399,14 +404,15 @@ END
 $$;
 
 -- The forms read these by ordinal: 0 the request, 1..33 Result1..Result33.
+DROP FUNCTION IF EXISTS laboratory.lab_getresulthcodes(text);
 CREATE OR REPLACE FUNCTION laboratory.lab_getresulthcodes(p_request text)
-RETURNS TABLE (RequestNum text,
-               Result1 text, Result2 text, Result3 text, Result4 text, Result5 text, Result6 text,
-               Result7 text, Result8 text, Result9 text, Result10 text, Result11 text, Result12 text,
-               Result13 text, Result14 text, Result15 text, Result16 text, Result17 text, Result18 text,
-               Result19 text, Result20 text, Result21 text, Result22 text, Result23 text, Result24 text,
-               Result25 text, Result26 text, Result27 text, Result28 text, Result29 text, Result30 text,
-               Result31 text, Result32 text, Result33 text)
+RETURNS TABLE ("RequestNum" text,
+               "Result1" text, "Result2" text, "Result3" text, "Result4" text, "Result5" text, "Result6" text,
+               "Result7" text, "Result8" text, "Result9" text, "Result10" text, "Result11" text, "Result12" text,
+               "Result13" text, "Result14" text, "Result15" text, "Result16" text, "Result17" text, "Result18" text,
+               "Result19" text, "Result20" text, "Result21" text, "Result22" text, "Result23" text, "Result24" text,
+               "Result25" text, "Result26" text, "Result27" text, "Result28" text, "Result29" text, "Result30" text,
+               "Result31" text, "Result32" text, "Result33" text)
 LANGUAGE sql STABLE AS $$
     SELECT h.RequestNum,
            h.Result1, h.Result2, h.Result3, h.Result4, h.Result5, h.Result6,
@@ -597,9 +603,10 @@ $$;
 
 -- Histopathology ("X") and cytology ("Z") share one table. Other form
 -- types have no row here.
+DROP FUNCTION IF EXISTS laboratory.Lab_GetResultFromTable(text, text);
 CREATE OR REPLACE FUNCTION laboratory.Lab_GetResultFromTable(p_formtype text, p_request text)
-RETURNS TABLE (RequestNum text, HistopathNum text, ResultDate timestamp,
-               GrossDescription text, FinalDiagnosis text, Remarks text)
+RETURNS TABLE ("RequestNum" text, "HistopathNum" text, "ResultDate" timestamp,
+               "GrossDescription" text, "FinalDiagnosis" text, "Remarks" text)
 LANGUAGE sql STABLE AS $$
     SELECT h.RequestNum, h.HistopathNum, h.ResultDate, h.GrossDescription,
            h.FinalDiagnosis, h.Remarks
@@ -633,8 +640,9 @@ BEGIN
 END
 $$;
 
+DROP FUNCTION IF EXISTS laboratory.sp_listmedtech();
 CREATE OR REPLACE FUNCTION laboratory.sp_listmedtech()
-RETURNS TABLE (MedTechID text, lastname text, firstname text, middlename text)
+RETURNS TABLE ("MedTechID" text, "lastname" text, "firstname" text, "middlename" text)
 LANGUAGE sql STABLE AS $$
     SELECT m.MedTechID, m.lastname, m.firstname, m.middlename
       FROM laboratory.tbLabMedTech AS m
@@ -647,18 +655,19 @@ $$;
 -- "first middle last" (blanks and case ignored, so the dialog's own
 -- "last,first middle" finds the same person again).
 -- Mode 1 lists those whose identifier or name contains the text.
+DROP FUNCTION IF EXISTS laboratory.sp_listsearchmedtech(integer, text);
 CREATE OR REPLACE FUNCTION laboratory.sp_listsearchmedtech(p_mode integer, p_text text)
-RETURNS TABLE (MedTechID text, lastname text, firstname text, middlename text)
+RETURNS TABLE ("MedTechID" text, "lastname" text, "firstname" text, "middlename" text)
 LANGUAGE sql STABLE AS $$
     WITH m AS (
         SELECT t.MedTechID AS id, t.lastname AS ln, t.firstname AS fn, t.middlename AS mn,
-               lower(t.MedTechID COLLATE "default") AS lid,
-               lower(t.lastname COLLATE "default") AS lln,
-               lower(t.firstname COLLATE "default") AS lfn,
-               lower(t.middlename COLLATE "default") AS lmn
+               lower(t.MedTechID COLLATE laboratory.unicode) AS lid,
+               lower(t.lastname COLLATE laboratory.unicode) AS lln,
+               lower(t.firstname COLLATE laboratory.unicode) AS lfn,
+               lower(t.middlename COLLATE laboratory.unicode) AS lmn
           FROM laboratory.tbLabMedTech AS t),
     q AS (
-        SELECT lower(btrim(coalesce(p_text, ''))) AS s)
+        SELECT lower(btrim(coalesce(p_text, '')) COLLATE laboratory.unicode) AS s)
     SELECT m.id, m.ln, m.fn, m.mn
       FROM m, q
      WHERE (p_mode = 0
@@ -682,10 +691,11 @@ $$;
 
 -- For the laboratory application: the requests of the log book, pending
 -- ones only unless p_mode is 1. Exams lists the exam titles of the request.
+DROP FUNCTION IF EXISTS laboratory.lab_listlogbook(integer);
 CREATE OR REPLACE FUNCTION laboratory.lab_listlogbook(p_mode integer DEFAULT 0)
-RETURNS TABLE (RequestNum text, TransDate timestamp, HospNum text, PatName text,
-               PatientType text, SectionID text, SectionName text, Exams text,
-               Verified integer)
+RETURNS TABLE ("RequestNum" text, "TransDate" timestamp, "HospNum" text, "PatName" text,
+               "PatientType" text, "SectionID" text, "SectionName" text, "Exams" text,
+               "Verified" integer)
 LANGUAGE sql STABLE AS $$
     SELECT l.RequestNum, l.TransDate, l.HospNum,
            btrim(coalesce(p.LastName || ', ' || p.FirstName || ' ' || p.MiddleName, '')),
@@ -704,13 +714,14 @@ $$;
 
 -- For the laboratory application: what it hands the result entry for one
 -- request (patient, physician, section, dates, verification).
+DROP FUNCTION IF EXISTS laboratory.lab_getlogbookrequest(text);
 CREATE OR REPLACE FUNCTION laboratory.lab_getlogbookrequest(p_request text)
-RETURNS TABLE (RequestNum text, HospNum text, IDNum text, PatName text,
-               LastName text, FirstName text, MiddleName text, Age text, Sex text,
-               CivilStatus text, DoctorID text, DoctorName text, SectionID text,
-               SectionName text, RoomID text, PatientType text, TransDate timestamp,
-               ResultDate timestamp, Verified integer, VerifiedBy text,
-               VerifiedDate timestamp, Remarks text)
+RETURNS TABLE ("RequestNum" text, "HospNum" text, "IDNum" text, "PatName" text,
+               "LastName" text, "FirstName" text, "MiddleName" text, "Age" text, "Sex" text,
+               "CivilStatus" text, "DoctorID" text, "DoctorName" text, "SectionID" text,
+               "SectionName" text, "RoomID" text, "PatientType" text, "TransDate" timestamp,
+               "ResultDate" timestamp, "Verified" integer, "VerifiedBy" text,
+               "VerifiedDate" timestamp, "Remarks" text)
 LANGUAGE sql STABLE AS $$
     SELECT l.RequestNum, l.HospNum, l.IDNum,
            btrim(coalesce(p.LastName || ', ' || p.FirstName || ' ' || p.MiddleName, '')),
@@ -730,9 +741,10 @@ $$;
 
 -- For the laboratory application: the exams of one request, in order, with
 -- what the result entry needs of each.
+DROP FUNCTION IF EXISTS laboratory.lab_getlogbookexams(text);
 CREATE OR REPLACE FUNCTION laboratory.lab_getlogbookexams(p_request text)
-RETURNS TABLE (LineNo integer, LabExamID text, FormType text, EModel text,
-               ExamTitle text, Amount numeric, RefNum text, LabNum text)
+RETURNS TABLE ("LineNo" integer, "LabExamID" text, "FormType" text, "EModel" text,
+               "ExamTitle" text, "Amount" numeric, "RefNum" text, "LabNum" text)
 LANGUAGE sql STABLE AS $$
     SELECT d.LineNo, d.LabExamID, coalesce(e.FormType, ''), coalesce(e.EModel, ''),
            coalesce(e.ExamTitle, ''), d.Amount, d.RefNum, d.LabNum

@@ -397,13 +397,14 @@ SELECT MedTechID, lastname, firstname, middlename
 -- "first middle last" (blanks and case ignored, so the dialog's own
 -- "last,first middle" finds the same person again).
 -- Mode 1 lists those whose identifier or name contains the text.
+-- lower() is the connection's Unicode one (Ñ to ñ), as on the server.
 SELECT m.MedTechID AS MedTechID, m.lastname AS lastname,
        m.firstname AS firstname, m.middlename AS middlename
   FROM LABORATORY.tbLabMedTech AS m
  WHERE (CAST(?1 AS INTEGER) = 0
-        AND (m.MedTechID = trim(?2)
+        AND (lower(m.MedTechID) = lower(trim(?2))
              OR (NOT EXISTS (SELECT 1 FROM LABORATORY.tbLabMedTech AS x
-                              WHERE x.MedTechID = trim(?2))
+                              WHERE lower(x.MedTechID) = lower(trim(?2)))
                  AND replace(lower(?2), ' ', '') IN (
                      replace(lower(m.lastname), ' ', ''),
                      replace(lower(m.lastname || ',' || m.firstname), ' ', ''),

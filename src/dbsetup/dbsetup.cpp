@@ -4,6 +4,7 @@
 #include "platform/ado/errors.h"
 #include "platform/ado/procedures.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace dbsetup {
@@ -36,6 +37,45 @@ bool hasLaboratory(ado::Connection& connection) {
         return true;
     } catch (const vrt::RuntimeError&) {
         return false;
+    }
+}
+
+QString folderConnectionString(const QString& folder) {
+    // Quoted, so a folder name may hold ';' or '='.
+    QString path = QDir(folder).absolutePath();
+    path.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(path);
+}
+
+bool createFolder(const QString& folder, bool demoData) {
+    if (!QDir().mkpath(folder))
+        ado::raiseProvider(
+            QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(folder)));
+    const QDir dir(folder);
+    QStringList made;
+    try {
+        for (const char* name : {"LABORATORY.db", "patient_data.db", "build_file.db"}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            if (file.exists())
+                continue;
+            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                ado::raiseProvider(
+                    QStringLiteral("Cannot create %1: %2")
+                        .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+            made << file.fileName();
+        }
+        ado::Connection c;
+        c.Open(folderConnectionString(folder));
+        if (hasLaboratory(c))
+            return false;
+        createLaboratory(c, demoData);
+        return true;
+    } catch (...) {
+        for (const QString& file : made) {
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QFile::remove(file + QLatin1String(suffix));
+        }
+        throw;
     }
 }
 

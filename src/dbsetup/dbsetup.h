@@ -11,4 +11,12 @@ void createLaboratory(ado::Connection& connection, bool demoData);
 // Whether the laboratory's tables exist on the connection.
 bool hasLaboratory(ado::Connection& connection);
 
+// The connection string of the embedded database in folder.
+QString folderConnectionString(const QString& folder);
+
+// Creates the embedded laboratory database in folder (made when missing):
+// its three files, tables and procedures. False, with nothing changed, when
+// the folder already holds one; a failure leaves no new file behind.
+bool createFolder(const QString& folder, bool demoData);
+
 } // namespace dbsetup

@@ -1,3 +1,4 @@
+#include "dbsetup/dbsetup.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connectionstring.h"
 #include "support/errors.h"
@@ -24,6 +25,8 @@ QStringList attachedNames(const ado::Connection& c) {
 
 class TestAdoConnection : public QObject {
     Q_OBJECT
+
+    QTemporaryDir empty_;
 
 private slots:
     void parsesConnectionStrings_data() {
@@ -61,6 +64,7 @@ private slots:
 
     void sqliteFolderOpensThreeDatabases() {
         QTemporaryDir dir;
+        QVERIFY(dbsetup::createFolder(dir.path(), false));
         ado::Connection c;
         QCOMPARE(c.State(), int32_t(ado::adStateClosed));
         c.Open(QStringLiteral("Provider=SQLite;Data Source=") + dir.path());
@@ -68,31 +72,32 @@ private slots:
         QCOMPARE(c.backend(), ado::Backend::SQLite);
         QCOMPARE(c.currentDatabase(), QStringLiteral("LABORATORY"));
         QCOMPARE(attachedNames(c), QStringList({"LABORATORY", "patient_data", "build_file"}));
-        for (const char* file : {"LABORATORY.db", "patient_data.db", "build_file.db"})
-            QVERIFY(QFile::exists(QDir(dir.path()).filePath(QLatin1String(file))));
+        QSqlQuery mode(c.database());
+        QVERIFY(mode.exec(QStringLiteral("PRAGMA build_file.journal_mode")) && mode.next());
+        QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
+        QVERIFY(mode.exec(QStringLiteral("PRAGMA LABORATORY.synchronous")) && mode.next());
+        QCOMPARE(mode.value(0).toInt(), 2); // FULL
 
         // Data written through one connection is in the folder for the next.
         QSqlQuery q(c.database());
-        QVERIFY(q.exec(QStringLiteral("CREATE TABLE patient_data.tbHospitalInfo (Title TEXT)")));
-        QVERIFY(
-            q.exec(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo VALUES ('GENERAL')")));
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE patient_data.opened (Title TEXT)")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO patient_data.opened VALUES ('GENERAL')")));
         c.Close();
         QCOMPARE(c.State(), int32_t(ado::adStateClosed));
         c.Open();
         QSqlQuery again(c.database());
-        QVERIFY(again.exec(QStringLiteral("SELECT Title FROM patient_data.tbHospitalInfo")));
+        QVERIFY(again.exec(QStringLiteral("SELECT Title FROM patient_data.opened")));
         QVERIFY(again.next());
         QCOMPARE(again.value(0).toString(), QStringLiteral("GENERAL"));
     }
 
     void stateErrors() {
-        QTemporaryDir dir;
         ado::Connection c;
         const Raised closed = raised([&] { c.Close(); });
         QCOMPARE(closed.number, 3704);
         QCOMPARE(closed.description,
                  QStringLiteral("Operation is not allowed when the object is closed."));
-        c.Open(QStringLiteral("Provider=SQLite;Data Source=") + dir.path());
+        c.Open(QStringLiteral("Provider=SQLite;Data Source=memory:state-test"));
         QCOMPARE(raised([&] { c.Open(); }).number, 3705);
         QCOMPARE(raised([&] { c.setConnectionString(QStringLiteral("x")); }).number, 3705);
         QCOMPARE(c.State(), int32_t(ado::adStateOpen));
@@ -110,6 +115,12 @@ private slots:
         QTest::newRow("empty") << "" << 3706 << "Provider cannot be found";
         QTest::newRow("bad catalog") << "Provider=SQLite;Data Source=memory:x;Initial Catalog=lab-x"
                                      << -2147467259 << "not a database name";
+        QTest::newRow("folder without a database")
+            << "Provider=SQLite;Data Source=" + empty_.path() << -2147467259
+            << "' holds no laboratory database (LABORATORY.db, patient_data.db, build_file.db "
+               "missing). Create one with: vantrel-db init <folder>";
+        QTest::newRow("bad lock timeout") << "Provider=SQLite;Data Source=memory:x;Lock Timeout=5s"
+                                          << -2147467259 << "Lock Timeout '5s' is not a number";
     }
     void openFailures() {
         QFETCH(QString, text);
@@ -120,6 +131,8 @@ private slots:
         QCOMPARE(r.number, error);
         QVERIFY2(r.description.contains(mentions), qPrintable(r.description));
         QCOMPARE(c.State(), int32_t(ado::adStateClosed));
+        QCOMPARE(QDir(empty_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
     }
 
     void memoryDatabasesAreSharedByName() {

@@ -129,6 +129,9 @@ private slots:
                                            "'laboratory..lab_save_hcodes'.";
         QTest::newRow("empty") << "  ;"
                                << "The statement is empty.";
+        QTest::newRow("bare exec") << "exec ;"
+                                   << "Incorrect syntax near 'exec': the name of the stored "
+                                      "procedure to execute is missing.";
     }
     void refuses() {
         QFETCH(QString, statement);

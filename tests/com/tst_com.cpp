@@ -1,4 +1,5 @@
 #include "entry/dispatch_clsDataEntry.h"
+#include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
 #include "entry/server.h"
 #include "platform/ado/connection.h"
@@ -204,6 +205,7 @@ private slots:
 
     void sqlConnectionThroughDispatch() {
         QTemporaryDir data;
+        dbsetup::createFolder(data.path(), false);
         onFreshThread([&] {
             vcom::LateBound object = create();
             auto host = std::make_shared<ado::Connection>();

@@ -444,9 +444,9 @@ private slots:
         Recordset rs;
         rs.setCursorLocation(ado::adUseClient);
         rs.Open(statement, *c_, 2, 1, -1);
-        QCOMPARE(rs.columnNames().join(QLatin1Char(',')).toLower(),
-                 QStringLiteral("requestnum,histopathnum,resultdate,grossdescription,"
-                                "finaldiagnosis,remarks"));
+        QCOMPARE(rs.columnNames().join(QLatin1Char(',')),
+                 QStringLiteral("RequestNum,HistopathNum,ResultDate,GrossDescription,"
+                                "FinalDiagnosis,Remarks"));
         QCOMPARE(rs.RecordCount(), found ? 1 : 0);
         if (!found)
             return;
@@ -516,13 +516,14 @@ private slots:
              "MT04"},
             {"no middle name", "sp_listsearchmedtech 0,'GALVEZ,CHERYL '", "MT07"},
             {"first name first", "sp_listsearchmedtech 0,'Janine Abellera'", "MT01"},
-            {"quote in the name", "sp_listsearchmedtech 0,'O''NEAL,LUCIA REYES'", "MT08"},
+            {"quote in the name", "sp_listsearchmedtech 0,'o''neal,lucia nuñez'", "MT08"},
             {"no such technologist", "sp_listsearchmedtech 0,'MT4'", ""},
             {"search", "LABORATORY..sp_listsearchmedtech 1,'an'", "MT01 MT03 MT04 MT06 MT-001"},
             {"search, empty text", "LABORATORY..sp_listsearchmedtech 1,''", all},
             {"search, name as the list shows it",
              "LABORATORY..sp_listsearchmedtech 1,'dela paz, mark'", "MT04"},
             {"search, quote", "LABORATORY..sp_listsearchmedtech 1,'o''ne'", "MT08"},
+            {"search, non-ASCII letter", "LABORATORY..sp_listsearchmedtech 1,'ñez'", "MT08"},
         });
     }
     void technologists() {
@@ -530,10 +531,10 @@ private slots:
         QFETCH(QString, ids);
         c_->Execute(QStringLiteral("insert into LABORATORY..tbLabMedTech (MedTechID, lastname, "
                                    "firstname, middlename, LicenseNo) values "
-                                   "('MT08','O''NEAL','LUCIA','REYES','0065120')"));
+                                   "('MT08','O''NEAL','LUCIA','NUÑEZ','0065120')"));
         const auto rs = c_->Execute(statement);
-        QCOMPARE(rs->columnNames().join(QLatin1Char(',')).toLower(),
-                 QStringLiteral("medtechid,lastname,firstname,middlename"));
+        QCOMPARE(rs->columnNames().join(QLatin1Char(',')),
+                 QStringLiteral("MedTechID,lastname,firstname,middlename"));
         QStringList got;
         for (const auto& row : rs->rows())
             got << shown(row[0]);
@@ -665,11 +666,15 @@ private slots:
                      c_->Execute(saveResultEntry(widalEntry("12/1/2026 9:40:00 AM", "12/32/2026")));
                  }).number,
                  -2147217900);
-        c_->Execute(singleTextCodes(0, "LR26-0003", {"1:160"}, 20, "Remarks"));
-        c_->CommitTrans();
+        const QString onlyRollback = QStringLiteral(
+            "A statement of this transaction failed; the transaction can only be rolled back.");
+        const QString codes = singleTextCodes(0, "LR26-0003", {"1:160"}, 20, "Remarks");
+        QCOMPARE(raised([&] { c_->Execute(codes); }).description, onlyRollback);
+        QCOMPARE(raised([&] { c_->CommitTrans(); }).description, onlyRollback);
         auto other = db_->open();
-        QCOMPARE(count(*other, QStringLiteral("laboratory..tblablogbook where Verified = 1")), 6);
-        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultEntry")), 3);
+        QCOMPARE(count(*other, QStringLiteral("laboratory..tblablogbook where Verified = 1")), 5);
+        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultHCodes")), 3);
+        c_->Execute(codes);
         QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultHCodes")), 4);
     }
 };

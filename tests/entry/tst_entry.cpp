@@ -1,3 +1,4 @@
+#include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
 #include "support/errors.h"
 #include "support/threads.h"
@@ -74,6 +75,7 @@ private slots:
 
     void sqlConnectionOpensTheLibrarysOwnConnection() {
         const QString folder = data_.path();
+        dbsetup::createFolder(folder, false);
         onFreshThread([folder] {
             auto host = sqliteConnection(folder);
             auto object = std::make_unique<clsDataEntry>();

@@ -4,6 +4,8 @@
 #include "platform/ado/connectionstring.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -49,6 +51,41 @@ bool admin(const QString& connectionString, const QString& sql, QString* error) 
     return ok;
 }
 
+// Laboratory databases on the server are copies of a template made once per
+// server and version of the scripts: copying is many times faster than
+// running the schema script for every test.
+QString templateName(TestDatabase::Contents contents) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const char* script : {":/db/postgres/schema.sql", ":/db/seed.sql"}) {
+        QFile f{QString::fromLatin1(script)};
+        if (!f.open(QIODevice::ReadOnly))
+            qFatal("missing database script %s", script);
+        hash.addData(f.readAll());
+    }
+    return QStringLiteral("vantrel_tpl_%1_%2")
+        .arg(contents == TestDatabase::Contents::LaboratoryWithDemoData ? "demo" : "lab",
+             QString::fromLatin1(hash.result().toHex().left(12)));
+}
+
+// Made under a name of its own and renamed when complete, so a test
+// process running at the same time never copies half a template.
+void makeTemplate(const QString& server, const QString& name, TestDatabase::Contents contents) {
+    const QString building =
+        QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid());
+    QString error;
+    if (!admin(server, QStringLiteral("CREATE DATABASE ") + building, &error))
+        qFatal("cannot create %s: %s", qPrintable(building), qPrintable(error));
+    {
+        ado::Connection c;
+        c.Open(withDatabase(server, building));
+        dbsetup::createLaboratory(c, contents == TestDatabase::Contents::LaboratoryWithDemoData);
+    }
+    if (!admin(server, QStringLiteral("ALTER DATABASE %1 RENAME TO %2").arg(building, name),
+               nullptr))
+        admin(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(building),
+              nullptr);
+}
+
 } // namespace
 
 void addBackendRows() {
@@ -71,11 +108,25 @@ std::unique_ptr<TestDatabase> TestDatabase::create(const QString& backend, Conte
         t->postgresName_ = QStringLiteral("vantrel_t_%1_%2")
                                .arg(QCoreApplication::applicationPid())
                                .arg(++counter);
+        const QString create = QStringLiteral("CREATE DATABASE ") + t->postgresName_;
         QString error;
-        if (!admin(server, QStringLiteral("CREATE DATABASE ") + t->postgresName_, &error))
+        bool made;
+        if (contents == Contents::Empty) {
+            made = admin(server, create, &error);
+        } else {
+            const QString copy = create + QStringLiteral(" TEMPLATE ") + templateName(contents);
+            made = admin(server, copy, nullptr);
+            if (!made) {
+                makeTemplate(server, templateName(contents), contents);
+                made = admin(server, copy, &error);
+            }
+        }
+        if (!made)
             qFatal("cannot create test database %s: %s", qPrintable(t->postgresName_),
                    qPrintable(error));
         t->connectionString_ = withDatabase(server, t->postgresName_);
+        t->keeper_ = t->open();
+        return t;
     }
     t->keeper_ = t->open();
     if (contents != Contents::Empty)

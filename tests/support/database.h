@@ -7,7 +7,7 @@
 
 // A fresh database of one backend for one test: SQLite in memory (a name of
 // its own), or a new PostgreSQL database on the server that VANTREL_TEST_PG
-// names, dropped again at the end.
+// names (a copy of a template holding the laboratory), dropped at the end.
 class TestDatabase {
 public:
     enum class Contents { Empty, Laboratory, LaboratoryWithDemoData };

@@ -4,6 +4,7 @@
 #include "support/database.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,16 +85,16 @@ private slots:
             vantrelDb({QStringLiteral("exec"), cs_, QStringLiteral("LABORATORY..sp_listmedtech")});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
-        QCOMPARE(headerFolded(r.out), QStringLiteral("medtechid\tlastname\tfirstname\tmiddlename\n"
-                                                     "MT01\tABELLERA\tJANINE\tCRUZ\n"
-                                                     "MT02\tBUENCAMINO\tPAOLO\tDIZON\n"
-                                                     "MT03\tCASTANEDA\tLIGAYA\tFERRER\n"
-                                                     "MT04\tDELA PAZ\tMARK ANTHONY\tGUTIERREZ\n"
-                                                     "MT05\tENRIQUEZ\tROWENA\tHILARIO\n"
-                                                     "MT06\tFAJARDO\tDENNIS\tILAGAN\n"
-                                                     "MT07\tGALVEZ\tCHERYL\t\n"
-                                                     "MT-001\tSANTOS\tMARIA\tL.\n"
-                                                     "(8 rows)\n"));
+        QCOMPARE(r.out, QStringLiteral("MedTechID\tlastname\tfirstname\tmiddlename\n"
+                                       "MT01\tABELLERA\tJANINE\tCRUZ\n"
+                                       "MT02\tBUENCAMINO\tPAOLO\tDIZON\n"
+                                       "MT03\tCASTANEDA\tLIGAYA\tFERRER\n"
+                                       "MT04\tDELA PAZ\tMARK ANTHONY\tGUTIERREZ\n"
+                                       "MT05\tENRIQUEZ\tROWENA\tHILARIO\n"
+                                       "MT06\tFAJARDO\tDENNIS\tILAGAN\n"
+                                       "MT07\tGALVEZ\tCHERYL\t\n"
+                                       "MT-001\tSANTOS\tMARIA\tL.\n"
+                                       "(8 rows)\n"));
     }
 
     void initRefusesAnExistingDatabase() {
@@ -173,15 +174,20 @@ private slots:
         QCOMPARE(r.err, message);
     }
 
-    void execOnAMissingDatabase() {
+    void execOnAFolderWithoutADatabase() {
         QFETCH_GLOBAL(QString, backend);
         if (backend != QLatin1String("sqlite"))
             QSKIP("one backend is enough");
+        const QString folder = init_[1];
+        QVERIFY(QDir().mkpath(folder));
         const Run r = vantrelDb({QStringLiteral("exec"), cs_, QStringLiteral("select 1")});
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.startsWith(QLatin1String("vantrel-db: error -2147467259: [SQLite] The "
-                                                "data source folder")),
-                 qPrintable(r.err));
+        QCOMPARE(r.err, QStringLiteral("vantrel-db: error -2147467259: [SQLite] The data source "
+                                       "folder '%1' holds no laboratory database (LABORATORY.db, "
+                                       "patient_data.db, build_file.db missing). Create one "
+                                       "with: vantrel-db init <folder>\n")
+                            .arg(QDir(folder).absolutePath()));
+        QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
     void wrongArgumentsShowTheUsage_data() {

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <atomic>
 
 namespace ado {
@@ -19,6 +20,19 @@ namespace {
 
 const QStringList databaseNames{QStringLiteral("LABORATORY"), QStringLiteral("patient_data"),
                                 QStringLiteral("build_file")};
+
+// A timeout of the connection string in seconds (fractions allowed), as
+// milliseconds.
+int timeoutMs(const ConnectionString& cs, const QString& key, int fallback) {
+    if (!cs.contains(key))
+        return fallback;
+    bool ok = false;
+    const double seconds = cs.value(key).toDouble(&ok);
+    if (!ok || seconds < 0 || seconds > 86400)
+        raiseProvider(
+            QStringLiteral("%1 '%2' is not a number of seconds.").arg(key, cs.value(key)));
+    return static_cast<int>(seconds * 1000 + 0.5);
+}
 
 QString newQtName() {
     static std::atomic<int> counter{0};
@@ -115,14 +129,28 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
             raiseProvider(QStringLiteral("[SQLite] The data source folder '%1' does not exist.")
                               .arg(QDir::toNativeSeparators(source)));
         const QDir dir(folder.absoluteFilePath());
-        for (const QString& db : databaseNames)
-            files << dir.filePath(db + QStringLiteral(".db"));
+        QStringList missing;
+        for (const QString& db : databaseNames) {
+            const QString path = dir.filePath(db + QStringLiteral(".db"));
+            if (!QFileInfo(path).isFile())
+                missing << db + QStringLiteral(".db");
+            // mode=rw: a file that is not there is an error, never a new empty database.
+            files << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                         QStringLiteral("?mode=rw");
+        }
+        if (!missing.isEmpty())
+            raiseProvider(
+                QStringLiteral("[SQLite] The data source folder '%1' holds no "
+                               "laboratory database (%2 missing). Create one with: "
+                               "vantrel-db init <folder>")
+                    .arg(QDir::toNativeSeparators(dir.path()), missing.join(QStringLiteral(", "))));
     }
 
     qtName_ = newQtName();
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), qtName_);
     db_.setDatabaseName(QStringLiteral(":memory:"));
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
+                              .arg(timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000)));
     if (!db_.open()) {
         const QString why = db_.lastError().text();
         discard();
@@ -137,6 +165,24 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
             attach.finish();
             discard();
             raiseProvider(QStringLiteral("[SQLite] Cannot open %1: %2").arg(files[i], why));
+        }
+    }
+    // Write-ahead logging lets readers and one writer of several processes
+    // work at once; full sync keeps a committed result through a power cut.
+    // The log mode stays with the file, so it is changed only once.
+    if (!inMemory) {
+        for (const QString& db : databaseNames) {
+            QSqlQuery q(db_);
+            const bool wal =
+                q.exec(QStringLiteral("PRAGMA %1.journal_mode").arg(db)) && q.next() &&
+                q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+            if ((!wal && !q.exec(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(db))) ||
+                !q.exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(db))) {
+                const QString why = q.lastError().text();
+                q.finish();
+                discard();
+                raiseProvider(QStringLiteral("[SQLite] Cannot prepare %1: %2").arg(db, why));
+            }
         }
     }
     engine_ = detail::makeSqliteEngine(db_);
@@ -162,18 +208,53 @@ void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& 
         discard();
         raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
     }
-    QSqlQuery path(db_);
-    if (!path.exec(QStringLiteral("SET search_path TO %1, public").arg(currentDatabase_))) {
-        const QString why = path.lastError().text();
-        path.finish();
+    // Every session gets the same rules whatever the server's defaults:
+    // literal text keeps its backslashes, and a save waits for another
+    // workstation's lock (and a statement runs) only so long.
+    const int lockMs = timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000);
+    const int commandMs = timeoutMs(cs, QStringLiteral("Command Timeout"), 30000);
+    QSqlQuery session(db_);
+    if (!session.exec(QStringLiteral("SET search_path TO %1, public; "
+                                     "SET standard_conforming_strings = on; "
+                                     "SET lock_timeout = %2; SET statement_timeout = %3")
+                          .arg(currentDatabase_)
+                          .arg(lockMs)
+                          .arg(commandMs))) {
+        const QString why = session.lastError().text();
+        session.finish();
         discard();
         raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
     }
-    engine_ = detail::makePostgresEngine(db_);
+    engine_ = detail::makePostgresEngine(db_, lockMs, commandMs);
     backend_ = Backend::PostgreSQL;
+    userId_ = userId;
+    password_ = password;
+}
+
+// A server connection that was dropped (server restart, idle cut-off,
+// pg_terminate_backend) is opened again once, before the next statement
+// and never inside a transaction: a statement that failed with it is not
+// run again.
+void Connection::reconnectIfDropped() {
+    if (inTransaction_)
+        return;
+    if (!lost_ && !(engine_ && backend_ == Backend::PostgreSQL && engine_->dropped()))
+        return;
+    const QString userId = userId_;
+    const QString password = password_;
+    const int32_t cursorLocation = cursorLocation_;
+    discard();
+    lost_ = true;
+    openPostgreSQL(ConnectionString::parse(connectionString_), userId, password);
+    lost_ = false;
+    cursorLocation_ = cursorLocation;
 }
 
 void Connection::Close() {
+    if (lost_) {
+        lost_ = false;
+        return;
+    }
     if (State() != adStateOpen)
         raise(adErrObjectClosed);
     discard();
@@ -223,14 +304,27 @@ bool Connection::isProcedure(const QString& database, const QString& name) {
 }
 
 detail::Rows Connection::run(const QString& statement) {
+    reconnectIfDropped();
+    if (inTransaction_ && transactionFailed_)
+        raiseTransactionFailed();
     detail::Engine& e = engine();
     if (statementTracing())
         statementTrace().append(statement);
     const TranslatedStatement t =
         translate(statement, backend_, currentDatabase_,
                   [this](const QString& db, const QString& name) { return isProcedure(db, name); });
+    // A failed statement ends what its transaction may do: a server has
+    // aborted it, and a save keeps all of its statements or none.
+    const auto failing = [this](auto&& work) {
+        try {
+            return work();
+        } catch (const vrt::RuntimeError&) {
+            transactionFailed_ = inTransaction_;
+            throw;
+        }
+    };
     if (!t.call)
-        return e.query(t.sql);
+        return failing([&] { return e.query(t.sql); });
     const detail::ProcedureInfo info = *procedure(t.call->database, t.call->name);
     const int given = static_cast<int>(t.call->args.size());
     if (given > info.maxArgs)
@@ -244,7 +338,12 @@ detail::Rows Connection::run(const QString& statement) {
                                       "which was not supplied.")
                            .arg(t.call->name)
                            .arg(given + 1));
-    return e.call(*t.call, info);
+    return failing([&] { return e.call(*t.call, info); });
+}
+
+void Connection::raiseTransactionFailed() {
+    raiseStatement(QStringLiteral("A statement of this transaction failed; the transaction "
+                                  "can only be rolled back."));
 }
 
 void Connection::runScript(const QString& script) {
@@ -261,14 +360,20 @@ std::shared_ptr<Recordset> Connection::Execute(const QString& commandText, int32
 void Connection::BeginTrans() {
     if (inTransaction_)
         raiseStatement(QStringLiteral("A transaction is already open on this connection."));
+    reconnectIfDropped();
     engine().begin();
     inTransaction_ = true;
+    transactionFailed_ = false;
 }
 
 void Connection::CommitTrans() {
     if (!inTransaction_)
         raiseStatement(QStringLiteral("No transaction is open on this connection."));
     inTransaction_ = false;
+    if (transactionFailed_) {
+        engine().rollback();
+        raiseTransactionFailed();
+    }
     engine().commit();
 }
 

@@ -34,6 +34,10 @@ struct ProcedureInfo;
 // "Provider=PostgreSQL;Server=..;Port=..;Database=..;User ID=..;Password=.."
 // opens a server, where the three databases are schemas.
 // "Initial Catalog" names the current database; LABORATORY when absent.
+// "Lock Timeout" (seconds, default 5) is how long a statement waits for a
+// lock another connection holds (SQLite: the busy timeout); "Command
+// Timeout" (seconds, default 30, PostgreSQL) how long a statement may run.
+// A folder without the three files is refused; vantrel-db init creates them.
 class Connection : public vrt::Object {
 public:
     Connection();
@@ -50,7 +54,8 @@ public:
     // that cannot be opened raises the provider's error.
     void Open(const QString& connectionString = {}, const QString& userId = {},
               const QString& password = {}, int32_t options = -1);
-    int32_t State() const { return db_.isOpen() ? adStateOpen : adStateClosed; }
+    // A dropped server connection stays open: it is opened again on next use.
+    int32_t State() const { return db_.isOpen() || lost_ ? adStateOpen : adStateClosed; }
     // 3704 when not open.
     void Close();
 
@@ -59,7 +64,9 @@ public:
     std::shared_ptr<Recordset> Execute(const QString& commandText, int32_t options = -1);
 
     // One transaction at a time: what runs between BeginTrans and
-    // CommitTrans stays together, RollbackTrans undoes all of it.
+    // CommitTrans stays together, RollbackTrans undoes all of it. After a
+    // statement of it failed, it can only be rolled back (CommitTrans rolls
+    // back and raises). SQLite begins it with BEGIN IMMEDIATE.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -87,6 +94,8 @@ private:
     void openPostgreSQL(const ado::ConnectionString& cs, const QString& userId,
                         const QString& password);
     void discard();
+    void reconnectIfDropped();
+    [[noreturn]] static void raiseTransactionFailed();
     detail::Engine& engine();
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
@@ -99,6 +108,10 @@ private:
     std::unique_ptr<detail::Engine> engine_;
     std::map<QString, std::shared_ptr<detail::ProcedureInfo>> procedures_;
     bool inTransaction_ = false;
+    bool transactionFailed_ = false;
+    // Server connections: what reopens a dropped one.
+    QString userId_, password_;
+    bool lost_ = false; // dropped, and opening it again failed
 };
 
 } // namespace ado

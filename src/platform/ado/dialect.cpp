@@ -215,8 +215,13 @@ TranslatedStatement translate(const QString& statement, Backend backend,
 
     size_t k = 0;
     const bool exec = c.isWord(0, "exec") || c.isWord(0, "execute");
-    if (exec)
+    if (exec) {
+        if (c.size() == 1)
+            untranslatable(QStringLiteral("Incorrect syntax near '%1': the name of the stored "
+                                          "procedure to execute is missing.")
+                               .arg(c[0].raw));
         k = 1;
+    }
     const QString first = c[k].raw.toLower();
 
     if (!exec && c.isWord(0, "truncate") && c.isWord(1, "table")) {

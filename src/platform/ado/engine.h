@@ -43,10 +43,14 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // Whether the server dropped the connection (a cheap local check).
+    virtual bool dropped() { return false; }
 };
 
 std::unique_ptr<Engine> makeSqliteEngine(QSqlDatabase db);
-std::unique_ptr<Engine> makePostgresEngine(QSqlDatabase db);
+// The timeouts (ms) the session was given, for the messages.
+std::unique_ptr<Engine> makePostgresEngine(QSqlDatabase db, int lockTimeoutMs,
+                                           int commandTimeoutMs);
 
 // A text column of a date type read back as a date ("YYYY-MM-DD[ HH:MM:SS]");
 // other text stays text.

@@ -3,10 +3,14 @@
 #include "platform/runtime/datetime.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <climits>
+#include <libpq-fe.h>
+#include <poll.h>
 
 namespace ado::detail {
 
@@ -65,19 +69,20 @@ QVariant toQt(const vrt::Variant& v) {
 
 class PostgresEngine : public Engine {
 public:
-    explicit PostgresEngine(QSqlDatabase db) : db_(std::move(db)) {}
+    PostgresEngine(QSqlDatabase db, int lockMs, int commandMs)
+        : db_(std::move(db)), lockMs_(lockMs), commandMs_(commandMs) {}
 
+    // Statement texts differ with every value in them: run as they are,
+    // with no prepared statement to make and free.
     Rows query(const QString& sql) override {
-        savepoint();
         QSqlQuery q(db_);
         q.setForwardOnly(true);
         if (!q.exec(sql))
             fail(q);
-        Rows rows = collect(q);
-        release();
-        return rows;
+        return collect(q);
     }
 
+    // A procedure's call is prepared once per connection and reused.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
         QStringList marks;
         for (size_t i = 0; i < call.args.size(); ++i)
@@ -85,18 +90,23 @@ public:
         const QString target =
             QStringLiteral("%1.%2(%3)")
                 .arg(info.body, call.name.toLower(), marks.join(QLatin1Char(',')));
-        savepoint();
-        QSqlQuery q(db_);
-        q.setForwardOnly(true);
-        if (!q.prepare(info.returnsRows ? QStringLiteral("SELECT * FROM ") + target
-                                        : QStringLiteral("SELECT ") + target))
-            fail(q);
-        for (const vrt::Variant& a : call.args)
-            q.addBindValue(toQt(a));
+        const QString sql = info.returnsRows ? QStringLiteral("SELECT * FROM ") + target
+                                             : QStringLiteral("SELECT ") + target;
+        auto it = prepared_.find(sql);
+        if (it == prepared_.end()) {
+            QSqlQuery q(db_);
+            q.setForwardOnly(true);
+            if (!q.prepare(sql))
+                fail(q);
+            it = prepared_.insert(sql, q);
+        }
+        QSqlQuery& q = it.value();
+        for (size_t i = 0; i < call.args.size(); ++i)
+            q.bindValue(static_cast<int>(i), toQt(call.args[i]));
         if (!q.exec())
             fail(q);
         Rows rows = info.returnsRows ? collect(q) : Rows{};
-        release();
+        q.finish();
         return rows;
     }
 
@@ -126,57 +136,70 @@ public:
         QSqlQuery q(db_);
         if (!q.exec(script))
             fail(q);
+        // A script may replace the functions the kept statements call.
+        prepared_.clear();
     }
 
+    // A failed statement aborts the transaction; the save then rolls it
+    // back whole, so no statement needs a savepoint of its own.
     void begin() override {
         if (!db_.transaction())
-            raiseStatement(QStringLiteral("[PostgreSQL] ") + db_.lastError().text());
-        inTransaction_ = true;
+            failConnection(db_.lastError());
     }
     void commit() override {
-        inTransaction_ = false;
         if (!db_.commit())
-            raiseStatement(QStringLiteral("[PostgreSQL] ") + db_.lastError().text());
+            failConnection(db_.lastError());
     }
-    void rollback() override {
-        inTransaction_ = false;
-        db_.rollback();
+    void rollback() override { db_.rollback(); }
+
+    bool dropped() override {
+        PGconn* conn = handle();
+        if (!conn)
+            return true;
+        // Between statements nothing is due from the server: anything to
+        // read is its goodbye (or a notice), and reading it shows whether
+        // the connection ended.
+        for (int i = 0; i < 4 && PQstatus(conn) == CONNECTION_OK; ++i) {
+            pollfd p{PQsocket(conn), POLLIN, 0};
+            if (::poll(&p, 1, 0) <= 0)
+                break;
+            if (!PQconsumeInput(conn))
+                break;
+        }
+        return PQstatus(conn) != CONNECTION_OK;
     }
 
 private:
-    // Inside a transaction each statement gets a savepoint, so a failed one
-    // undoes only itself (as on the embedded database) instead of leaving
-    // the whole transaction aborted.
-    void savepoint() {
-        if (!inTransaction_)
-            return;
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("SAVEPOINT vantrel_statement")))
-            fail(q);
-        savepoint_ = true;
-    }
-    void release() {
-        if (!savepoint_)
-            return;
-        savepoint_ = false;
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("RELEASE SAVEPOINT vantrel_statement")))
-            fail(q);
+    PGconn* handle() const {
+        const QVariant h = db_.driver()->handle();
+        const bool libpq = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 ||
+                                           qstrcmp(h.typeName(), "pg_conn*") == 0);
+        return libpq ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
     }
 
-    // Called while the failed query still exists: freeing its prepared
-    // statement needs a transaction that is no longer aborted.
-    [[noreturn]] void fail(const QSqlQuery& q) {
-        QString why = q.lastError().databaseText();
+    [[noreturn]] void fail(const QSqlQuery& q) { failConnection(q.lastError()); }
+
+    [[noreturn]] void failConnection(const QSqlError& error) {
+        QString why = error.databaseText().trimmed();
         if (why.isEmpty())
-            why = q.lastError().text();
-        if (savepoint_) {
-            savepoint_ = false;
-            QSqlQuery undo(db_);
-            undo.exec(QStringLiteral(
-                "ROLLBACK TO SAVEPOINT vantrel_statement; RELEASE SAVEPOINT vantrel_statement"));
-        }
-        raiseStatement(QStringLiteral("[PostgreSQL] ") + why.trimmed());
+            why = error.text().trimmed();
+        const QString code = error.nativeErrorCode();
+        const auto seconds = [](int ms) { return QString::number(ms / 1000.0, 'g', 6); };
+        if (code == QLatin1String("55P03"))
+            why = QStringLiteral("Another workstation holds the record; waited %1 s (Lock "
+                                 "Timeout) for it. (%2)")
+                      .arg(seconds(lockMs_), why);
+        else if (code == QLatin1String("57014") && why.contains(QLatin1String("statement timeout")))
+            why = QStringLiteral("The statement ran longer than %1 s (Command Timeout) and was "
+                                 "cancelled. (%2)")
+                      .arg(seconds(commandMs_), why);
+        else if (PGconn* conn = handle(); !conn || PQstatus(conn) != CONNECTION_OK ||
+                                          code.startsWith(QLatin1String("08")) ||
+                                          code.startsWith(QLatin1String("57P")))
+            why = QStringLiteral("The connection to the server was lost; nothing of this "
+                                 "statement was kept. (%1)")
+                      .arg(why);
+        raiseStatement(QStringLiteral("[PostgreSQL] ") + why);
     }
 
     static Rows collect(QSqlQuery& q) {
@@ -198,14 +221,16 @@ private:
     }
 
     QSqlDatabase db_;
-    bool inTransaction_ = false;
-    bool savepoint_ = false;
+    int lockMs_;
+    int commandMs_;
+    QHash<QString, QSqlQuery> prepared_;
 };
 
 } // namespace
 
-std::unique_ptr<Engine> makePostgresEngine(QSqlDatabase db) {
-    return std::make_unique<PostgresEngine>(std::move(db));
+std::unique_ptr<Engine> makePostgresEngine(QSqlDatabase db, int lockTimeoutMs,
+                                           int commandTimeoutMs) {
+    return std::make_unique<PostgresEngine>(std::move(db), lockTimeoutMs, commandTimeoutMs);
 }
 
 } // namespace ado::detail

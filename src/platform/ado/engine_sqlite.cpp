@@ -55,6 +55,20 @@ vrt::Variant dateFromText(const QString& text) {
 
 namespace {
 
+void unicodeLower(sqlite3_context* context, int, sqlite3_value** argv) {
+    const unsigned char* text = sqlite3_value_text(argv[0]);
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray lowered =
+        QString::fromUtf8(reinterpret_cast<const char*>(text), sqlite3_value_bytes(argv[0]))
+            .toLower()
+            .toUtf8();
+    sqlite3_result_text(context, lowered.constData(), static_cast<int>(lowered.size()),
+                        SQLITE_TRANSIENT);
+}
+
 bool isDateType(const char* declared) {
     if (!declared)
         return false;
@@ -69,6 +83,11 @@ public:
         handle_ = h.isValid() ? *static_cast<sqlite3* const*>(h.constData()) : nullptr;
         if (!handle_)
             raiseProvider(QStringLiteral("[SQLite] The connection has no database handle."));
+        // SQLite's own lower() folds ASCII letters only; the server folds
+        // every letter, and a search must find the same people on both.
+        sqlite3_create_function_v2(handle_, "lower", 1,
+                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   &unicodeLower, nullptr, nullptr, nullptr);
     }
 
     ~SqliteEngine() override {
@@ -83,18 +102,24 @@ public:
     Rows query(const QString& sql) override { return run(sql, nullptr, -1); }
 
     // A call is atomic, as a procedure is on a server: its statements all
-    // stay or all go.
+    // stay or all go. Outside a transaction a writing call takes the write
+    // lock at once, so it waits for the busy timeout instead of failing
+    // when another writer got in between its read and its write.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
-        step(fixed("SAVEPOINT vantrel_call"));
+        const bool own = sqlite3_get_autocommit(handle_) != 0;
+        step(fixed(own ? (info.returnsRows ? "BEGIN" : "BEGIN IMMEDIATE")
+                       : "SAVEPOINT vantrel_call"));
         Rows rows;
         try {
             rows = runBody(info.body, call.args);
         } catch (...) {
-            step(fixed("ROLLBACK TO vantrel_call"));
-            step(fixed("RELEASE vantrel_call"));
+            undoCall(own);
             throw;
         }
-        step(fixed("RELEASE vantrel_call"));
+        if (own)
+            commit();
+        else
+            step(fixed("RELEASE vantrel_call"));
         if (!info.returnsRows)
             return Rows{};
         return rows;
@@ -137,8 +162,24 @@ public:
         }
     }
 
-    void begin() override { runScript(QStringLiteral("BEGIN IMMEDIATE")); }
-    void commit() override { runScript(QStringLiteral("COMMIT")); }
+    // A save takes the write lock at its start: waiting for it there (up to
+    // the busy timeout) is safe, while a deferred transaction that finds
+    // another writer at its first write fails at once.
+    void begin() override { step(fixed("BEGIN IMMEDIATE")); }
+    // A COMMIT that fails leaves the transaction open; it is rolled back so
+    // the database is not left locked and the next save can start.
+    void commit() override {
+        sqlite3_stmt* stmt = fixed("COMMIT");
+        const int rc = sqlite3_step(stmt);
+        const QString why =
+            rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
+        sqlite3_reset(stmt);
+        if (rc == SQLITE_DONE)
+            return;
+        if (!sqlite3_get_autocommit(handle_))
+            sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+        raiseStatement(QStringLiteral("[SQLite] ") + why);
+    }
     void rollback() override {
         // A failed statement may already have ended the transaction.
         if (!sqlite3_get_autocommit(handle_))
@@ -146,6 +187,20 @@ public:
     }
 
 private:
+    // Undoes a failed call without hiding its error: a full disk or an I/O
+    // error may already have rolled the whole transaction back, and then
+    // the savepoint no longer exists.
+    void undoCall(bool own) {
+        if (sqlite3_get_autocommit(handle_))
+            return;
+        if (own) {
+            sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return;
+        }
+        sqlite3_exec(handle_, "ROLLBACK TO vantrel_call; RELEASE vantrel_call", nullptr, nullptr,
+                     nullptr);
+    }
+
     // A statement with, for each of its parameters, the argument it takes
     // (-1: the argument count).
     struct Prepared {
