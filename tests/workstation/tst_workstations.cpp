@@ -71,11 +71,9 @@ private slots:
         QFETCH_GLOBAL(QString, backend);
         QTemporaryDir folder;
         std::unique_ptr<TestDatabase> server;
-        QString cs = QStringLiteral("Provider=SQLite;Data Source=") + folder.path();
+        QString cs = dbsetup::folderConnectionString(folder.path());
         if (backend == QLatin1String("sqlite")) {
-            ado::Connection setup;
-            setup.Open(cs);
-            dbsetup::createLaboratory(setup, true);
+            QVERIFY(dbsetup::createFolder(folder.path(), true));
         } else {
             server = TestDatabase::create(backend, TestDatabase::Contents::LaboratoryWithDemoData);
             if (!server)
