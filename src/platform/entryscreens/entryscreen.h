@@ -1,0 +1,141 @@
+#pragma once
+
+#include "platform/runtime/variant.h"
+
+#include <QHash>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace entryscreens {
+
+// Database texts a screen needs (the template or prompt text of an exam),
+// looked up by the exam's id; the library hands the look-up over.
+using TextLookup = std::function<QString(const QString& labExamId)>;
+
+struct ScreenTable;
+
+// One entry screen of the exam form: a keyboard-first grid with one row (or
+// block) per exam. The exam form and its layout use only the members of the
+// contract below; sizes and positions are in twips. Result and Data arrays
+// share their element positions (element 0 unused); each screen's table says
+// which element sits where.
+class EntryScreen : public QWidget {
+    Q_OBJECT
+public:
+    ~EntryScreen() override;
+
+    // The contract.
+    bool Visible() const { return visible_; }
+    void setVisible(bool visible) override;
+    int Top() const { return top_; }
+    void setTop(int twips);
+    int Left() const { return left_; }
+    void setLeft(int twips);
+    int Width() const { return width_; }
+    void setWidth(int twips);
+    int Height() const { return height_; }
+    void setHeight(int twips);
+    int DefaultHeight() const { return defaultHeight_; }
+    void setDefaultHeight(int twips) { defaultHeight_ = twips; }
+    // The first Integer property: the entry lines the screen shows (on
+    // ctlscrnSpecific the prompt lines of all its exams).
+    int Lines() const;
+    int Rows() const;
+    void Clear();
+    void Add_Exam(const QString& formType, const QString& examTitle, const QString& labExamId);
+    void Add_Exam(const QString& formType, const QString& examTitle, const QString& labExamId,
+                  const vrt::Variant& data);
+    void Show_Table();
+    // The entered values of the exam with this title. Exams sharing a title
+    // are answered in the order they were added, one per call.
+    void Get_FullResult(const QString& examTitle, vrt::Variant& result);
+
+    // Ours.
+    void setTextLookup(TextLookup lookup) { lookup_ = std::move(lookup); }
+    // Focuses the first or last result cell; false when the screen has none.
+    bool focusFirst();
+    bool focusLast();
+    // The result cells, in the order Enter walks them; each is named
+    // "<screen>.txtEntry(<n>)".
+    std::vector<QWidget*> resultCells() const;
+
+signals:
+    // Enter or Down past the last result cell; Up before the first.
+    void passedEnd();
+    void passedStart();
+
+protected:
+    EntryScreen(const ScreenTable& table, QWidget* parent);
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Exam;
+    struct Stop {
+        QWidget* cell;
+        int exam;
+        int line; // the screen's line (rows and lines layouts)
+        int column;
+    };
+    struct Span {
+        int x;
+        int width;
+    };
+
+    void addExam(const QString& title, const QString& labExamId, const vrt::Variant* data);
+    void addCell(int exam, int line, int column, const QString& text);
+    void readCells(Exam& exam) const;
+    void derive(Exam& exam) const;
+    void edited(int exam);
+    void placeCells();
+    void placeCell(const Stop& stop, const std::vector<Span>& spans);
+    std::vector<Span> columnSpans() const;
+    int headerPixels() const;
+    int linePixels() const;
+    int blockPixels() const;
+    QString cellText(const Exam& exam, int column, int lineInExam) const;
+    void moveTo(int stop, bool selectAll);
+    void moveLine(int stop, int step);
+    int stopOf(const QObject* cell) const;
+
+    const ScreenTable& table_;
+    std::vector<Exam> exams_;
+    std::vector<Stop> stops_;
+    std::vector<int> lineExam_; // exam of each line
+    QHash<QString, int> asked_; // Get_FullResult calls per title
+    TextLookup lookup_;
+    bool visible_ = true;
+    int top_ = 0, left_ = 0, width_ = 0, height_ = 0, defaultHeight_ = 0;
+    int focusedExam_ = -1;
+};
+
+// Enter past a screen's last result goes to the first result of the next
+// visible screen; Up before its first result to the last of the previous.
+void linkScreens(const std::vector<EntryScreen*>& screens);
+
+// The screen of a screen index (0 ctlscrnNormalValues ... 9 ctlscrnHisoCytology).
+EntryScreen* newScreen(int index, QWidget* parent = nullptr);
+
+// The ten screens, in screen-index order.
+#define VANTREL_ENTRY_SCREEN(name)                                                                 \
+    class name : public EntryScreen {                                                              \
+    public:                                                                                        \
+        explicit name(QWidget* parent = nullptr);                                                  \
+    };
+VANTREL_ENTRY_SCREEN(ctlscrnNormalValues)
+VANTREL_ENTRY_SCREEN(ctlscrnShortForm)
+VANTREL_ENTRY_SCREEN(ctlscrnShortWText)
+VANTREL_ENTRY_SCREEN(ctlscrnSpecific)
+VANTREL_ENTRY_SCREEN(ctlscrnWithCutOff)
+VANTREL_ENTRY_SCREEN(ctlscrnSpecs)
+VANTREL_ENTRY_SCREEN(ctlscrnConv1)
+VANTREL_ENTRY_SCREEN(ctlscrnConv2)
+VANTREL_ENTRY_SCREEN(ctlscrnAbusedDrugAssay)
+VANTREL_ENTRY_SCREEN(ctlscrnHisoCytology)
+#undef VANTREL_ENTRY_SCREEN
+
+} // namespace entryscreens

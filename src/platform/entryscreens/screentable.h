@@ -1,0 +1,59 @@
+#pragma once
+
+#include <vector>
+
+namespace entryscreens {
+
+// What a cell of a screen shows.
+enum class Cell {
+    Title,     // the exam title (or the element, when Data gives it)
+    Text,      // an element as given
+    Range,     // "low - high" from two elements (element, high)
+    Entry,     // a typed result, one line
+    Memo,      // a typed result, several lines
+    YesNo,     // a typed "Y" or "N"
+    Flag,      // "H", "L" or empty, worked out from the result and its range
+    Converted, // typed, or worked out by the conversion factor when one is given
+    Prompt,    // one prompt line of the exam
+};
+
+enum class Layout {
+    Rows,   // one line per exam, captions above
+    Lines,  // one line per prompt line of each exam
+    Blocks, // one block of the default height per exam, captions beside
+};
+
+enum class Lookup {
+    None,
+    Template, // element 1 starts from the looked-up text when no earlier value is given
+    Prompts,  // the looked-up text holds the prompt lines
+};
+
+struct Column {
+    const char* caption;
+    Cell cell;
+    int element; // 0: none
+    int chars;   // width in average characters (rows and lines); 0 takes the rest
+    int high = 0;
+};
+
+// Flag: result element against a low and a high element.
+struct Check {
+    int result, low, high;
+};
+
+struct ScreenTable {
+    const char* name;
+    const char* heading = ""; // caption of a blocks screen
+    Layout layout;
+    int upper; // the Result array's upper bound
+    std::vector<Column> columns = {};
+    Lookup lookup = Lookup::None;
+    int flag = 0; // element of the flag
+    std::vector<Check> checks = {};
+    int converted = 0, from = 0, factor = 0; // SI = conventional x factor
+    int lineTwips = 300;
+    int headerTwips = 300;
+};
+
+} // namespace entryscreens
