@@ -1,7 +1,9 @@
 #include "resultentry.h"
 
 #include "entry/examlist.h"
+#include "entry/layout.h"
 #include "entry/modulestate.h"
+#include "examform/frmExamForm.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/ado/recordset.h"
@@ -52,7 +54,7 @@ bool awaitsItsWindow(const ExamRec& exam) {
                                          QStringLiteral("57"), QStringLiteral("97")};
     if (exam.FormType == QLatin1String("H"))
         return specialised.contains(exam.LabExamID);
-    return true; // the histopathology and the generic exam form
+    return true; // the histopathology form
 }
 
 void readHospitalHeading() {
@@ -83,6 +85,14 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
             route.show(intTop, intLeft);
             return;
         }
+    }
+    if (first.FormType != QLatin1String("H") && first.FormType != QLatin1String("X")) {
+        Draw_Exams();
+        auto& form = forms::loaded<examform::frmExamForm>();
+        form.setTop(intTop);
+        form.setLeft(intLeft);
+        form.ShowModal();
+        return;
     }
     if (first.FormType == QLatin1String("H") && !awaitsItsWindow(first))
         return; // an "H" exam without a window of its own: nothing is shown

@@ -52,6 +52,12 @@ private slots:
         QTest::newRow("H with an empty id") << "H"
                                             << ""
                                             << "";
+        QTest::newRow("lower-case h is no H") << "h"
+                                              << "23"
+                                              << "frmExamForm";
+        QTest::newRow("generic") << "1"
+                                 << "101"
+                                 << "frmExamForm";
     }
     void firstExamChoosesTheWindow() {
         QFETCH(QString, formType);
@@ -76,10 +82,6 @@ private slots:
     void windowsOfLaterFamiliesAreReported_data() {
         QTest::addColumn<QString>("formType");
         QTest::addColumn<QString>("examId");
-        QTest::newRow("lower-case h is no H") << "h"
-                                              << "23";
-        QTest::newRow("generic") << "1"
-                                 << "101";
         QTest::newRow("histopathology") << "X"
                                         << "401";
     }
@@ -122,8 +124,12 @@ private slots:
 
     void blankListOpensTheGenericWindowsRoute() {
         lab_->object().Clear_Exams();
-        const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
-        QCOMPARE(r.number, 5);
+        ScriptedUser user;
+        user.expectMessage(QStringLiteral(
+            "Error: Object variable or With block variable not set at Draw_Exams Form:H"));
+        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
     }
 
     void noListOnTheThreadIsSubscriptOutOfRange() {
