@@ -87,11 +87,20 @@ class TestExamForm : public QObject {
         VERIFY_SCRIPT(user);
         QVERIFY(!forms::isLoaded<frmExamForm>());
     }
-    QStringList stored(const QString& where = QString()) {
+    QStringList stored() {
+        const QStringList names = QString::fromLatin1(storedColumns)
+                                      .section(QLatin1String(" from"), 0, 0)
+                                      .mid(7)
+                                      .split(QLatin1String(", "));
         QStringList rows;
-        for (const QStringList& row : lab_->rows(QString::fromLatin1(storedColumns) + where +
-                                                 QStringLiteral(" order by LabExamID")))
-            rows << row.join(QLatin1Char('|'));
+        for (const QStringList& row : lab_->rows(QString::fromLatin1(storedColumns) +
+                                                 QStringLiteral(" order by LabExamID"))) {
+            QStringList set;
+            for (int c = 0; c < row.size(); ++c)
+                if (row[c] != QLatin1String("NULL"))
+                    set << names[c] + QLatin1Char('=') + row[c];
+            rows << set.join(QLatin1Char(' '));
+        }
         return rows;
     }
 
@@ -232,115 +241,107 @@ private slots:
         QCOMPARE(ado::statementTrace().size(), 1);
     }
 
+    // Each row: the exams, the procedure and arguments of the last statement
+    // after "'LR26-0009',", the stored rows (columns that are not Null).
     void saveByLayout_data() {
         QTest::addColumn<QStringList>("exams");
-        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<QString>("arguments");
         QTest::addColumn<QStringList>("rows");
-        addRows<QStringList, QString, QStringList>({
+        addRows<QStringList, QString, QString, QStringList>({
             {"0 numeric",
              {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','101','1','70','110','mg/"
+             "edit",
+             "'101','1','70','110','mg/"
              "dL','95.46','','','','','','0','0','','','','','','','','','it''s "
              "ok','0','','','','','0', '0',''",
-             {"0|70|110|mg/"
-              "dL|95.46|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|NULL|NULL|it's ok"}},
+             {"LayoutIndex=0 A1=70 A2=110 A3=mg/dL A4=95.46 Remarks=it's ok"}},
             {"0 text range",
              {"C;106;ESR;up to 20||12|mm/hr"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','106','C','0','0','mm/"
+             "edit",
+             "'106','C','0','0','mm/"
              "hr','0','12','','','','','0','0','','','','','','','','','it''s ok','0','up to "
              "20','12','up to 20','','0', '0',''",
-             {"0|0|0|mm/"
-              "hr|0|12|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "up to 20|NULL|NULL|NULL|NULL|it's ok"}},
+             {"LayoutIndex=0 A1=0 A2=0 A3=mm/hr A4=0 A5=12 G1=up to 20 Remarks=it's ok"}},
             {"1 free text",
              {"2;201;PREGNANCY TEST (URINE);POSI'TIVE"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','201','2','0','0','','0','POSI''TIVE','','','','','0','0','','','','','',"
-             "'','','','it''s ok','1','','POSI''TIVE','','','0', '0',''",
-             {"1|NULL|NULL|NULL|NULL|POSI'TIVE|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|it's ok"}},
+             "edit",
+             "'201','2','0','0','','0','POSI''TIVE','','','','','0','0','','','','','','','','','"
+             "it''s ok','1','','POSI''TIVE','','','0', '0',''",
+             {"LayoutIndex=1 A5=POSI'TIVE Remarks=it's ok"}},
             {"2 prompts",
              {"4;301;BLOOD TYPING;O\r\nPOSITIVE"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','301','4','0','0','','0','O\r\nPOSITIVE\r\n','','','','','0','0','','',''"
-             ",'','','','','','it''s ok','2','','O\r\nPOSITIVE\r\n','','','0', '0',''",
-             {"2|NULL|NULL|NULL|NULL|O\r\nPOSITIVE\r\n|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|it's ok"}},
+             "edit",
+             "'301','4','0','0','','0','O\r\nPOSITIVE\r\n','','','','','0','0','','','','','','',''"
+             ",'','it''s ok','2','','O\r\nPOSITIVE\r\n','','','0', '0',''",
+             {"LayoutIndex=2 A5=O\r\nPOSITIVE\r\n Remarks=it's ok"}},
             {"3 cut-off",
              {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','302','5','0','0','','0','REACTIVE','NS1 "
+             "edit",
+             "'302','5','0','0','','0','REACTIVE','NS1 "
              "Antigen','2.5','1.0','','0','0','','','','','','','','','it''s "
              "ok','3','','REACTIVE','','','0', '0',''",
-             {"3|NULL|NULL|NULL|NULL|REACTIVE|NS1 "
-              "Antigen|2.5|1.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|it's ok"}},
+             {"LayoutIndex=3 A5=REACTIVE B1=NS1 Antigen B2=2.5 B3=1.0 Remarks=it's ok"}},
             {"4 specimen",
              {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"},
-             "laboratory..LAB_Save_SpecsResultEntries "
-             "'LR26-0009','311','6','0','0','','0','NONREACTIVE','','','','SERUM','0','0','','','',"
-             "'','','','','','it''s ok','4','Y',2",
-             {"4|NULL|NULL|NULL|NULL|NONREACTIVE|NULL|NULL|NULL|SERUM|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|NULL|Y|NULL|NULL|NULL|NULL|NULL|it's ok"}},
+             "specs",
+             "'311','6','0','0','','0','NONREACTIVE','','','','SERUM','0','0','','','','','','','',"
+             "'','it''s ok','4','Y',2",
+             {"LayoutIndex=4 A5=NONREACTIVE B4=SERUM F1=Y Remarks=it's ok"}},
             {"5 conventional and SI",
              {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','141','8','0','200','mg/"
+             "edit",
+             "'141','8','0','200','mg/"
              "dL','0','','','','','','150','1.7','','','','','','','','','it''s "
              "ok','5','','','','','0', '2.26','mmol/L'",
-             {"5|0|200|mg/"
-              "dL|NULL|NULL|NULL|NULL|NULL|NULL|150|1.7|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|0|2.26|mmol/L|it's ok"}},
+             {"LayoutIndex=5 A1=0 A2=200 A3=mg/dL C1=150 C2=1.7 G3=0 G4=2.26 G5=mmol/L "
+              "Remarks=it's ok"}},
             {"6 drug assay",
              {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','601','F','0','0','','0','NEG','','','','','0','0','1000 "
+             "edit",
+             "'601','F','0','0','','0','NEG','','','','','0','0','1000 "
              "ng/mL','NEGATIVE','','','','','','','it''s ok','6','','NEG','','','0', '0',''",
-             {"6|NULL|NULL|NULL|NULL|NEG|NULL|NULL|NULL|NULL|NULL|NULL|1000 "
-              "ng/mL|NEGATIVE|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|it's "
-              "ok"}},
+             {"LayoutIndex=6 A5=NEG E1=1000 ng/mL E2=NEGATIVE Remarks=it's ok"}},
             {"7 cytology",
              {"Z;411;FNA;C-26-118|THYROID|||BENIGN NODULE|BENIGN"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','411','Z','0','0','','0','','','','','','0','0','','','C-26-118','"
-             "THYROID','','','BENIGN NODULE','BENIGN','it''s ok','7','','','','','0', '0',''",
-             {"7|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|C-26-118|THYROID|"
-              "||BENIGN NODULE|BENIGN|NULL|NULL|NULL|NULL|NULL|NULL|it's ok"}},
+             "edit",
+             "'411','Z','0','0','','0','','','','','','0','0','','','C-26-118','THYROID','','','"
+             "BENIGN NODULE','BENIGN','it''s ok','7','','','','','0', '0',''",
+             {"LayoutIndex=7 H1=C-26-118 H2=THYROID H3= H4= H5=BENIGN NODULE H6=BENIGN "
+              "Remarks=it's ok"}},
             {"8 with conversion",
              {"A;131;HEMATOCRIT;37-47||41|%"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','131','A','0','0','%','0','41','','','','','0','0','','','','','','','','"
-             "','it''s ok','8','37-47','41','37-47','','0', '0',''",
-             {"8|NULL|NULL|%|NULL|41|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|37-47|NULL|NULL|NULL|NULL|it's ok"}},
+             "edit",
+             "'131','A','0','0','%','0','41','','','','','0','0','','','','','','','','','it''s "
+             "ok','8','37-47','41','37-47','','0', '0',''",
+             {"LayoutIndex=8 A3=% A5=41 G1=37-47 Remarks=it's ok"}},
             {"9 second form",
              {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','151','N','0','0','','0','','','','','','41','0.68','','','','','','','',"
-             "'','it''s ok','9','0-41','','0-41','0-0.68','0', '0','U/L'",
-             {"9|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|41|0.68|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|0-41|0-0.68|NULL|NULL|U/L|it's ok"}},
+             "edit",
+             "'151','N','0','0','','0','','','','','','41','0.68','','','','','','','','','it''s "
+             "ok','9','0-41','','0-41','0-0.68','0', '0','U/L'",
+             {"LayoutIndex=9 C1=41 C2=0.68 G1=0-41 G2=0-0.68 G5=U/L Remarks=it's ok"}},
             {"slots carried, empty left out",
              {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE", "2;201;PREGNANCY TEST;NEGATIVE",
               "1;101;FBS;70|110||mg/dL"},
-             "LABORATORY..LAB_Save_EditResultEntries "
-             "'LR26-0009','201','2','0','0','','0','NEGATIVE','NS1 "
+             "edit",
+             "'201','2','0','0','','0','NEGATIVE','NS1 "
              "Antigen','2.5','1.0','','0','0','','','','','','','','','it''s "
              "ok','1','','NEGATIVE','','','0', '0',''",
-             {"1|NULL|NULL|NULL|NULL|NEGATIVE|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|it's ok",
-              "3|NULL|NULL|NULL|NULL|REACTIVE|NS1 "
-              "Antigen|2.5|1.0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-              "NULL|NULL|NULL|NULL|it's ok"}},
+             {"LayoutIndex=1 A5=NEGATIVE Remarks=it's ok",
+              "LayoutIndex=3 A5=REACTIVE B1=NS1 Antigen B2=2.5 B3=1.0 Remarks=it's ok"}},
         });
     }
     void saveByLayout() {
         QFETCH(QStringList, exams);
-        QFETCH(QString, statement);
+        QFETCH(QString, procedure);
+        QFETCH(QString, arguments);
         QFETCH(QStringList, rows);
+        const QString statement =
+            (procedure == QLatin1String("edit")
+                 ? QStringLiteral("LABORATORY..LAB_Save_EditResultEntries 'LR26-0009',")
+                 : QStringLiteral("laboratory..LAB_Save_SpecsResultEntries 'LR26-0009',")) +
+            arguments;
         addExams(lab_->object(), exams);
         save();
         const QStringList trace = ado::statementTrace();
