@@ -19,15 +19,16 @@ frmExamForm& form() {
 
 // Exams as "form type;exam id;title[;element 1|element 2|...]"; the exam id
 // is also the exam model, the request's number the lab number.
-void addExams(entry::clsDataEntry& o, const QStringList& exams) {
+void addExams(entry::clsDataEntry& o, const QStringList& exams,
+              const QString& labNum = QStringLiteral("LR26-0009")) {
     o.Clear_Exams();
     for (const QString& exam : exams) {
         const QStringList f = exam.split(QLatin1Char(';'));
         std::vector<vrt::Variant> data{vrt::Variant()};
         for (const QString& e : f.value(3).split(QLatin1Char('|')))
             data.emplace_back(e);
-        o.Add_Exam(f[1], 100, QStringLiteral("CH-260502"), QStringLiteral("LR26-0009"), false, f[0],
-                   f[1], f[2], vrt::Variant::array(data), f.size() > 3);
+        o.Add_Exam(f[1], 100, QStringLiteral("CH-260502"), labNum, false, f[0], f[1], f[2],
+                   vrt::Variant::array(data), f.size() > 3);
     }
 }
 
@@ -359,6 +360,26 @@ private slots:
         QCOMPARE(ado::statementTrace(),
                  QStringList{QStringLiteral("select * from patient_data..tbHospitalInfo")});
         QVERIFY(!lab_->object().HasSaved());
+    }
+
+    void unloggedRequestIsNotVerified() {
+        addExams(lab_->object(), {"2;201;PREGNANCY TEST;NEGATIVE"}, QStringLiteral("LR26-0099"));
+        save();
+        QCOMPARE(
+            ado::statementTrace().mid(1),
+            (QStringList{"select * from laboratory..tblablogbook where requestnum = 'LR26-0099'",
+                         "LABORATORY..LAB_Save_EditResultEntries "
+                         "'LR26-0099','201','2','0','0','','0','NEGATIVE','','','','','0','0','',''"
+                         ",'','','','','','','it''s ok','1','','NEGATIVE','','','0', '0',''"}));
+    }
+
+    void promptLinesKeptForTheReport() {
+        lab_->object().EditMode(false);
+        addExams(lab_->object(), {"4;301;BLOOD TYPING;O\nPOSITIVE"});
+        entry::Draw_Exams();
+        form().Save_Entries();
+        QCOMPARE(form().PromptLines, (QStringList{"ABO Group\n", "Rh (D) Factor\n"}));
+        QCOMPARE(form().ResultLines, (QStringList{"O\r\n", "POSITIVE\r\n"}));
     }
 
     void profileWritesOneRow() {
