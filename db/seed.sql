@@ -91,6 +91,10 @@ Rh (D) Factor
        ('302', 'DENGUE NS1 / IGG / IGM', 'NS1 Antigen
 Dengue IgG
 Dengue IgM
+'),
+       ('202', 'PERIPHERAL BLOOD SMEAR', 'RBC: normocytic, normochromic
+WBC: adequate in number, normal distribution
+Platelets: adequate
 ');
 
 ------------------------------------------------------------------------------

@@ -84,6 +84,18 @@ void stool(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+// The chemistry panel on the generic exam form, signed off with Finish.
+void examForm(forms::Form& f) {
+    const QStringList results{"95", "14", "1.1", "6.2", "4.1", "12"};
+    for (int i = 0; i < results.size(); ++i)
+        type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(%1)").arg(i), results[i]);
+    click(f, QStringLiteral("cmdExam(0)"));
+}
+
+void signOff(forms::Form& f) {
+    click(f, QStringLiteral("cmdFinish(0)"));
+}
+
 void printSaved(Laboratory& lab, const QString& request) {
     auto rs = lab.connection().Execute(QStringLiteral("LABORATORY..lab_getresulthcodes '") +
                                        request + QStringLiteral("'"));
@@ -104,7 +116,9 @@ void printSaved(Laboratory& lab, const QString& request) {
 
 int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::map<QString, Script> scripts{{QStringLiteral("frmUrinalysis2"), urinalysis},
-                                            {QStringLiteral("frmStool"), stool}};
+                                            {QStringLiteral("frmStool"), stool},
+                                            {QStringLiteral("frmExamForm"), examForm},
+                                            {QStringLiteral("frmRemarksInput"), signOff}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
         if (it == scripts.end()) {
@@ -125,7 +139,8 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     });
 
     const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
-                                                          {"LR26-0006", "stool examination"}};
+                                                          {"LR26-0006", "stool examination"},
+                                                          {"LR26-0009", "chemistry panel"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {
         out() << "walkthrough: " << what << " for request " << request << "\n";

@@ -1,7 +1,9 @@
 #include "resultentry.h"
 
 #include "entry/examlist.h"
+#include "entry/layout.h"
 #include "entry/modulestate.h"
+#include "examform/frmExamForm.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/ado/recordset.h"
@@ -11,10 +13,6 @@
 
 namespace entry {
 
-namespace {
-
-// Whose results a window takes: patient name, hospital number and request
-// number, as the title bar shows them after the window's caption.
 QString patientIdentity() {
     const ModuleState& s = state();
     QStringList parts;
@@ -23,6 +21,8 @@ QString patientIdentity() {
             parts << part.trimmed();
     return parts.join(QStringLiteral(" - "));
 }
+
+namespace {
 
 template <class F> void showSpecialised(int16_t top, int16_t left) {
     F& form = forms::instance<F>();
@@ -64,7 +64,7 @@ bool awaitsItsWindow(const ExamRec& exam) {
                                          QStringLiteral("57"), QStringLiteral("97")};
     if (exam.FormType == QLatin1String("H"))
         return specialised.contains(exam.LabExamID);
-    return true; // the histopathology and the generic exam form
+    return true; // the histopathology form
 }
 
 void readHospitalHeading() {
@@ -97,6 +97,15 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
             route.show(intTop, intLeft);
             return;
         }
+    }
+    if (first.FormType != QLatin1String("H") && first.FormType != QLatin1String("X")) {
+        Draw_Exams();
+        auto& form = forms::loaded<examform::frmExamForm>();
+        form.setIdentity(patientIdentity());
+        form.setTop(intTop);
+        form.setLeft(intLeft);
+        form.ShowModal();
+        return;
     }
     if (first.FormType == QLatin1String("H") && !awaitsItsWindow(first))
         return; // an "H" exam without a window of its own: nothing is shown

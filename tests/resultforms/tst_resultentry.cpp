@@ -45,6 +45,8 @@ private slots:
         QTest::newRow("stool 65") << "H" << "65" << "frmStool" << "Stool Examination";
         QTest::newRow("H without a window") << "H" << "99" << "" << "";
         QTest::newRow("H with an empty id") << "H" << "" << "" << "";
+        QTest::newRow("lower-case h is no H") << "h" << "23" << "frmExamForm" << "Result Entry";
+        QTest::newRow("generic") << "1" << "101" << "frmExamForm" << "Result Entry";
         // clang-format on
     }
     void firstExamChoosesTheWindow() {
@@ -76,11 +78,8 @@ private slots:
     void windowsOfLaterFamiliesAreReported_data() {
         QTest::addColumn<QString>("formType");
         QTest::addColumn<QString>("examId");
-        // clang-format off
-        QTest::newRow("lower-case h is no H") << "h" << "23";
-        QTest::newRow("generic") << "1" << "101";
-        QTest::newRow("histopathology") << "X" << "401";
-        // clang-format on
+        QTest::newRow("histopathology") << "X"
+                                        << "401";
     }
     void windowsOfLaterFamiliesAreReported() {
         QFETCH(QString, formType);
@@ -123,8 +122,12 @@ private slots:
 
     void blankListOpensTheGenericWindowsRoute() {
         lab_->object().Clear_Exams();
-        const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
-        QCOMPARE(r.number, 5);
+        ScriptedUser user;
+        user.expectMessage(QStringLiteral(
+            "Error: Object variable or With block variable not set at Draw_Exams Form:H"));
+        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
     }
 
     void noListOnTheThreadIsSubscriptOutOfRange() {

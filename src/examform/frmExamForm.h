@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/controls/flatbutton.h"
+#include "platform/entryscreens/entryscreen.h"
+#include "platform/forms/controlarray.h"
+#include "platform/forms/form.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QScrollBar>
+#include <QStringList>
+#include <array>
+
+namespace examform {
+
+// The window outline of the exam form: given its shape's name on load, it
+// draws the outline around the window's edge inside the border, so no
+// control is covered.
+class FormShaper {
+public:
+    void Shape(const QString& name) { name_ = name; }
+    const QString& shape() const { return name_; }
+
+private:
+    QString name_;
+};
+
+// The generic exam form: the ten entry screens stacked in screen-index
+// order, a scroll bar for stacks taller than the window, Save, Cancel and
+// Print and Save.
+class frmExamForm : public forms::Form {
+    Q_OBJECT
+public:
+    frmExamForm();
+
+    // Window size in twips.
+    int Width() const { return width() * forms::TwipsPerPixel; }
+    int Height() const { return height() * forms::TwipsPerPixel; }
+
+    // The screen of a screen index 0..9; nothing outside that range.
+    entryscreens::EntryScreen* Get_Screen(int index) const;
+    // Stacks the visible screens from Top down (twips).
+    void Arrange_Screens(int Top);
+    void Save_Entries();
+
+    // The height the layout gave the stack (twips), from its first top.
+    void setStackHeight(int twips) { stackHeight_ = twips; }
+    int stackHeight() const { return stackHeight_; }
+
+    entryscreens::ctlscrnNormalValues* ctlscrnNormalValues;
+    entryscreens::ctlscrnShortForm* ctlscrnShortForm;
+    entryscreens::ctlscrnShortWText* ctlscrnShortWText;
+    entryscreens::ctlscrnSpecific* ctlscrnSpecific;
+    entryscreens::ctlscrnWithCutOff* ctlscrnWithCutOff;
+    entryscreens::ctlscrnSpecs* ctlscrnSpecs;
+    entryscreens::ctlscrnConv1* ctlscrnConv1;
+    entryscreens::ctlscrnConv2* ctlscrnConv2;
+    entryscreens::ctlscrnAbusedDrugAssay* ctlscrnAbusedDrugAssay;
+    entryscreens::ctlscrnHisoCytology* ctlscrnHisoCytology;
+    QScrollBar* vscrlVertical;
+    forms::ControlArray<controls::FlatBttn> cmdExam{QStringLiteral("cmdExam")};
+    QFrame* fraSaving;
+    QLabel* lblSave;
+    QLabel* imgSave;
+    FormShaper shaper;
+    QFrame* shpExam;
+
+    bool PrintAfterSave = false;
+    // The prompt and result lines of the last coded-text exam saved, for its report.
+    QStringList PromptLines;
+    QStringList ResultLines;
+
+protected:
+    void Form_Load() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void cmdExam_Click(int index);
+    void keepVisible(QWidget* focused);
+
+    std::array<entryscreens::EntryScreen*, 10> screens_{};
+    int stackHeight_ = 0;
+};
+
+} // namespace examform
