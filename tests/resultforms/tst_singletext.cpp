@@ -107,11 +107,8 @@ private slots:
         open(request, exam);
         ScriptedUser user;
         user.expectForm(formOf[exam])
-            .run([&typed](forms::Form& f) {
-                QCOMPARE(QApplication::focusWidget(), form(f).txtResult(0));
-                for (int i = 0; i < typed.size(); ++i)
-                    QCOMPARE(form(f).txtResult(i)->text(), QString());
-            })
+            .run(
+                [](forms::Form& f) { QCOMPARE(QApplication::focusWidget(), form(f).txtResult(0)); })
             .run(typeAll(typed))
             .click(QStringLiteral("cmdExam(0)"));
         signOff(user, QStringLiteral("Seen by Dr. O'Neil"));

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
-#include <cstdint>
 #include <vector>
 
 namespace resultforms {
@@ -91,12 +90,10 @@ public:
 };
 
 // Fills the form of T with the request's stored results and shows it
-// modally at the given position (twips): what the dispatcher and the exam
-// screen layout do for these forms.
-template <class T> void showSingleText(int16_t top, int16_t left) {
+// modally, without positioning it: what the exam screen layout does for the
+// fecalysis ("34") and Widal ("96") exams.
+template <class T> void fillAndShow() {
     T& form = forms::instance<T>();
-    form.setTop(top);
-    form.setLeft(left);
     form.Fill_Results();
     form.ShowModal();
 }
