@@ -92,6 +92,26 @@ void examForm(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(0)"));
 }
 
+void fecalysis(forms::Form& f) {
+    const QStringList results{"brown, soft",
+                              "negative",
+                              "normal",
+                              "none",
+                              "negative",
+                              "negative",
+                              "ascaris ova 0-1/lpf",
+                              "none seen",
+                              "none seen",
+                              "no trophozoites seen"};
+    for (int i = 0; i < results.size(); ++i) {
+        const QString box = QStringLiteral("txtFecalysis(%1)").arg(i);
+        if (auto* line = f.findChild<QLineEdit*>(box))
+            line->clear();
+        type(f, box, results[i]);
+    }
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
 void signOff(forms::Form& f) {
     click(f, QStringLiteral("cmdFinish(0)"));
 }
@@ -118,6 +138,7 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::map<QString, Script> scripts{{QStringLiteral("frmUrinalysis2"), urinalysis},
                                             {QStringLiteral("frmStool"), stool},
                                             {QStringLiteral("frmExamForm"), examForm},
+                                            {QStringLiteral("frmfecalysis"), fecalysis},
                                             {QStringLiteral("frmRemarksInput"), signOff}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
@@ -140,7 +161,8 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
 
     const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
                                                           {"LR26-0006", "stool examination"},
-                                                          {"LR26-0009", "chemistry panel"}};
+                                                          {"LR26-0009", "chemistry panel"},
+                                                          {"LR26-0002", "fecalysis"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {
         out() << "walkthrough: " << what << " for request " << request << "\n";

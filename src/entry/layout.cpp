@@ -4,6 +4,7 @@
 #include "entry/modulestate.h"
 #include "entry/resultentry.h"
 #include "examform/frmExamForm.h"
+#include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/forms/msgbox.h"
@@ -49,8 +50,11 @@ void showByModel(const QString& model) {
     else if (model == QLatin1String("35") || model == QLatin1String("65") ||
              model == QLatin1String("206"))
         showNow<resultforms::frmStool>();
-    else if (model == QLatin1String("34") || model == QLatin1String("96") ||
-             model == QLatin1String("57"))
+    else if (model == QLatin1String("34"))
+        showNow<resultforms::frmfecalysis>();
+    else if (model == QLatin1String("96"))
+        showNow<resultforms::frmWidalTest>();
+    else if (model == QLatin1String("57"))
         noWindowYet(QStringLiteral("exam model '%1'").arg(model));
 }
 

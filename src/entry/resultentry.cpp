@@ -4,6 +4,7 @@
 #include "entry/layout.h"
 #include "entry/modulestate.h"
 #include "examform/frmExamForm.h"
+#include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/ado/recordset.h"
@@ -54,14 +55,16 @@ const std::vector<Route>& routes() {
         {QStringLiteral("H"),
          {QStringLiteral("35"), QStringLiteral("65")},
          showSpecialised<resultforms::frmStool>},
+        {QStringLiteral("H"), {QStringLiteral("34")}, showSpecialised<resultforms::frmfecalysis>},
+        {QStringLiteral("H"), {QStringLiteral("96")}, showSpecialised<resultforms::frmWidalTest>},
+        {QStringLiteral("H"), {QStringLiteral("97")}, showSpecialised<resultforms::frmWeilFelix>},
     };
     return table;
 }
 
 // Exams whose windows are not part of this build yet.
 bool awaitsItsWindow(const ExamRec& exam) {
-    static const QStringList specialised{QStringLiteral("34"), QStringLiteral("96"),
-                                         QStringLiteral("57"), QStringLiteral("97")};
+    static const QStringList specialised{QStringLiteral("57")};
     if (exam.FormType == QLatin1String("H"))
         return specialised.contains(exam.LabExamID);
     return true; // the histopathology form

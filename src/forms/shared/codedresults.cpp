@@ -77,7 +77,8 @@ void StoredResults::loaded(const ado::Recordset* row) {
     row_ = values(row);
 }
 
-bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body) {
+bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
+             const QString& failure) {
     stored.keptOpen_ = false;
     for (;;) {
         ado::Connection* c = nullptr;
@@ -116,9 +117,8 @@ bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>&
                     // The connection itself failed; nothing more can be undone.
                 }
             }
-            forms::MsgBox(QStringLiteral("Data was not saved! Error: [") + e.description() +
-                              QStringLiteral("]"),
-                          forms::vbCritical, QStringLiteral("Save_Entries of Result Entry Class"));
+            forms::MsgBox(failure + e.description() + QStringLiteral("]"), forms::vbCritical,
+                          QStringLiteral("Save_Entries of Result Entry Class"));
             return false;
         }
     }
@@ -143,10 +143,12 @@ void verifyIfLogged(ado::Connection& c) {
     rs.Close();
 }
 
-bool hasCodedRow(ado::Connection& c, StoredResults& stored) {
+bool hasCodedRow(ado::Connection& c, StoredResults& stored, const QString& source) {
     ado::Recordset rs;
-    rs.Open(QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '") +
-                q(entry::state().RequestNum) + QStringLiteral("'"),
+    rs.Open(source.isEmpty()
+                ? QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '") +
+                      q(entry::state().RequestNum) + QStringLiteral("'")
+                : source,
             c, ado::adOpenDynamic, ado::adLockOptimistic, -1);
     if (stored.known_) {
         StoredResults::Row now = StoredResults::values(&rs);
@@ -185,12 +187,11 @@ QString codedStatementStart(ado::Connection& c, bool hasRow) {
     return QStringLiteral("Laboratory..Lab_Save_HCodes 0, '") + labNum + QStringLiteral("','");
 }
 
-std::unique_ptr<ado::Recordset> loadCodedRow(StoredResults& stored) {
+std::unique_ptr<ado::Recordset> loadCodedRow(StoredResults& stored, const QString& prefix) {
     auto rs = std::make_unique<ado::Recordset>();
     rs->setCursorLocation(ado::adUseClient);
-    rs->Open(QStringLiteral("LABORATORY..lab_getresulthcodes '") + q(entry::state().RequestNum) +
-                 QStringLiteral("'"),
-             connection(), ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    rs->Open(prefix + q(entry::state().RequestNum) + QStringLiteral("'"), connection(),
+             ado::adOpenDynamic, ado::adLockReadOnly, -1);
     if (rs->State() != ado::adStateOpen || rs->eof()) {
         stored.loaded(nullptr);
         return nullptr;

@@ -43,8 +43,9 @@ public:
     bool keptOpen() const { return keptOpen_; }
 
 private:
-    friend bool runSave(StoredResults&, const std::function<void(ado::Connection&)>&);
-    friend bool hasCodedRow(ado::Connection&, StoredResults&);
+    friend bool runSave(StoredResults&, const std::function<void(ado::Connection&)>&,
+                        const QString&);
+    friend bool hasCodedRow(ado::Connection&, StoredResults&, const QString&);
     using Row = std::optional<std::vector<vrt::Variant>>; // nullopt: no row
     static Row values(const ado::Recordset* row);
 
@@ -61,7 +62,9 @@ private:
 // user is asked first: Yes saves over them, No leaves everything as it is
 // (stored.keptOpen()). Returns true when the save completed (the data-entry
 // object's saved flag is then set).
-bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body);
+// failure is the start of that message where a form words it otherwise.
+bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
+             const QString& failure = QStringLiteral("Data was not saved! Error: ["));
 
 // A result box holds all that is typed, pasted or loaded (no line edit's
 // 32,767-character cut): the database stores text of any length.
@@ -74,7 +77,9 @@ void verifyIfLogged(ado::Connection& connection);
 // Whether the request already has its coded-result row (the existence test
 // through "Laboratory..tbLabResultHCodes where RequestNum = ..."). Stops the
 // save when the row is no longer what the form loaded (see runSave).
-bool hasCodedRow(ado::Connection& connection, StoredResults& stored);
+// source is the existence test of a form that words it otherwise.
+bool hasCodedRow(ado::Connection& connection, StoredResults& stored,
+                 const QString& source = QString());
 
 // "laboratory..LAB_SaveResultEntry '...'" for the first exam.
 QString registrationStatement();
@@ -84,8 +89,11 @@ QString registrationStatement();
 QString codedStatementStart(ado::Connection& connection, bool hasRow);
 
 // The request's stored coded row ("LABORATORY..lab_getresulthcodes"),
-// client-side; null when there is none. Remembered in stored.
-std::unique_ptr<ado::Recordset> loadCodedRow(StoredResults& stored);
+// client-side; null when there is none. Remembered in stored. prefix is the
+// statement up to the request number.
+std::unique_ptr<ado::Recordset>
+loadCodedRow(StoredResults& stored,
+             const QString& prefix = QStringLiteral("LABORATORY..lab_getresulthcodes '"));
 
 // The report pickers as the forms set them on load: today's date and the
 // current time.
