@@ -13,6 +13,25 @@ QString quoted(QString v) {
     return v.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
+// The exam's reference values as the Data array of Add_Exam (element 0
+// unused); Empty when the laboratory keeps none for the exam.
+vrt::Variant referenceValues(ado::Connection& connection, const QString& labExamId) {
+    auto rs = connection.Execute(
+        QStringLiteral(
+            "select Element, Value from build_file..tbcolabrefvalues where LabExamID = '") +
+        quoted(labExamId) + QStringLiteral("' order by Element"));
+    std::vector<vrt::Variant> elements;
+    for (; rs->State() == ado::adStateOpen && !rs->eof(); rs->MoveNext()) {
+        const int element = rs->Fields(0).Value.toLong();
+        if (element < 1 || element > 16)
+            continue;
+        if (int(elements.size()) <= element)
+            elements.resize(element + 1, vrt::Variant(QString()));
+        elements[element] = vrt::Variant(rs->Fields(1).Value.text());
+    }
+    return elements.empty() ? vrt::Variant() : vrt::Variant::array(std::move(elements));
+}
+
 } // namespace
 
 std::vector<PendingRequest> Laboratory::requests(bool all) {
@@ -89,11 +108,12 @@ bool Laboratory::enterResults(const QString& requestNum) {
         if (first)
             entry.let(QStringLiteral("ExamTitle"), vrt::Variant(field("ExamTitle").text()));
         first = false;
+        const vrt::Variant data = referenceValues(*connection_, field("LabExamID").text());
         entry.call(QStringLiteral("Add_Exam"),
                    {field("EModel").text(),
                     field("Amount").isNull() ? 0.0 : field("Amount").toDouble(),
                     field("RefNum").text(), field("LabNum").text(), false, field("FormType").text(),
-                    field("LabExamID").text(), field("ExamTitle").text(), vrt::Variant(), false});
+                    field("LabExamID").text(), field("ExamTitle").text(), data, !data.isEmpty()});
     }
     entry.call(QStringLiteral("Show_ResultEntry"), {int16_t(1200), int16_t(1800)});
     return entry.get(QStringLiteral("HasSaved")).toBool();

@@ -119,11 +119,25 @@ void signOff(forms::Form& f) {
 void printSaved(Laboratory& lab, const QString& request) {
     auto rs = lab.connection().Execute(QStringLiteral("LABORATORY..lab_getresulthcodes '") +
                                        request + QStringLiteral("'"));
+    QStringList values;
     if (rs->State() != ado::adStateOpen || rs->eof()) {
-        out() << "  no coded result stored for " << request << "\n";
+        // Results of the exam form: one row per exam.
+        rs = lab.connection().Execute(
+            QStringLiteral("select LabExamID, A4, A5 from LABORATORY..tbLabResultValues where "
+                           "RequestNum = '") +
+            request + QStringLiteral("' order by LabExamID"));
+        for (; rs->State() == ado::adStateOpen && !rs->eof(); rs->MoveNext()) {
+            const QString text = rs->Fields(2).Value.text();
+            values << QStringLiteral("%1=%2").arg(
+                rs->Fields(0).Value.text(), text.isEmpty() ? rs->Fields(1).Value.text() : text);
+        }
+        if (values.isEmpty())
+            out() << "  no result stored for " << request << "\n";
+        else
+            out() << "  stored for " << request << ": " << values.join(QStringLiteral(", "))
+                  << "\n";
         return;
     }
-    QStringList values;
     for (int c = 1; c < rs->FieldCount(); ++c) {
         const QString v = rs->Fields(c).Value.text();
         if (!v.isEmpty())

@@ -86,6 +86,15 @@ CREATE TABLE IF NOT EXISTS build_file.tbcolabvalues (
     promptdata  text
 );
 
+-- The host's reference values of an exam, one row per element of the Data
+-- array that the host hands over with the exam.
+CREATE TABLE IF NOT EXISTS build_file.tbcolabrefvalues (
+    LabExamID text COLLATE laboratory.nocase NOT NULL,
+    Element   integer NOT NULL,
+    Value     text NOT NULL DEFAULT '',
+    PRIMARY KEY (LabExamID, Element)
+);
+
 ------------------------------------------------------------------------------
 -- laboratory
 ------------------------------------------------------------------------------

@@ -75,6 +75,16 @@ CREATE TABLE IF NOT EXISTS build_file.tbcolabvalues (
     promptdata  TEXT
 );
 
+-- The host's reference values of an exam (normal ranges, units, conversion
+-- factors, cut-offs), one row per element of the Data array that the host
+-- hands over with the exam.
+CREATE TABLE IF NOT EXISTS build_file.tbcolabrefvalues (
+    LabExamID TEXT NOT NULL COLLATE NOCASE,
+    Element   INTEGER NOT NULL,
+    Value     TEXT NOT NULL DEFAULT '',
+    PRIMARY KEY (LabExamID, Element)
+);
+
 ------------------------------------------------------------------------------
 -- LABORATORY
 ------------------------------------------------------------------------------
