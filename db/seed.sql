@@ -81,7 +81,11 @@ VALUES ('23', 'ROUTINE URINALYSIS', 'H', '23', 'CM', 90),
        ('152', 'SGOT (AST)', 'N', '', 'CC', 200),
        ('601', 'METHAMPHETAMINE SCREEN', 'F', '', 'TX', 350),
        ('602', 'CANNABINOIDS SCREEN', 'F', '', 'TX', 350),
-       ('411', 'FINE NEEDLE ASPIRATION CYTOLOGY', 'Z', '', 'HP', 1800);
+       ('411', 'FINE NEEDLE ASPIRATION CYTOLOGY', 'Z', '', 'HP', 1800),
+       ('160', 'RENAL PROFILE', '1', '', 'CC', 400);
+
+INSERT INTO build_file.tbcolabprofile (ProfileExamID, LineNo, LabExamID)
+VALUES ('160', 1, '102'), ('160', 2, '103'), ('160', 3, '104');
 
 -- Reference values the host hands over with each exam (the Data array).
 INSERT INTO build_file.tbcolabrefvalues (LabExamID, Element, Value)
@@ -198,7 +202,9 @@ VALUES ('LR26-0001', '100231', 'OPD26-04512', 'O', '47', 'OPD', 'D101', 'CM',
        ('LR26-0013', '100263', 'IPD26-00874', 'I', '58', '215-B', 'D103', 'HP',
         '2026-12-04 10:20:00', '2026-12-04 10:20:00', 0, NULL, NULL, 'Thyroid nodule, right lobe'),
        ('LR26-0014', '100322', 'IPD26-00892', 'I', '54', '406-B', 'D103', 'HP',
-        '2026-12-02 15:00:00', '2026-12-05 16:10:00', 1, 'MT04', '2026-12-05 16:10:00', '');
+        '2026-12-02 15:00:00', '2026-12-05 16:10:00', 1, 'MT04', '2026-12-05 16:10:00', ''),
+       ('LR26-0015', '100315', 'OPD26-04620', 'O', '36', 'OPD', 'D101', 'CC',
+        '2026-12-05 07:30:00', '2026-12-05 07:30:00', 0, NULL, NULL, '');
 
 -- The result forms save under LabNum, so it is the request number.
 INSERT INTO LABORATORY.tblablogbookdetail (RequestNum, LineNo, LabExamID, RefNum, LabNum, Amount)
@@ -228,7 +234,8 @@ VALUES ('LR26-0001', 1, '23', 'CH-260451', 'LR26-0001', 90),
        ('LR26-0012', 3, '130', 'CH-260523', 'LR26-0012', 80),
        ('LR26-0012', 4, '131', 'CH-260523', 'LR26-0012', 80),
        ('LR26-0013', 1, '411', 'CH-260530', 'LR26-0013', 1800),
-       ('LR26-0014', 1, '402', 'CH-260488', 'LR26-0014', 2800);
+       ('LR26-0014', 1, '402', 'CH-260488', 'LR26-0014', 2800),
+       ('LR26-0015', 1, '160', 'CH-260541', 'LR26-0015', 400);
 
 -- Registrations of the verified dedicated results.
 INSERT INTO LABORATORY.tbLabResultEntry

@@ -101,20 +101,38 @@ bool Laboratory::enterResults(const QString& requestNum) {
     auto exams = connection_->Execute(QStringLiteral("LABORATORY..lab_getlogbookexams '") +
                                       quoted(requestNum) + QStringLiteral("'"));
     bool first = true;
+    QString profileExamId;
     for (; exams->State() == ado::adStateOpen && !exams->eof(); exams->MoveNext()) {
         auto field = [&](const char* column) {
-            return exams->Fields(QString::fromLatin1(column)).Value;
+            return exams->Fields(QString::fromLatin1(column)).Value.text();
         };
+        const vrt::Variant amount = exams->Fields(QStringLiteral("Amount")).Value;
         if (first)
-            entry.let(QStringLiteral("ExamTitle"), vrt::Variant(field("ExamTitle").text()));
+            entry.let(QStringLiteral("ExamTitle"), vrt::Variant(field("ExamTitle")));
         first = false;
-        const vrt::Variant data = referenceValues(*connection_, field("LabExamID").text());
-        entry.call(QStringLiteral("Add_Exam"),
-                   {field("EModel").text(),
-                    field("Amount").isNull() ? 0.0 : field("Amount").toDouble(),
-                    field("RefNum").text(), field("LabNum").text(), false, field("FormType").text(),
-                    field("LabExamID").text(), field("ExamTitle").text(), data, !data.isEmpty()});
+        const auto add = [&](const QString& eModel, const QString& formType, const QString& id,
+                             const QString& title) {
+            const vrt::Variant data = referenceValues(*connection_, id);
+            entry.call(QStringLiteral("Add_Exam"),
+                       {eModel, amount.isNull() ? 0.0 : amount.toDouble(), field("RefNum"),
+                        field("LabNum"), false, formType, id, title, data, !data.isEmpty()});
+        };
+        // A profile is ordered as one item and entered as its member exams.
+        auto members = connection_->Execute(
+            QStringLiteral("select e.LabExamID, e.ExamTitle, e.FormType, e.EModel from "
+                           "build_file..tbcolabprofile p join build_file..tbcolabexam e on "
+                           "e.LabExamID = p.LabExamID where p.ProfileExamID = '") +
+            quoted(field("LabExamID")) + QStringLiteral("' order by p.LineNo"));
+        if (members->State() == ado::adStateOpen && !members->eof())
+            profileExamId = field("LabExamID");
+        for (; members->State() == ado::adStateOpen && !members->eof(); members->MoveNext())
+            add(members->Fields(3).Value.text(), members->Fields(2).Value.text(),
+                members->Fields(0).Value.text(), members->Fields(1).Value.text());
+        if (profileExamId != field("LabExamID"))
+            add(field("EModel"), field("FormType"), field("LabExamID"), field("ExamTitle"));
     }
+    entry.let(QStringLiteral("ProfileMode"), vrt::Variant(!profileExamId.isEmpty()));
+    entry.let(QStringLiteral("ProfileExamID"), vrt::Variant(profileExamId));
     entry.call(QStringLiteral("Show_ResultEntry"), {int16_t(1200), int16_t(1800)});
     return entry.get(QStringLiteral("HasSaved")).toBool();
 }

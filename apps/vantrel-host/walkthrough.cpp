@@ -131,6 +131,14 @@ void printSaved(Laboratory& lab, const QString& request) {
             values << QStringLiteral("%1=%2").arg(
                 rs->Fields(0).Value.text(), text.isEmpty() ? rs->Fields(1).Value.text() : text);
         }
+        // A profile's results: one row of packed slots.
+        rs = lab.connection().Execute(
+            QStringLiteral("select * from LABORATORY..tbLabProfileResult where RequestNum = '") +
+            request + QStringLiteral("'"));
+        for (; rs->State() == ado::adStateOpen && !rs->eof(); rs->MoveNext())
+            for (int c = 1; c < 20; ++c)
+                if (const QString v = rs->Fields(c).Value.text(); !v.isEmpty())
+                    values << QStringLiteral("%1=%2").arg(rs->Fields(c).Name, v);
         if (values.isEmpty())
             out() << "  no result stored for " << request << "\n";
         else
@@ -176,6 +184,7 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
                                                           {"LR26-0006", "stool examination"},
                                                           {"LR26-0009", "chemistry panel"},
+                                                          {"LR26-0015", "renal profile"},
                                                           {"LR26-0002", "fecalysis"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {

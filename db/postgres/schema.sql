@@ -95,6 +95,15 @@ CREATE TABLE IF NOT EXISTS build_file.tbcolabrefvalues (
     PRIMARY KEY (LabExamID, Element)
 );
 
+-- Profiles: an exam ordered as one item whose member exams are entered
+-- together and saved as one profile row.
+CREATE TABLE IF NOT EXISTS build_file.tbcolabprofile (
+    ProfileExamID text COLLATE laboratory.nocase NOT NULL,
+    LineNo        integer NOT NULL,
+    LabExamID     text COLLATE laboratory.nocase NOT NULL,
+    PRIMARY KEY (ProfileExamID, LineNo)
+);
+
 ------------------------------------------------------------------------------
 -- laboratory
 ------------------------------------------------------------------------------

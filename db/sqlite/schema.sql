@@ -85,6 +85,15 @@ CREATE TABLE IF NOT EXISTS build_file.tbcolabrefvalues (
     PRIMARY KEY (LabExamID, Element)
 );
 
+-- Profiles: an exam ordered as one item whose member exams are entered
+-- together and saved as one profile row.
+CREATE TABLE IF NOT EXISTS build_file.tbcolabprofile (
+    ProfileExamID TEXT COLLATE NOCASE NOT NULL,
+    LineNo        integer NOT NULL,
+    LabExamID     TEXT COLLATE NOCASE NOT NULL,
+    PRIMARY KEY (ProfileExamID, LineNo)
+);
+
 ------------------------------------------------------------------------------
 -- LABORATORY
 ------------------------------------------------------------------------------
