@@ -159,17 +159,6 @@ private slots:
         QCOMPARE(ado::statementTrace().first(), bad);
     }
 
-    void databaseErrorsNameTheBackend() {
-        const Raised r =
-            raised([&] { c_->Execute(QStringLiteral("select * from laboratory..missing")); });
-        QCOMPARE(r.number, -2147217900);
-        QVERIFY2(r.description.startsWith(c_->backend() == ado::Backend::SQLite
-                                              ? QLatin1String("[SQLite] ")
-                                              : QLatin1String("[PostgreSQL] ")),
-                 qPrintable(r.description));
-        QVERIFY2(r.description.contains(QLatin1String("missing")), qPrintable(r.description));
-    }
-
     void tableSourceAndTruncate() {
         c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
         c_->Execute(QStringLiteral("laboratory..t_add 'R2','2'"));
@@ -221,17 +210,6 @@ private slots:
         QCOMPARE(count(*c_), 2);
         QCOMPARE(count(*db_->open()), 2);
         QCOMPARE(raised([&] { c_->CommitTrans(); }).number, -2147217900);
-    }
-
-    void traceKeepsTheLibrarysTexts() {
-        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
-        Recordset rs;
-        rs.Open(QStringLiteral("Laboratory..t where RequestNum = 'R1'"), *c_);
-        QCOMPARE(ado::statementTrace(), QStringList({"laboratory..t_add 'R1','1'",
-                                                     "Laboratory..t where RequestNum = 'R1'"}));
-        ado::setStatementTracing(false);
-        c_->Execute(QStringLiteral("t_list"));
-        QCOMPARE(ado::statementTrace().size(), 2);
     }
 };
 
