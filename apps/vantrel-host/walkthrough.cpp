@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QTextEdit>
 #include <QTextStream>
 #include <QTimer>
@@ -53,6 +54,17 @@ void enter(forms::Form& f, const QString& control) {
         press(w, Qt::Key_Return);
 }
 
+// With VANTREL_GRAB_DIR set, each window is saved there as a PNG picture
+// just before its results are saved.
+void grab(forms::Form& f) {
+    const QString folder = qEnvironmentVariable("VANTREL_GRAB_DIR");
+    if (folder.isEmpty())
+        return;
+    static int n = 0;
+    f.grab().save(QDir(folder).filePath(
+        QStringLiteral("%1-%2.png").arg(++n, 2, 10, QLatin1Char('0')).arg(f.objectName())));
+}
+
 void click(forms::Form& f, const QString& control) {
     if (auto* b = f.findChild<QAbstractButton*>(control))
         b->click();
@@ -71,6 +83,7 @@ void urinalysis(forms::Form& f) {
         type(f, QStringLiteral("cboCoded(%1)").arg(box), QString::fromLatin1(code));
         enter(f, QStringLiteral("cboCoded(%1)").arg(box));
     }
+    grab(f);
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
@@ -81,6 +94,7 @@ void stool(forms::Form& f) {
     type(f, QStringLiteral("txtResults(8)"), QStringLiteral("ova seen"));
     if (auto* t = f.findChild<QTextEdit*>(QStringLiteral("txtInterpretation")))
         t->setPlainText(QStringLiteral("Ascaris lumbricoides infection."));
+    grab(f);
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
@@ -89,6 +103,7 @@ void examForm(forms::Form& f) {
     const QStringList results{"95", "14", "1.1", "6.2", "4.1", "12"};
     for (int i = 0; i < results.size(); ++i)
         type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(%1)").arg(i), results[i]);
+    grab(f);
     click(f, QStringLiteral("cmdExam(0)"));
 }
 
@@ -109,6 +124,7 @@ void fecalysis(forms::Form& f) {
             line->clear();
         type(f, box, results[i]);
     }
+    grab(f);
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
