@@ -168,9 +168,6 @@ private slots:
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("value");
         addRows<const char*, const char*, const char*>({
-            {"log book, key in lower case",
-             "select * from laboratory..tblablogbook where requestnum = 'lr26-0008'", "RoomID",
-             "408-A"},
             {"result date",
              "Select Resultdate From Laboratory..tbLabLogbook where RequestNum = 'LR26-0002'",
              "ResultDate", "2026-12-01 11:05:00"},

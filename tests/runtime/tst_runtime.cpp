@@ -227,7 +227,6 @@ private slots:
             {"Date as number", "Format", dateValue("2026-12-06T12:00:00"), "0.00", "46362.50"},
             {"array", "Format", Variant::array({}), "0", "error 13"},
             // Format of dates.
-            {"mm/dd/yyyy", "Format", pm, "mm/dd/yyyy", "12/06/2026"},
             {"hh:mm:ss AM/PM", "Format", pm, "hh:mm:ss AM/PM", "02:05:09 PM"},
             {"24-hour without AM/PM", "Format", pm, "hh:mm", "14:05"},
             {"lower-case am/pm", "Format", pm, "h:mm am/pm", "2:05 pm"},
