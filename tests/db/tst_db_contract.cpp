@@ -101,28 +101,6 @@ QString papSmearCodes(int mode, const QString& labNum, const QString& cytology,
              tail[3], tail[4], tail[5], remarks);
 }
 
-// The exam form's 24 common arguments; values: A1 A2 A3 A4 A5 B1 B2 B3 B4 C1
-// C2 E1 E2 H1..H6, joined by "|".
-QString common(const QString& request, const QString& exam, const QString& formType,
-               const char* values, const QString& remarks, const QString& layout) {
-    const QStringList v = split(values);
-    if (v.size() != 19)
-        qFatal("19 values expected: %s", values);
-    return (QStringList{request, exam, formType} + v + QStringList{remarks, layout}).join("','");
-}
-
-QString flaggedEntries(const QString& common, const QString& f1) {
-    return QStringLiteral("laboratory..LAB_Save_SpecsResultEntries '%1','%2',2").arg(common, f1);
-}
-
-// g: G1 G2 G3 G4 G5, joined by "|".
-QString editEntries(const QString& common, const QString& a5, const char* g) {
-    const QStringList v = split(g);
-    return QStringLiteral("LABORATORY..LAB_Save_EditResultEntries '%1','%2','%3','%2','%4','%5', "
-                          "'%6','%7'")
-        .arg(common, v[0], a5, v[1], v[2], v[3], v[4]);
-}
-
 const QStringList resultValueColumns = split(
     "FormType|LayoutIndex|A1|A2|A3|A4|A5|B1|B2|B3|B4|C1|C2|E1|E2|H1|H2|H3|H4|H5|H6|F1|G1|G2|G3|G4|"
     "G5|Remarks|SaveFlag");
@@ -329,20 +307,20 @@ private slots:
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("exam");
         QTest::addColumn<QString>("stored");
-        addRows<QString, const char*, const char*, const char*>({
+        addRows<const char*, const char*, const char*, const char*>({
             {"specimen layout, form type 6",
-             flaggedEntries(common("LR26-0011", "501", "6",
-                                   "0|0|mg/dL|0|GRAM-POSITIVE COCCI IN CLUSTERS||||SPUTUM|0|0|50 "
-                                   "ng/mL|POSITIVE||||||",
-                                   "Good quality specimen; patient''s first sample", "4"),
-                            "Y"),
+             "laboratory..LAB_Save_SpecsResultEntries "
+             "'LR26-0011','501','6','0','0','mg/dL','0','GRAM-POSITIVE COCCI IN "
+             "CLUSTERS','','','','SPUTUM','0','0','50 "
+             "ng/mL','POSITIVE','','','','','','','Good quality specimen; patient''s first "
+             "sample','4','Y',2",
              "LR26-0011", "501",
              "FormType=6|LayoutIndex=4|A5=GRAM-POSITIVE COCCI IN CLUSTERS|B4=SPUTUM|F1=Y|"
              "Remarks=Good quality specimen; patient's first sample|SaveFlag=2"},
             {"an edit replaces the stored row",
-             editEntries(common("LR26-0012", "130", "7", "0|0|g/L|0|131|||||0|0||||||||",
-                                "Repeat sample", "8"),
-                         "131", "120 - 160||0|0|"),
+             "LABORATORY..LAB_Save_EditResultEntries "
+             "'LR26-0012','130','7','0','0','g/L','0','131','','','','','0','0','','','','','"
+             "','','','','Repeat sample','8','120 - 160','131','120 - 160','','0', '0',''",
              "LR26-0012", "130",
              "FormType=7|LayoutIndex=8|A3=g/L|A5=131|G1=120 - 160|Remarks=Repeat sample"},
         });
