@@ -300,8 +300,7 @@ private slots:
         QVERIFY2(replaced ? isNow(updated) : updated == NUL, qPrintable(updated));
     }
 
-    // Slots the layout does not fill still hold the previous exam's values;
-    // columns not named are Null.
+    // Columns not named in the expected text are Null.
     void examForm_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("request");
