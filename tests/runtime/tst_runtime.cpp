@@ -62,6 +62,7 @@ const std::map<QString, Call>& calls() {
         {"IsNumeric", [](const Variant& v, const QString&) { return truth(vrt::IsNumeric(v)); }},
         {"IsDate", [](const Variant& v, const QString&) { return truth(vrt::IsDate(v)); }},
         {"Trim", [](const Variant& v, const QString&) { return vrt::Trim(v.toString()); }},
+        {"LTrim", [](const Variant& v, const QString&) { return vrt::LTrim(v.toString()); }},
         {"RTrim", [](const Variant& v, const QString&) { return vrt::RTrim(v.toString()); }},
         {"UCase", [](const Variant& v, const QString&) { return vrt::UCase(v.toString()); }},
         {"Format", [](const Variant& v, const QString& o) { return vrt::Format(v, o); }},
