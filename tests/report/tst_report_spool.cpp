@@ -32,22 +32,13 @@ QStringList spooled(ado::Connection& c) {
 }
 
 vrt::Variant histopathParams() {
-    return vrt::Variant::array({
-        QStringLiteral("ST. ALBAN GENERAL HOSPITAL"),
-        QStringLiteral("123 Rizal Avenue, San Pedro"),
-        QStringLiteral("SURGICAL PATHOLOGY REPORT"),
-        QString(),
-        QStringLiteral("Histopath #: "),
-        QStringLiteral("HP-26-0117"),
-        QStringLiteral("DELA CRUZ, MARIA CLARA"),
-        QStringLiteral("000123456"),
-        QStringLiteral("DR. JOSE REYES"),
-        QStringLiteral("A-26-0001"),
-        QStringLiteral("301-B"),
-        QStringLiteral("34 Y"),
-        QStringLiteral("Female"),
-        QStringLiteral("5/6/2026 10:30:00 AM"),
-    });
+    const QStringList texts =
+        QStringLiteral(
+            "ST. ALBAN GENERAL HOSPITAL|123 Rizal Avenue, San Pedro|SURGICAL PATHOLOGY REPORT||"
+            "Histopath #: |HP-26-0117|DELA CRUZ, MARIA CLARA|000123456|DR. JOSE REYES|A-26-0001|"
+            "301-B|34 Y|Female|5/6/2026 10:30:00 AM")
+            .split(u'|');
+    return vrt::Variant::array(std::vector<vrt::Variant>(texts.begin(), texts.end()));
 }
 
 // A report definition of the test's own beside the real ones.

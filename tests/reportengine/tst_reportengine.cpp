@@ -33,35 +33,12 @@ private:
     QTemporaryDir dir_;
 };
 
-QStringList names(const std::vector<std::shared_ptr<ParameterField>>& fields) {
-    QStringList out;
-    for (const auto& f : fields)
-        out << f->Name();
-    return out;
-}
-
 } // namespace
 
 class TestReportEngine : public QObject {
     Q_OBJECT
 
 private slots:
-    void labPrintDefinition() {
-        Application app;
-        auto report = app.OpenReport(besideTheLibrary(QStringLiteral("LabPrint.RPT")), 1);
-        QCOMPARE(report->Tables().size(), size_t(1));
-        const auto& table = *report->Tables()[0];
-        QCOMPARE(table.Name(), QStringLiteral("tbLabPrint"));
-        QCOMPARE(table.Location(), QStringLiteral("LABORATORY.dbo.tbLabPrint"));
-        QCOMPARE(table.definition().orderBy, QStringLiteral("SeqNo"));
-        QCOMPARE(names(report->ParameterFields()),
-                 QStringList({"MedTech", "Pathologist", "HospitalTitle", "HospitalAddress",
-                              "ReportTitle", "SubTitle", "Text3", "Text4", "Code"}));
-        for (const auto& f : report->ParameterFields())
-            QCOMPARE(f->ValueType(), int16_t(vtText));
-        QCOMPARE(report->PromptForMissingValues(), true);
-    }
-
     void openReport_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("mode");
