@@ -7,4 +7,11 @@ ModuleState& state() {
     return s;
 }
 
+ado::Connection& labConnection() {
+    const auto& c = state().LabConnection;
+    if (!c)
+        vrt::raise(vrt::err::ObjectNotSet);
+    return *c;
+}
+
 } // namespace entry

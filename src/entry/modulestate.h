@@ -51,4 +51,7 @@ struct ModuleState {
 
 ModuleState& state();
 
+// The library's connection; error 91 before SQLConnection opened it.
+ado::Connection& labConnection();
+
 } // namespace entry

@@ -228,10 +228,7 @@ void verifyIfLogged(ado::Connection& c, const QString& request) {
 }
 
 ado::Connection& connection() {
-    auto& c = entry::state().LabConnection;
-    if (!c)
-        vrt::raise(vrt::err::ObjectNotSet);
-    return *c;
+    return entry::labConnection();
 }
 
 } // namespace

@@ -19,10 +19,7 @@ namespace resultforms {
 namespace {
 
 ado::Connection& connection() {
-    auto& c = entry::state().LabConnection;
-    if (!c)
-        vrt::raise(vrt::err::ObjectNotSet);
-    return *c;
+    return entry::labConnection();
 }
 
 } // namespace
