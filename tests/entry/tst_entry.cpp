@@ -27,49 +27,36 @@ class TestEntry : public QObject {
     QTemporaryDir data_;
 
 private slots:
-    // Each construction, not only a thread's first, creates the report
-    // engine and resets the sign-off outcome and the exam count.
-    void constructionStartsTheSession() {
-        onFreshThread([] {
-            clsDataEntry earlier;
-            const auto engine = state().ReportEngine;
-            state().SignOffCancelled = true;
-            state().ExamCount = 5;
-            clsDataEntry object;
-            QVERIFY(state().ReportEngine && state().ReportEngine != engine);
-            QCOMPARE(state().SignOffCancelled, false);
-            QCOMPARE(state().ExamCount, int16_t(0));
-        });
-    }
-
-    void propertiesAreSharedOnAThreadAndLastWriteWins() {
+    // Objects of a thread share its properties, last write winning; each
+    // construction, not only a thread's first, creates the report engine and
+    // resets the sign-off outcome and the exam count; another thread has
+    // state of its own.
+    void stateIsSharedOnAThreadOnly() {
         onFreshThread([] {
             clsDataEntry first;
+            const auto engine = state().ReportEngine;
             first.RequestNum(QStringLiteral("R-1"));
             first.RequestNum(QStringLiteral("R-2"));
             first.EditMode(true);
             first.Amount(12.5);
             first.Space_Allowance(int16_t(120));
+            state().SignOffCancelled = true;
+            state().ExamCount = 5;
             clsDataEntry second;
-            QCOMPARE(state().RequestNum, QStringLiteral("R-2"));
+            QVERIFY(state().ReportEngine && state().ReportEngine != engine);
+            QCOMPARE(state().SignOffCancelled, false);
+            QCOMPARE(state().ExamCount, int16_t(0));
             second.PatName(QStringLiteral("SANTOS, MARIA"));
             QCOMPARE(state().PatName, QStringLiteral("SANTOS, MARIA"));
             QCOMPARE(state().EditMode, true);
             QCOMPARE(state().Amount, 12.5);
             QCOMPARE(state().Space_Allowance, int16_t(120));
-        });
-    }
-
-    void threadsDoNotShareState() {
-        onFreshThread([] {
-            clsDataEntry object;
-            object.RequestNum(QStringLiteral("THREAD-A"));
             onFreshThread([] {
                 QVERIFY(state().RequestNum.isEmpty());
                 clsDataEntry other;
                 other.RequestNum(QStringLiteral("THREAD-B"));
             });
-            QCOMPARE(state().RequestNum, QStringLiteral("THREAD-A"));
+            QCOMPARE(state().RequestNum, QStringLiteral("R-2"));
         });
     }
 

@@ -83,43 +83,31 @@ private slots:
         QCOMPARE(records(), QStringList({"|0|||0|F||FECALYSIS||1|BROWN"}));
     }
 
-    void modifyMatchesExactly_data() {
+    // The identifier must match exactly; values are replaced only when
+    // given and not empty. Record: what follows "EM|1.5|REF|LAB|".
+    void modify_data() {
         QTest::addColumn<QString>("id");
-        QTest::addColumn<bool>("matches");
-        addRows<const char*, bool>({{"same", "ua01", true},
-                                    {"other case", "UA01", false},
-                                    {"trailing space", "ua01 ", false},
-                                    {"missing", "zz", false}});
-    }
-    void modifyMatchesExactly() {
-        QFETCH(QString, id);
-        QFETCH(bool, matches);
-        addSimple(QStringLiteral("ua01"));
-        entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), false, Variant());
-        QCOMPARE(records().value(0),
-                 matches ? QStringLiteral("EM|1.5|REF|LAB|0|W|ua01|NEW||0|")
-                         : QStringLiteral("EM|1.5|REF|LAB|1|U|ua01|TITLE ua01||0|"));
-    }
-
-    void modifyRebuildsOrKeepsData_data() {
         QTest::addColumn<bool>("hasData");
         QTest::addColumn<Variant>("data");
         QTest::addColumn<QString>("record");
-        addRows<bool, Variant, const char*>({
-            {"shorter replaces", true, values({"x", "y"}), "1|x,y"},
-            {"longer replaces", true, values({"a", "b", "c", "d"}), "1|a,b,c,d"},
-            {"no data keeps old", false, values({"x"}), "0|1,2,3"},
-            {"empty array keeps old", true, Variant::array({}), "1|1,2,3"},
+        addRows<const char*, bool, Variant, const char*>({
+            {"shorter replaces", "A", true, values({"x", "y"}), "0|W|A|NEW||1|x,y"},
+            {"longer replaces", "A", true, values({"a", "b", "c", "d"}), "0|W|A|NEW||1|a,b,c,d"},
+            {"no data keeps old", "A", false, values({"x"}), "0|W|A|NEW||0|1,2,3"},
+            {"empty array keeps old", "A", true, Variant::array({}), "0|W|A|NEW||1|1,2,3"},
+            {"other case", "a", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
+            {"trailing space", "A ", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
+            {"missing", "zz", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
         });
     }
-    void modifyRebuildsOrKeepsData() {
+    void modify() {
+        QFETCH(QString, id);
         QFETCH(bool, hasData);
         QFETCH(Variant, data);
         QFETCH(QString, record);
         addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
-        entry::Modify_Exam(QStringLiteral("A"), QStringLiteral("U"), QStringLiteral("T"), hasData,
-                           data);
-        QCOMPARE(records(), QStringList{QStringLiteral("EM|1.5|REF|LAB|0|U|A|T||") + record});
+        entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), hasData, data);
+        QCOMPARE(records(), QStringList{QStringLiteral("EM|1.5|REF|LAB|") + record});
     }
 
     // A bad varData raises after the record's fields were written; the

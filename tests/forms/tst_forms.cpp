@@ -156,9 +156,6 @@ private slots:
                 QVERIFY(b->hasFocus());
                 const QImage focused = b->grab().toImage();
                 QVERIFY(plain != focused);
-                if (!qEnvironmentVariableIsEmpty("VANTREL_KEEP_GRABS"))
-                    f.grab().save(qEnvironmentVariable("VANTREL_KEEP_GRABS") +
-                                  QStringLiteral("/flatbutton.png"));
             })
             .key(Qt::Key_Return);
         forms::instance<frmSample>().ShowModal();

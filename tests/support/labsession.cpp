@@ -4,16 +4,12 @@
 #include "platform/ado/recordset.h"
 #include "platform/ado/trace.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 std::unique_ptr<LabSession> LabSession::open(const QString& backend) {
     auto db = TestDatabase::create(backend, TestDatabase::Contents::LaboratoryWithDemoData);
     if (!db)
         return nullptr;
     std::unique_ptr<LabSession> s(new LabSession);
     s->db_ = std::move(db);
-    qputenv("VANTREL_PRINT_DIR", s->prints_.path().toLocal8Bit());
     s->object_ = std::make_unique<entry::clsDataEntry>();
     ado::Connection host;
     host.setConnectionString(s->db_->connectionString());
@@ -24,17 +20,9 @@ std::unique_ptr<LabSession> LabSession::open(const QString& backend) {
 }
 
 LabSession::~LabSession() {
-    // VANTREL_KEEP_PRINTS keeps copies to look at.
-    const QString keep = qEnvironmentVariable("VANTREL_KEEP_PRINTS");
-    if (!keep.isEmpty() && QDir().mkpath(keep))
-        for (const QString& pdf : printedFiles())
-            QFile::copy(QDir(printFolder()).filePath(pdf),
-                        QDir(keep).filePath(QCoreApplication::applicationName() +
-                                            QStringLiteral("-%1-%2").arg(++kept_).arg(pdf)));
     ado::setStatementTracing(false);
     object_.reset();
     db_.reset();
-    qunsetenv("VANTREL_PRINT_DIR");
 }
 
 void LabSession::request(const QString& requestNum, const QString& formType, const QString& examId,
@@ -94,8 +82,4 @@ void LabSession::dropProcedure(const QString& name) {
                 .arg(name));
     else
         db_->keeper().runScript(QStringLiteral("DROP FUNCTION laboratory.%1").arg(name));
-}
-
-QStringList LabSession::printedFiles() const {
-    return QDir(prints_.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "support/database.h"
+#include "support/printcapture.h"
 #include "vantrel/clsDataEntry.h"
 
-#include <QTemporaryDir>
 #include <memory>
 
 // One request handed to the library as a host hands it: a laboratory
 // database with the demo data, a data-entry object connected to it, the
-// request's properties and its first exam. Print jobs go to a folder of the
-// session's own.
+// request's properties and its first exam. Print jobs are captured.
 class LabSession {
 public:
     static std::unique_ptr<LabSession> open(const QString& backend);
@@ -26,14 +25,13 @@ public:
     QList<QStringList> rows(const QString& statement);
     // Removes a stored procedure of LABORATORY, so that calling it fails.
     void dropProcedure(const QString& name);
-    QString printFolder() const { return prints_.path(); }
-    QStringList printedFiles() const;
+    // The PDFs printed so far, full paths.
+    QStringList printedFiles() const { return prints_.files(); }
 
 private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<entry::clsDataEntry> object_;
-    QTemporaryDir prints_;
-    static inline int kept_ = 0;
+    PrintCapture prints_;
 };
 
 // Opens the session for the backend of the current global test row into

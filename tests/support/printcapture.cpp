@@ -26,6 +26,15 @@ QString unescape(QString s) {
     return s;
 }
 
+// The text of an expected-output file, named from the tests folder
+// ("report/expected/title.txt").
+QString expectedText(const QString& name) {
+    QFile f(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("expected-output file %s is missing", qPrintable(f.fileName()));
+    return QString::fromUtf8(f.readAll());
+}
+
 } // namespace
 
 PrintCapture::PrintCapture()
@@ -128,13 +137,6 @@ QStringList PrintCapture::fonts(const QString& pdf) {
             out << name.section(u'+', -1); // without the subset tag
     }
     return out;
-}
-
-QString expectedText(const QString& name) {
-    QFile f(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("expected-output file %s is missing", qPrintable(f.fileName()));
-    return QString::fromUtf8(f.readAll());
 }
 
 QString differenceFromExpected(const QString& actual, const QString& name) {

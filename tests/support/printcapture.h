@@ -43,9 +43,13 @@ private:
     bool hadPrevious_;
 };
 
-// The text of an expected-output file, named from the tests folder
-// ("report/expected/title.txt").
-QString expectedText(const QString& name);
 // Empty when actual equals the expected file; otherwise the first line that
 // differs, and the actual text is written beside the test as <name>.actual.
 QString differenceFromExpected(const QString& actual, const QString& name);
+
+// Fails the test when actual differs from the expected file.
+#define VERIFY_EXPECTED(actual, name)                                                              \
+    do {                                                                                           \
+        const QString difference_ = differenceFromExpected(actual, name);                          \
+        QVERIFY2(difference_.isEmpty(), qPrintable(difference_));                                  \
+    } while (false)

@@ -194,9 +194,3 @@ QStringList ScriptedUser::failures() const {
                          : QStringLiteral("message \"%1\" was not shown").arg(e.message));
     return all;
 }
-
-void ScriptedUser::verify() {
-    const QStringList all = failures();
-    if (!all.isEmpty())
-        QTest::qFail(qPrintable(all.join(QStringLiteral("; "))), __FILE__, __LINE__);
-}

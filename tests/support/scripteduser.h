@@ -14,7 +14,7 @@
 // of steps (type, press keys, click, read state); each expected message an
 // answer. A form shown out of turn, a message nobody expected, a form that
 // stays open after its script or an expectation never met is a failure
-// (see verify()). A watchdog closes everything if a script hangs.
+// (see VERIFY_SCRIPT). A watchdog closes everything if a script hangs.
 class ScriptedUser {
 public:
     class FormScript {
@@ -48,9 +48,8 @@ public:
 
     // Every message shown, in order.
     const QList<forms::Message>& messages() const { return messages_; }
+    // What went wrong, expectations never met included.
     QStringList failures() const;
-    // Fails the running test when an expectation is left or anything failed.
-    void verify();
 
     void fail(const QString& what) { failures_ << what; }
 
