@@ -166,6 +166,8 @@ private slots:
         }
         lab->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
+        // Enter alone must not save over the other workstation's results.
+        QCOMPARE(user.messages().value(0).defaultButton, 1);
         const auto row = lab->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
         QCOMPARE(row.value(0).value(2), storedAfter);
         QCOMPARE(lab->object().HasSaved(), answer == forms::vbYes);

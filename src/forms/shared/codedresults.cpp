@@ -98,9 +98,9 @@ bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>&
                 // Nothing was written yet that could stay.
             }
             // Asked outside the transaction: no lock waits for the answer.
-            if (forms::MsgBox(changedQuestion, forms::vbYesNo + forms::vbQuestion,
-                              QStringLiteral("Save_Entries of Result Entry Class")) !=
-                forms::vbYes) {
+            if (forms::MsgBox(
+                    changedQuestion, forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2,
+                    QStringLiteral("Save_Entries of Result Entry Class")) != forms::vbYes) {
                 stored.keptOpen_ = true;
                 return false;
             }

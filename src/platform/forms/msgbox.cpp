@@ -63,6 +63,8 @@ int showWithQt(const Message& m) {
     for (const Choice& c : choices)
         buttons |= c.qt;
     box.setStandardButtons(buttons);
+    if (m.defaultButton > 0 && m.defaultButton < int(choices.size()))
+        box.setDefaultButton(choices[size_t(m.defaultButton)].qt);
     const int pressed = box.exec();
     for (const Choice& c : choices)
         if (c.qt == pressed)
@@ -78,6 +80,7 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
     m.text = prompt;
     m.title = title.isEmpty() ? QApplication::applicationName() : title;
     m.buttons = style & 0x0F;
+    m.defaultButton = (style & 0x300) >> 8;
     switch (style & 0x70) {
     case vbCritical:
         m.icon = MsgIcon::Critical;

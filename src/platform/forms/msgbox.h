@@ -17,6 +17,8 @@ enum MsgBoxStyle : int {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
 };
 
 // The button that closed the box.
@@ -37,6 +39,7 @@ struct Message {
     QString title;
     QString text;
     int buttons = vbOKOnly; // the button part of the style
+    int defaultButton = 0;  // which button Enter presses, from 0
 };
 
 // Shows a message box and returns the button pressed. Every message of the
