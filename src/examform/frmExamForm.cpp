@@ -120,8 +120,12 @@ frmExamForm::frmExamForm() {
     fraSaving->setVisible(false);
 
     // Enter moving down the stack keeps the focused result in view.
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { keepVisible(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { keepVisible(now); });
+}
+
+frmExamForm::~frmExamForm() {
+    disconnect(focusWatch_);
 }
 
 void frmExamForm::Form_Load() {

@@ -32,6 +32,7 @@ class frmExamForm : public forms::Form {
     Q_OBJECT
 public:
     frmExamForm();
+    ~frmExamForm() override;
 
     // Window size in twips.
     int Width() const { return width() * forms::TwipsPerPixel; }
@@ -77,6 +78,8 @@ protected:
 private:
     void cmdExam_Click(int index);
     void keepVisible(QWidget* focused);
+    // Focus changes while the children are destroyed must not reach us.
+    QMetaObject::Connection focusWatch_;
 
     std::array<entryscreens::EntryScreen*, 10> screens_{};
     int stackHeight_ = 0;
