@@ -4,6 +4,8 @@
 // string to a database of its own), and a request lookup in a small and a
 // large log book. TMPDIR picks the disk the embedded databases live on.
 
+#include "benchsupport.h"
+
 #include "dbsetup/dbsetup.h"
 #include "platform/ado/recordset.h"
 #include "platform/runtime/errors.h"
@@ -200,18 +202,6 @@ void BM_SavePreparedQtPostgres(benchmark::State& state) {
     }
 }
 
-// A procedure body as the database keeps it, made ready for QSqlQuery:
-// Qt takes "?" for positional parameters only, so "?N" becomes ":pN".
-QString body(QSqlDatabase db, const QString& name) {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT body FROM LABORATORY.vantrel_procedures WHERE name = ?"));
-    q.addBindValue(name);
-    if (!q.exec() || !q.next())
-        return {};
-    static const QRegularExpression numbered(QStringLiteral("\\?(\\d+)"));
-    return q.value(0).toString().replace(numbered, QStringLiteral(":p\\1"));
-}
-
 void bind(QSqlQuery& q, int position, const QVariant& value) {
     q.bindValue(QStringLiteral(":p%1").arg(position), value);
 }
@@ -222,12 +212,12 @@ void BM_SavePreparedQt(benchmark::State& state) {
     QSqlQuery logbook(db), verify(db), entry(db), codes(db);
     logbook.setForwardOnly(true);
     // The argument count of this call is fixed, so it is written in.
-    const QString codesBody = body(db, QStringLiteral("lab_save_hcodes"))
+    const QString codesBody = procedureBody(db, QStringLiteral("lab_save_hcodes"))
                                   .replace(QStringLiteral(":p999"), QStringLiteral("35"));
     if (!logbook.prepare(
             QStringLiteral("SELECT * FROM LABORATORY.tblablogbook WHERE RequestNum = ?")) ||
-        !verify.prepare(body(db, QStringLiteral("LAB_Save_VerifyResults"))) ||
-        !entry.prepare(body(db, QStringLiteral("LAB_SaveResultEntry"))) ||
+        !verify.prepare(procedureBody(db, QStringLiteral("LAB_Save_VerifyResults"))) ||
+        !entry.prepare(procedureBody(db, QStringLiteral("LAB_SaveResultEntry"))) ||
         !codes.prepare(codesBody)) {
         state.SkipWithError("prepare failed");
         return;

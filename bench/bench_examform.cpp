@@ -2,6 +2,8 @@
 // 20-exam chemistry panel and a 200-exam request, and the save of the panel
 // against the same statements as prepared Qt SQL, on the embedded database.
 
+#include "benchsupport.h"
+
 #include "dbsetup/dbsetup.h"
 #include "entry/layout.h"
 #include "entry/modulestate.h"
@@ -30,10 +32,8 @@ struct Session {
     entry::clsDataEntry object;
 
     explicit Session(int exams) {
-        const QString cs = QStringLiteral("Provider=SQLite;Data Source=") + folder.path();
-        ado::Connection setup;
-        setup.Open(cs);
-        dbsetup::createLaboratory(setup, true);
+        dbsetup::createFolder(folder.path(), true);
+        const QString cs = dbsetup::folderConnectionString(folder.path());
         ado::Connection host;
         host.setConnectionString(cs);
         object.SQLConnection(host);
@@ -77,17 +77,6 @@ void saveThroughExamForm(benchmark::State& state) {
     forms::unload<examform::frmExamForm>();
 }
 
-// A procedure body as the database keeps it, with "?N" as ":pN" for Qt.
-QString body(QSqlDatabase db, const QString& name) {
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT body FROM LABORATORY.vantrel_procedures WHERE name = ?"));
-    q.addBindValue(name);
-    if (!q.exec() || !q.next())
-        return {};
-    static const QRegularExpression numbered(QStringLiteral("\\?(\\d+)"));
-    return q.value(0).toString().replace(numbered, QStringLiteral(":p\\1"));
-}
-
 void saveAsPreparedQt(benchmark::State& state) {
     Session s(0);
     QSqlDatabase db = entry::state().LabConnection->database();
@@ -95,8 +84,8 @@ void saveAsPreparedQt(benchmark::State& state) {
     logbook.setForwardOnly(true);
     if (!logbook.prepare(
             QStringLiteral("SELECT * FROM LABORATORY.tblablogbook WHERE RequestNum = ?")) ||
-        !verify.prepare(body(db, QStringLiteral("LAB_Save_VerifyResults"))) ||
-        !edit.prepare(body(db, QStringLiteral("LAB_Save_EditResultEntries")))) {
+        !verify.prepare(procedureBody(db, QStringLiteral("LAB_Save_VerifyResults"))) ||
+        !edit.prepare(procedureBody(db, QStringLiteral("LAB_Save_EditResultEntries")))) {
         state.SkipWithError("prepare failed");
         return;
     }
@@ -141,10 +130,5 @@ BENCHMARK(saveThroughExamForm)->Unit(benchmark::kMillisecond);
 BENCHMARK(saveAsPreparedQt)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }

@@ -84,9 +84,9 @@ BENCHMARK(DocumentReportToPdf)->Unit(benchmark::kMillisecond);
 // the files' rollback-journal mode.
 void Spool52LinesOnDisk(benchmark::State& state) {
     QTemporaryDir folder;
+    dbsetup::createFolder(folder.path(), false);
     auto c = std::make_shared<ado::Connection>();
-    c->Open(QStringLiteral("Provider=SQLite;Data Source=") + folder.path());
-    dbsetup::createLaboratory(*c, false);
+    c->Open(dbsetup::folderConnectionString(folder.path()));
     c->runScript(state.range(0) ? QStringLiteral("PRAGMA LABORATORY.journal_mode = WAL")
                                 : QStringLiteral("PRAGMA LABORATORY.journal_mode = DELETE"));
     c->runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = FULL"));

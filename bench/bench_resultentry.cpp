@@ -5,6 +5,8 @@
 // database. Each iteration leaves nothing behind, so the figure does not
 // depend on how many iterations ran.
 
+#include "benchsupport.h"
+
 #include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
 #include "platform/forms/form.h"
@@ -70,10 +72,5 @@ BENCHMARK_CAPTURE(showResultEntry, urinalysis, "23")
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }
