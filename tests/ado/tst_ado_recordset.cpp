@@ -211,6 +211,21 @@ private slots:
         QCOMPARE(count(*db_->open()), 2);
         QCOMPARE(raised([&] { c_->CommitTrans(); }).number, -2147217900);
     }
+
+    // A text run again reads the table as it is now, also after its columns
+    // changed and after many other texts ran in between.
+    void repeatedTextReadsCurrentTable() {
+        const QString sql = QStringLiteral("select * from laboratory..t order by requestnum");
+        QCOMPARE(c_->Execute(sql)->FieldCount(), 4);
+        c_->Execute(QStringLiteral("alter table laboratory..t add Extra varchar(10)"));
+        c_->Execute(QStringLiteral("laboratory..t_add 'R1','1'"));
+        for (int i = 0; i < 70; ++i)
+            c_->Execute(QStringLiteral("select %1 as n").arg(i));
+        Recordset rs;
+        rs.Open(sql, *c_, 2, 1);
+        QCOMPARE(rs.FieldCount(), 5);
+        QCOMPARE(column(rs, QStringLiteral("RequestNum")), QStringList({"R1"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAdoRecordset)

@@ -32,7 +32,9 @@ std::optional<QDateTime> storedDateTime(const QString& t) {
     const QTime time(number(11, 2), number(14, 2), number(17, 2));
     if (!d.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(d, time);
+    // As UTC: a stored time is a wall-clock reading, and no time zone is
+    // looked up for it.
+    return QDateTime(d, time, Qt::UTC);
 }
 
 } // namespace
@@ -97,6 +99,8 @@ public:
                 sqlite3_finalize(p.stmt);
         for (sqlite3_stmt* stmt : std::as_const(fixed_))
             sqlite3_finalize(stmt);
+        for (const Prepared& p : std::as_const(queries_))
+            sqlite3_finalize(p.stmt);
     }
 
     Rows query(const QString& sql) override { return run(sql, nullptr, -1); }
@@ -387,11 +391,25 @@ private:
     }
 
     // Runs every statement of sql; the rows are those of the last statement
-    // that returns columns.
+    // that returns columns. A text of one statement is kept prepared, so a
+    // look-up a form repeats for every exam is parsed once.
     Rows run(const QString& sql, const std::vector<vrt::Variant>* args, int argc) {
         const QByteArray utf8 = sql.toUtf8();
+        if (const auto kept = queries_.constFind(utf8); kept != queries_.cend())
+            return execute(*kept, args, argc);
         const char* tail = utf8.constData();
         Rows result;
+        if (sqlite3_stmt* single = soleStatement(utf8)) {
+            Prepared p = withParameters(single);
+            try {
+                result = execute(p, args, argc);
+            } catch (...) {
+                sqlite3_finalize(single);
+                throw;
+            }
+            keep(utf8, std::move(p));
+            return result;
+        }
         while (tail && *tail) {
             sqlite3_stmt* stmt = nullptr;
             const char* next = nullptr;
@@ -416,8 +434,39 @@ private:
         return result;
     }
 
+    // The prepared statement of a text holding exactly one statement, or
+    // null (several statements, or none).
+    sqlite3_stmt* soleStatement(const QByteArray& utf8) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* next = nullptr;
+        if (sqlite3_prepare_v3(handle_, utf8.constData(), static_cast<int>(utf8.size()),
+                               SQLITE_PREPARE_PERSISTENT, &stmt, &next) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            fail();
+        }
+        while (next && *next && QChar::isSpace(static_cast<unsigned char>(*next)))
+            ++next;
+        if (stmt && next && *next == '\0')
+            return stmt;
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+
+    // Keeps the most recent texts; the oldest goes when the list is full.
+    void keep(const QByteArray& utf8, Prepared p) {
+        static constexpr int capacity = 64;
+        if (queries_.size() >= capacity) {
+            const QByteArray oldest = queryOrder_.takeFirst();
+            sqlite3_finalize(queries_.take(oldest).stmt);
+        }
+        queries_.insert(utf8, std::move(p));
+        queryOrder_.append(utf8);
+    }
+
     QSqlDatabase db_;
     sqlite3* handle_ = nullptr;
+    QHash<QByteArray, Prepared> queries_;
+    QList<QByteArray> queryOrder_;
     QHash<QString, Body> bodies_;
     QHash<QByteArray, sqlite3_stmt*> fixed_;
 };
