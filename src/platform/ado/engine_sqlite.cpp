@@ -109,20 +109,27 @@ public:
     // stay or all go. Outside a transaction a writing call takes the write
     // lock at once, so it waits for the busy timeout instead of failing
     // when another writer got in between its read and its write.
+    // Inside a transaction begun through begin(), a failed call leaves that
+    // transaction fit only for a rollback (the connection refuses anything
+    // else), so the call needs no savepoint of its own there.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
         const bool own = sqlite3_get_autocommit(handle_) != 0;
-        step(fixed(own ? (info.returnsRows ? "BEGIN" : "BEGIN IMMEDIATE")
-                       : "SAVEPOINT vantrel_call"));
+        const bool savepoint = !own && !saveTransaction_;
+        if (own)
+            step(fixed(info.returnsRows ? "BEGIN" : "BEGIN IMMEDIATE"));
+        else if (savepoint)
+            step(fixed("SAVEPOINT vantrel_call"));
         Rows rows;
         try {
             rows = runBody(info.body, call.args);
         } catch (...) {
-            undoCall(own);
+            if (own || savepoint)
+                undoCall(own);
             throw;
         }
         if (own)
             commit();
-        else
+        else if (savepoint)
             step(fixed("RELEASE vantrel_call"));
         if (!info.returnsRows)
             return Rows{};
@@ -169,10 +176,14 @@ public:
     // A save takes the write lock at its start: waiting for it there (up to
     // the busy timeout) is safe, while a deferred transaction that finds
     // another writer at its first write fails at once.
-    void begin() override { step(fixed("BEGIN IMMEDIATE")); }
+    void begin() override {
+        step(fixed("BEGIN IMMEDIATE"));
+        saveTransaction_ = true;
+    }
     // A COMMIT that fails leaves the transaction open; it is rolled back so
     // the database is not left locked and the next save can start.
     void commit() override {
+        saveTransaction_ = false;
         sqlite3_stmt* stmt = fixed("COMMIT");
         const int rc = sqlite3_step(stmt);
         const QString why =
@@ -185,6 +196,7 @@ public:
         raiseStatement(QStringLiteral("[SQLite] ") + why);
     }
     void rollback() override {
+        saveTransaction_ = false;
         // A failed statement may already have ended the transaction.
         if (!sqlite3_get_autocommit(handle_))
             runScript(QStringLiteral("ROLLBACK"));
@@ -465,6 +477,7 @@ private:
 
     QSqlDatabase db_;
     sqlite3* handle_ = nullptr;
+    bool saveTransaction_ = false; // begun through begin()
     QHash<QByteArray, Prepared> queries_;
     QList<QByteArray> queryOrder_;
     QHash<QString, Body> bodies_;
