@@ -370,6 +370,10 @@ private slots:
               "Z;412;FNA BREAST;C-26-8|BREAST|||FIBROADENOMA|BENIGN"},
              false,
              {"layout7a", "layout7b"}},
+            {"normal values, then free text",
+             {"1;101;FBS;70|110|95|mg/dL", "2;201;PREGNANCY TEST;POSITIVE"},
+             false,
+             {"layout0then1", "layout1"}},
             {"free text, specimen",
              {"2;201;PREGNANCY TEST;POSITIVE", "6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"},
              false,
@@ -469,7 +473,7 @@ private slots:
         addExams(lab_->object(),
                  {"1;101;FBS;70|110|95|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|abc|200|mg/dL"});
         ScriptedUser user;
-        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(0)"));
+        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(2)"));
         user.expectForm(QStringLiteral("frmRemarksInput")).click(QStringLiteral("cmdFinish(0)"));
         user.expectMessage(QStringLiteral("Data was not Saved! Error:[Type mismatch]"));
         lab_->object().Show_ResultEntry(0, 0);
@@ -485,6 +489,7 @@ private slots:
             (QList<QStringList>{{"0"}}));
         QVERIFY(!lab_->object().HasSaved());
         QVERIFY(!forms::isLoaded<frmExamForm>());
+        QVERIFY(lab_->printedFiles().isEmpty());
     }
 };
 
