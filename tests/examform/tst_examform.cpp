@@ -361,6 +361,7 @@ private slots:
              {"layout0"}},
             {"mixed, names empty",
              {"1;109;;70|110|80|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L",
+              "8;143;AMMONIA;1234.56|9876.54|1000.25|1999.75|mEq/L/hr|||1000.25|1999.75|umol/L/h",
               "1;101;FBS;70|110|95|mg/dL", "8;142;;1|1|0|2|mg/dL||||1|mmol/L"},
              false,
              {"mixed05"}},
