@@ -98,13 +98,14 @@ void stool(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
-// The chemistry panel on the generic exam form, signed off with Finish.
+// The chemistry panel on the generic exam form, saved with Print and Save and
+// signed off with Finish: its result report is printed.
 void examForm(forms::Form& f) {
     const QStringList results{"95", "14", "1.1", "6.2", "4.1", "12"};
     for (int i = 0; i < results.size(); ++i)
         type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(%1)").arg(i), results[i]);
     grab(f);
-    click(f, QStringLiteral("cmdExam(0)"));
+    click(f, QStringLiteral("cmdExam(2)"));
 }
 
 void fecalysis(forms::Form& f) {

@@ -4,6 +4,7 @@
 #include "platform/entryscreens/entryscreen.h"
 #include "platform/forms/controlarray.h"
 #include "platform/forms/form.h"
+#include "reportsections.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -43,6 +44,9 @@ public:
     // Stacks the visible screens from Top down (twips).
     void Arrange_Screens(int Top);
     void Save_Entries();
+    // The profile's report line of exam position (profile mode).
+    void Print_NormalProfile(int position, const QString& name, const QString& result,
+                             const QString& normal, const Slots& v, bool isLast);
 
     // The height the layout gave the stack (twips), from its first top.
     void setStackHeight(int twips) { stackHeight_ = twips; }
@@ -82,6 +86,7 @@ private:
     QMetaObject::Connection focusWatch_;
 
     std::array<entryscreens::EntryScreen*, 10> screens_{};
+    ExamReport report_;
     int stackHeight_ = 0;
 };
 

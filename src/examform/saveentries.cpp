@@ -1,8 +1,9 @@
 // Save_Entries of the exam form: each exam's entered values into the value
-// slots of its result layout, then the edit statements, all in one
-// transaction.
+// slots of its result layout, its section of the report, then the edit
+// statements, all in one transaction; the report prints after the save.
 
 #include "frmExamForm.h"
+#include "reportsections.h"
 
 #include "entry/examlist.h"
 #include "entry/layout.h"
@@ -36,14 +37,13 @@ const LayoutRow layoutTable[] = {
 const std::vector<int> enteredElements[10] = {{3},    {1}, {1},    {3, 4}, {2},
                                               {1, 2}, {3}, {5, 6}, {3},    {1, 3}};
 
-// The value slots of one run; not cleared between exams.
-struct Slots {
-    double A1 = 0, A2 = 0, A4 = 0, C1 = 0, C2 = 0, G3 = 0, G4 = 0;
-    QString A3, A5, B1, B2, B3, B4, E1, E2, H[6], F1, G1, G2, G5, K1, K2;
-};
-
 QString el(const vrt::Variant& result, int k) {
     return result.toArray().at(k).text();
+}
+
+// An element the control may not have returned: empty then.
+QString elOrEmpty(const vrt::Variant& result, int k) {
+    return k <= result.toArray().ubound() ? el(result, k) : QString();
 }
 
 bool isDecimal(const QString& text) {
@@ -87,7 +87,9 @@ void fill(int layout, const vrt::Variant& r, Slots& v) {
             v.A1 = rounded(e(1));
             v.A2 = rounded(e(2));
             v.A4 = e(3) == QLatin1String(" ") ? 0 : rounded(e(3));
+            v.NormalText = false;
         } else {
+            v.NormalText = true;
             v.A1 = v.A2 = v.A4 = 0;
             v.G1 = e(1);
             v.A5 = e(3);
@@ -233,6 +235,11 @@ ado::Connection& connection() {
 
 } // namespace
 
+void frmExamForm::Print_NormalProfile(int position, const QString& name, const QString& result,
+                                      const QString& normal, const Slots& v, bool isLast) {
+    report_.Print_NormalProfile(position, name, result, normal, v, isLast);
+}
+
 void frmExamForm::Save_Entries() {
     entry::ModuleState& s = entry::state();
     fraSaving->setVisible(true);
@@ -251,6 +258,7 @@ void frmExamForm::Save_Entries() {
         int layout = 0;
         bool packed = false;
         int written = 0;
+        report_ = ExamReport();
         if (s.EditMode) {
             c = &connection();
             c->BeginTrans();
@@ -277,10 +285,16 @@ void frmExamForm::Save_Entries() {
                     vrt::raise(vrt::err::SubscriptOutOfRange);
                 profile[size_t(i)] = empty ? QString() : packProfile(result, v);
                 packed = packed || !empty;
+                if (PrintAfterSave)
+                    Print_NormalProfile(i, empty ? QString() : v.K2, elOrEmpty(result, 3),
+                                        elOrEmpty(result, 1), v, i == last);
                 continue;
             }
-            if (empty)
+            if (empty) {
+                if (PrintAfterSave)
+                    report_.Add_Section({layout, i, i == last, exam.ExamTitle, false});
                 continue;
+            }
             s.RequestNum = exam.LabNum;
             s.Amount = exam.Amount;
             s.ReferenceNumber = exam.RefNum;
@@ -298,6 +312,9 @@ void frmExamForm::Save_Entries() {
                 PromptLines = splitLines(prompt);
                 ResultLines = splitLines(v.A5);
             }
+            if (PrintAfterSave)
+                report_.Add_Section(
+                    {layout, i, i == last, exam.ExamTitle, true, &v, &PromptLines, &ResultLines});
             if (s.EditMode) {
                 verifyIfLogged(*c, s.RequestNum);
                 c->Execute(resultStatement(exam, v, layout));
@@ -319,6 +336,8 @@ void frmExamForm::Save_Entries() {
         }
         if (written > 0)
             s.Saved = true;
+        if (PrintAfterSave)
+            report_.printAll();
     } catch (const vrt::RuntimeError& e) {
         if (inTransaction) {
             try {

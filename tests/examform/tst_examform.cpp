@@ -6,7 +6,10 @@
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
+#include "platform/runtime/datetime.h"
+
 #include <QApplication>
+#include <QRegularExpression>
 #include <QTest>
 
 using examform::frmExamForm;
@@ -342,6 +345,75 @@ private slots:
             QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0009','EMP-7'")));
         QCOMPARE(stored(), rows);
         QVERIFY(lab_->object().HasSaved());
+        QVERIFY(lab_->printedFiles().isEmpty());
+    }
+
+    // Print and Save: each printed report's text against its expected file.
+    void printedReports_data() {
+        QTest::addColumn<QStringList>("exams");
+        QTest::addColumn<bool>("profile");
+        QTest::addColumn<QStringList>("reports");
+        addRows<QStringList, bool, QStringList>({
+            {"normal values",
+             {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL", "C;105;HBSAG;Negative||Positive|",
+              "1;102;CREATININE;0.6|1.2|0.9|mg/dL"},
+             false,
+             {"layout0"}},
+            {"mixed, names empty",
+             {"1;109;;70|110|80|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L",
+              "8;143;AMMONIA;1234.56|9876.54|1000.25|1999.75|mEq/L/hr|||1000.25|1999.75|umol/L/h",
+              "1;101;FBS;70|110|95|mg/dL", "8;142;;1|1|0|2|mg/dL||||1|mmol/L"},
+             false,
+             {"mixed05"}},
+            {"coded text", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}, false, {"layout2"}},
+            {"two histopathology",
+             {"Z;411;FNA THYROID;C-26-7|THYROID|LEFT LOBE||COLLOID NODULE|BENIGN",
+              "Z;412;FNA BREAST;C-26-8|BREAST|||FIBROADENOMA|BENIGN"},
+             false,
+             {"layout7a", "layout7b"}},
+            {"normal values, then free text",
+             {"1;101;FBS;70|110|95|mg/dL", "2;201;PREGNANCY TEST;POSITIVE"},
+             false,
+             {"layout0then1", "layout1"}},
+            {"free text, specimen",
+             {"2;201;PREGNANCY TEST;POSITIVE", "6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"},
+             false,
+             {"layout1", "layout4"}},
+            {"cut-off, drug, conversion",
+             {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE",
+              "F;601;METHAMPHETAMINE;1000 ng/mL|NEGATIVE|NEG", "A;131;HEMATOCRIT;37-47||41|%"},
+             false,
+             {"layout368"}},
+            {"second form",
+             {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L",
+              "N;152;SGOT (AST);1234567|0-37|20.64|0-0.62|||U/L"},
+             false,
+             {"layout9"}},
+            {"profile",
+             {"1;141;TRIGLYCERIDES;0|150|162.345|mg/dL", "1;142;HDL;40|60||mg/dL",
+              "1;143;HIV SCREEN;Negative||Reactive|"},
+             true,
+             {"profile"}},
+        });
+    }
+    void printedReports() {
+        QFETCH(QStringList, exams);
+        QFETCH(bool, profile);
+        QFETCH(QStringList, reports);
+        lab_->object().ProfileMode(profile);
+        lab_->object().ProfileExamID(QStringLiteral("P-1"));
+        addExams(lab_->object(), exams);
+        save(QStringLiteral("cmdExam(2)"));
+        QCOMPARE(lab_->printedFiles().size(), reports.size());
+        for (int k = 0; k < reports.size(); ++k) {
+            QString text = PrintCapture::text(lab_->printedFiles()[k]);
+            text.replace(QRegularExpression(QStringLiteral("RUNDATE :   \\S+")),
+                         QStringLiteral("RUNDATE :   <RUNDATE>"));
+            text.replace(QRegularExpression(QStringLiteral("\\d+:\\d\\d:\\d\\d [AP]M")),
+                         QStringLiteral("<RUNTIME>"));
+            text.replace(vrt::Variant(vrt::Today()).toString(), QStringLiteral("<TODAY>"));
+            VERIFY_EXPECTED(text, QStringLiteral("examform/expected/%1.txt").arg(reports[k]));
+        }
     }
 
     void editModeOffSendsNothing() {
@@ -351,6 +423,7 @@ private slots:
         QCOMPARE(ado::statementTrace(),
                  QStringList{QStringLiteral("select * from patient_data..tbHospitalInfo")});
         QVERIFY(!lab_->object().HasSaved());
+        QCOMPARE(lab_->printedFiles().size(), 1);
     }
 
     void unloggedRequestIsNotVerified() {
@@ -401,7 +474,7 @@ private slots:
         addExams(lab_->object(),
                  {"1;101;FBS;70|110|95|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|abc|200|mg/dL"});
         ScriptedUser user;
-        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(0)"));
+        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(2)"));
         user.expectForm(QStringLiteral("frmRemarksInput")).click(QStringLiteral("cmdFinish(0)"));
         user.expectMessage(QStringLiteral("Data was not Saved! Error:[Type mismatch]"));
         lab_->object().Show_ResultEntry(0, 0);
@@ -417,6 +490,7 @@ private slots:
             (QList<QStringList>{{"0"}}));
         QVERIFY(!lab_->object().HasSaved());
         QVERIFY(!forms::isLoaded<frmExamForm>());
+        QVERIFY(lab_->printedFiles().isEmpty());
     }
 };
 

@@ -1,0 +1,385 @@
+// The printed result report of the exam form: one section per result layout,
+// described by tables of captions and fields that the layouts' routines share.
+
+#include "reportsections.h"
+
+#include "entry/examlist.h"
+#include "entry/modulestate.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/text.h"
+#include "report/blocks.h"
+#include "report/document.h"
+#include "report/frmprinter.h"
+
+#include <QRegularExpression>
+#include <functional>
+
+namespace examform {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString bar = QStringLiteral(" \u00A6 ");
+
+QString S(int count) {
+    return QString(count, u' ');
+}
+
+QString D(double value) {
+    return vrt::doubleToText(value);
+}
+
+printing::TextDocument& document() {
+    return report::frmPrinter::instance().rtbDummy;
+}
+
+struct Ctx {
+    const Slots& v;
+    const SectionInput& exam;
+};
+using Value = std::function<QString(const Ctx&)>;
+
+enum class Fit {
+    Cut,  // Fix_Width: names and captions, cut to the field
+    Keep, // Fix_Width, but a longer value prints whole: a result is never cut
+    Fill, // Fill_Spaces
+    Raw,  // as it stands
+};
+
+// One field of a line: what stands before it, then the value in its field.
+struct Field {
+    QString lead;
+    Fit fit;
+    int width;
+    Value value;
+};
+// A line is a list of pieces, each added with one Add_Text.
+using Line = std::vector<std::vector<Field>>;
+
+Value text(const char* s) {
+    return [t = QString::fromUtf8(s)](const Ctx&) { return t; };
+}
+
+QString shaped(const Field& f, const Ctx& c) {
+    const QString value = f.value(c);
+    switch (f.fit) {
+    case Fit::Cut:
+        return f.lead + report::Fix_Width(value, int16_t(f.width));
+    case Fit::Keep:
+        if (vrt::Trim(value).size() > f.width)
+            return f.lead + vrt::Trim(value) + u' ';
+        return f.lead + report::Fix_Width(value, int16_t(f.width));
+    case Fit::Fill:
+        return f.lead + report::Fill_Spaces(value, int16_t(f.width));
+    case Fit::Raw:
+        break;
+    }
+    return f.lead + value;
+}
+
+void addLine(const Line& line, const Ctx& c, int size) {
+    for (size_t p = 0; p < line.size(); ++p) {
+        QString piece;
+        for (const Field& f : line[p])
+            piece += shaped(f, c);
+        report::Add_Text(p + 1 == line.size() ? piece + crlf : piece, int16_t(size));
+    }
+}
+
+// The layouts whose exams share one report: column captions, a body line per
+// exam, the field that names the exam (no line without it).
+struct Tabular {
+    int size;
+    Line captions;
+    int rule; // "-" characters under the captions, none at 0
+    Value name;
+    Line body;
+};
+
+const Value title = [](const Ctx& c) { return c.exam.title; };
+
+// Layout 5: the unit of the conventional values follows their range in the
+// same column; "(conv.)" heads the converted (SI) result and "(s.i.)" the SI
+// unit in a column of its own. Values of up to 7 characters and units of up
+// to 8 keep every bar under the bar of its caption (102 characters at 9
+// points fill the sheet's width).
+// Layout 9: the screen's one unit belongs to the typed result and follows it
+// under "Result"; the screen gives no SI unit, so the "(s.i.)" column stays
+// empty. The widths are those of layout 5 for the same captions.
+const Tabular tabular[10] = {
+    {9,
+     {{{"", Fit::Raw, 0, text("Examination")},
+       {S(20), Fit::Raw, 0, text("Result")},
+       {S(19), Fit::Raw, 0, text("Normal Values")}}},
+     0,
+     title,
+     {{{"", Fit::Cut, 20, title}},
+      {{S(12), Fit::Keep, 10, [](const Ctx& c) { return c.v.NormalText ? c.v.A5 : D(c.v.A4); }}},
+      {{S(14), Fit::Keep, 10,
+        [](const Ctx& c) {
+            return c.v.NormalText ? c.v.G1 : D(c.v.A1) + QStringLiteral(" -") + D(c.v.A2);
+        }},
+       {"", Fit::Keep, 5, [](const Ctx& c) { return c.v.A3; }}}}},
+    {},
+    {},
+    {9,
+     {{{"", Fit::Raw, 0, text("DESCRIPTION")},
+       {S(19), Fit::Raw, 0, text("CUT-OFF VALUE")},
+       {S(10), Fit::Raw, 0, text("PATIENT VALUE")},
+       {S(10), Fit::Raw, 0, text("RESULT")}}},
+     0,
+     [](const Ctx& c) { return c.v.B1; },
+     {{{"", Fit::Cut, 20, [](const Ctx& c) { return c.v.B1; }}},
+      {{S(14), Fit::Keep, 15, [](const Ctx& c) { return c.v.B3; }}},
+      {{S(10), Fit::Keep, 15, [](const Ctx& c) { return c.v.B2; }}},
+      {{S(5), Fit::Raw, 0, [](const Ctx& c) { return c.v.A5; }}}}},
+    {},
+    {9,
+     {{{"", Fit::Cut, 20, text("Examination")}},
+      {{" ", Fit::Cut, 10, text("¦ Result")}},
+      {{" ", Fit::Cut, 28, text("¦         Normal Values")}},
+      {{" ", Fit::Cut, 10, text("¦ (conv.)")}},
+      {{" ", Fit::Cut, 19, text("¦     Normal Values")}},
+      {{" ", Fit::Raw, 0, text("¦ (s.i.)")}}},
+     0,
+     title,
+     {{{"", Fit::Cut, 20, title}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C1); }}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.A1); }},
+       {"-", Fit::Fill, 7, [](const Ctx& c) { return D(c.v.A2); }},
+       {"", Fit::Fill, 8, [](const Ctx& c) { return c.v.A3; }}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C2); }}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.G3); }},
+       {"-", Fit::Fill, 7, [](const Ctx& c) { return D(c.v.G4); }}},
+      {{bar, Fit::Raw, 0, [](const Ctx& c) { return c.v.G5; }}}}},
+    {9,
+     {{{"", Fit::Raw, 0, text("Examination")},
+       {S(20), Fit::Raw, 0, text("Threshold Value")},
+       {S(10), Fit::Raw, 0, text("Result")},
+       {S(15), Fit::Raw, 0, text("Interpretation")}}},
+     0,
+     title,
+     {{{"", Fit::Cut, 20, title}},
+      {{S(11), Fit::Keep, 20, [](const Ctx& c) { return c.v.E1; }}},
+      {{S(5), Fit::Keep, 20, [](const Ctx& c) { return c.v.A5; }}},
+      {{S(1), Fit::Raw, 0, [](const Ctx& c) { return c.v.E2; }}}}},
+    {},
+    {9,
+     {{{"", Fit::Raw, 0, text("Examination")},
+       {S(12), Fit::Raw, 0, text("Result")},
+       {S(15), Fit::Raw, 0, text("Normal Values")}}},
+     0,
+     title,
+     {{{"", Fit::Cut, 20, title}},
+      {{S(5), Fit::Keep, 15,
+        [](const Ctx& c) { return vrt::Format(vrt::Variant(c.v.A5), QStringLiteral("##0.00")); }}},
+      {{"", Fit::Keep, 15,
+        [](const Ctx& c) { return vrt::Format(vrt::Variant(c.v.G1), QStringLiteral("##0.00")); }},
+       {"", Fit::Keep, 5, [](const Ctx& c) { return c.v.A3; }}}}},
+    {8,
+     {{{"", Fit::Cut, 21, text("Examination")}},
+      {{" ", Fit::Cut, 19, text("¦ Result")}},
+      {{" ", Fit::Cut, 26, text("¦         Normal Values")}},
+      {{" ", Fit::Cut, 10, text("¦ (conv.)")}},
+      {{" ", Fit::Cut, 26, text("¦     Normal Values")}},
+      {{" ", Fit::Raw, 0, text("¦ (s.i.)")}}},
+     115,
+     title,
+     {{{"", Fit::Cut, 21, title}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C1); }},
+       {"", Fit::Fill, 8, [](const Ctx& c) { return c.v.G5; }}},
+      {{bar, Fit::Fill, 23, [](const Ctx& c) { return c.v.G1; }}},
+      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C2); }}},
+      {{bar, Fit::Raw, 0, [](const Ctx& c) { return c.v.G2; }}}}},
+};
+
+// The profile: result and normal values with two decimals; a text that is no
+// number prints as it was typed.
+bool isText(const QString& typed) {
+    return !vrt::Trim(typed).isEmpty() && !vrt::IsNumeric(vrt::Variant(typed));
+}
+QString twoDecimals(double value) {
+    return vrt::Format(vrt::Variant(value), QStringLiteral("0.00"));
+}
+
+const Tabular profile{
+    9,
+    {{{"", Fit::Raw, 0, text("Examination")},
+      {S(20), Fit::Raw, 0, text("Result(conv)")},
+      {S(19), Fit::Raw, 0, text("Normal Values(conv)")}}},
+    100,
+    [](const Ctx& c) { return c.v.K2; },
+    {{{"", Fit::Cut, 20, [](const Ctx& c) { return c.v.K2; }}},
+     {{S(12), Fit::Fill, 10,
+       [](const Ctx& c) { return isText(c.v.A5) ? c.v.A5 : twoDecimals(c.v.A4); }}},
+     {{S(14), Fit::Raw, 0,
+       [](const Ctx& c) {
+           if (isText(c.v.G1))
+               return report::Fill_Spaces(c.v.G1, 21);
+           return report::Fill_Spaces(twoDecimals(c.v.A1), 10) + QStringLiteral(" -") +
+                  report::Fill_Spaces(twoDecimals(c.v.A2), 8);
+       }},
+      {S(2), Fit::Raw, 0, [](const Ctx& c) { return c.v.A3; }}}},
+};
+
+// Heading of every report: title, patient, transaction date and exam.
+void addHeading() {
+    const entry::ModuleState& s = entry::state();
+    document().setText(QString());
+    report::Add_ReportTitle();
+    report::Add_Text(crlf, 9);
+    report::Add_PatientHeader();
+    report::Add_Text(QStringLiteral("Trans. Date : ") + s.ResultDate + S(2) + s.ExamTitle + crlf,
+                     9);
+    report::Add_Text(crlf, 9);
+}
+
+void addCaptions(const Tabular& t, const Ctx& c) {
+    addLine(t.captions, c, t.size);
+    if (t.rule > 0) {
+        report::Add_Repeated(QStringLiteral("-"), int16_t(t.rule));
+        report::Add_Text(crlf, int16_t(t.size));
+    }
+}
+
+void addClosing(bool remarks) {
+    if (remarks) {
+        report::Add_Text(crlf, 9);
+        report::Add_Text(QStringLiteral("Remarks") + crlf, 9);
+        report::Add_Text(entry::state().Remarks + crlf, 9);
+    }
+    report::Add_Text(QString(QChar(0x00A8)) + crlf, 9);
+    report::Add_Signatories();
+}
+
+// A line of a coded-text exam: up to its line break, trimmed.
+QString codedLine(const QStringList* lines, qsizetype j) {
+    if (!lines || j >= lines->size())
+        return QString();
+    QString line = lines->at(j);
+    const qsizetype end = line.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    return vrt::Trim(end >= 0 ? line.left(end) : line);
+}
+
+// The body of the layouts whose every exam has a report of its own, and
+// whether their closing has the remarks.
+bool addOwnBody(const Ctx& c) {
+    const Slots& v = c.v;
+    auto add = [](const QString& line) { report::Add_Text(line + crlf, 9); };
+    switch (c.exam.layout) {
+    case 1:
+        add(v.A5);
+        return false;
+    case 2:
+        for (qsizetype j = 0; c.exam.promptLines && j < c.exam.promptLines->size(); ++j)
+            add(S(5) + report::Fix_Width(codedLine(c.exam.promptLines, j), 20) + S(2) +
+                codedLine(c.exam.resultLines, j));
+        return true;
+    case 4:
+        add(QStringLiteral("Specs : ") + v.B4 + S(10) + QStringLiteral("Final Result (Y/N)? ") +
+            v.F1);
+        add(v.A5);
+        return true;
+    default: {
+        const std::vector<entry::ExamRec>& exams = entry::examList();
+        const QString type = exams.empty() ? QString() : exams.front().FormType;
+        if (type == QLatin1String("X"))
+            add(QStringLiteral("Histopath No. : ") + v.H[0]);
+        else if (type == QLatin1String("Z"))
+            add(QStringLiteral("Cytology No. : ") + v.H[0]);
+        add(QStringLiteral("Specimen : (1) ") + v.H[1] + S(15) + v.H[2] + S(15) + v.H[3]);
+        add(QString());
+        add(QStringLiteral("Gross and Microscopic Diagnosis"));
+        add(S(5) + v.H[4]);
+        add(QString());
+        add(QStringLiteral("Final Diagnosis"));
+        add(S(5) + v.H[5]);
+        return false;
+    }
+    }
+}
+
+bool ownReport(int layout) {
+    return layout == 1 || layout == 2 || layout == 4 || layout == 7;
+}
+
+} // namespace
+
+void ExamReport::keep() {
+    finished_.push_back(document().pieces());
+}
+
+void ExamReport::closeRun() {
+    if (!runOpen_)
+        return;
+    addClosing(true);
+    keep();
+    runOpen_ = false;
+}
+
+void ExamReport::Add_Section(const SectionInput& exam) {
+    static const Slots none;
+    const Ctx c{exam.values ? *exam.values : none, exam};
+    if (ownReport(exam.layout)) {
+        // A report still open ends here, before this exam clears the document.
+        closeRun();
+        if (!exam.hasResult)
+            return;
+        addHeading();
+        addClosing(addOwnBody(c));
+        keep();
+        return;
+    }
+    const Tabular& t = exam.layout < 0 ? profile : tabular[exam.layout];
+    if (!runOpen_) {
+        addHeading();
+        runOpen_ = true;
+        captions_ = noCaptions;
+    }
+    if (exam.hasResult && !vrt::Trim(t.name(c)).isEmpty()) {
+        // Captions over the lines of each layout, also when a run mixes them.
+        if (captions_ != exam.layout) {
+            if (captions_ != noCaptions)
+                report::Add_Text(crlf, 9);
+            addCaptions(t, c);
+            captions_ = exam.layout;
+        }
+        addLine(t.body, c, t.size);
+    }
+    if (exam.isLast)
+        closeRun();
+}
+
+void ExamReport::Print_NormalProfile(int position, const QString& name, const QString& result,
+                                     const QString& normal, const Slots& v, bool isLast) {
+    Slots shown = v;
+    shown.K2 = name;
+    shown.A5 = result;
+    shown.G1 = normal;
+    SectionInput exam;
+    exam.layout = -1;
+    exam.position = position;
+    exam.isLast = isLast;
+    exam.title = name;
+    exam.values = &shown;
+    Add_Section(exam);
+}
+
+void ExamReport::printAll() {
+    closeRun();
+    printing::TextDocument& rtb = document();
+    for (const std::vector<printing::TextPiece>& pieces : finished_) {
+        rtb.setText(QString());
+        for (const printing::TextPiece& p : pieces) {
+            rtb.SelFontName = p.format.fontName;
+            rtb.SelFontSize = p.format.pointSize;
+            rtb.SelBold = p.format.bold;
+            rtb.SelCharOffset = p.format.charOffset;
+            rtb.SelText(p.text);
+        }
+        report::frmPrinter::instance().Print_ResultData();
+    }
+    finished_.clear();
+}
+
+} // namespace examform
