@@ -14,6 +14,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <numeric>
 
 namespace printing {
 
@@ -254,6 +258,43 @@ std::vector<SourceLine> splitLines(const TextDocument& document) {
     return lines;
 }
 
+// A line a little too wide for the page (a heading with the run time at its
+// end) prints condensed, down to two thirds of its size, rather than
+// breaking: its end would otherwise start a line of its own and push
+// everything below it down. Spaces at its end do not count.
+void condense(PrintJob& job, SourceLine& line, std::vector<double>& advances, double width,
+              std::deque<CharFormat>& formats) {
+    auto& g = line.glyphs;
+    size_t used = g.size();
+    while (used > 0 && g[used - 1].c == u' ')
+        --used;
+    const double total = std::accumulate(advances.begin(), advances.begin() + qsizetype(used), 0.0);
+    if (total <= width + 0.01)
+        return;
+    for (double factor = std::floor(width / total * 40) / 40; factor >= 2.0 / 3; factor -= 0.025) {
+        std::map<const CharFormat*, const CharFormat*> smaller;
+        std::vector<double> fitted(g.size());
+        double x = 0;
+        for (size_t i = 0; i < g.size(); ++i) {
+            const CharFormat*& f = smaller[g[i].format];
+            if (!f) {
+                CharFormat c = *g[i].format;
+                c.pointSize = std::floor(c.pointSize * factor * 4) / 4;
+                f = &formats.emplace_back(c);
+            }
+            fitted[i] = job.advance(QString(g[i].c), *f);
+            if (i < used)
+                x += fitted[i];
+        }
+        if (x > width + 0.01)
+            continue;
+        for (size_t i = 0; i < g.size(); ++i)
+            g[i].format = smaller[g[i].format];
+        advances = std::move(fitted);
+        return;
+    }
+}
+
 } // namespace
 
 void printDocument(const TextDocument& document, const QString& documentName) {
@@ -263,11 +304,13 @@ void printDocument(const TextDocument& document, const QString& documentName) {
     const CharFormat plain;
     const double width = job.width();
     double y = 0;
-    for (const SourceLine& line : splitLines(document)) {
-        const auto& g = line.glyphs;
+    std::deque<CharFormat> condensedFormats;
+    for (SourceLine line : splitLines(document)) {
+        auto& g = line.glyphs;
         std::vector<double> advances(g.size());
         for (size_t i = 0; i < g.size(); ++i)
             advances[i] = job.advance(QString(g[i].c), *g[i].format);
+        condense(job, line, advances, width, condensedFormats);
 
         size_t start = 0;
         do {
