@@ -64,11 +64,10 @@ set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR "Vantrel")
 set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Result entry for a clinical laboratory (Qt 6 library and tools)")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "The result-entry component of a clinical laboratory system: a shared\n"
-    "library that a laboratory application loads to enter, sign off, save and\n"
-    "print exam results, with its headers, CMake and pkg-config files, the\n"
-    "vantrel-db and vantrel-regsvr tools and the vantrel-host demo host.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The result-entry component of a clinical laboratory system: a shared
+library that a laboratory application loads to enter, sign off, save and
+print exam results, with its headers, CMake and pkg-config files, the
+vantrel-db and vantrel-regsvr tools and the vantrel-host demo host.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

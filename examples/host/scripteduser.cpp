@@ -31,7 +31,7 @@ void click(QWidget* window, const QString& button) {
 void work(QWidget* window) {
     QTextStream out(stdout);
     const QString name = window->objectName();
-    out << "scripted user: " << name << "\n";
+    out << "scripted user: " << name << Qt::endl;
     if (auto* box = qobject_cast<QMessageBox*>(window)) {
         out << "  message: " << box->text() << "\n";
         box->defaultButton() ? box->defaultButton()->click() : box->accept();
@@ -40,9 +40,9 @@ void work(QWidget* window) {
         for (int i = 0; i < physical.size(); ++i)
             type(window, QStringLiteral("txtResults(%1)").arg(i), physical[i]);
         click(window, QStringLiteral("cmdExam(2)")); // Print & Save
-    } else {
-        window->close();
     }
+    if (window->isVisible()) // not saved, or a window this user does not know
+        window->close();
 }
 
 } // namespace
