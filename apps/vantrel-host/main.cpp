@@ -43,8 +43,15 @@ int main(int argc, char** argv) {
     try {
         Laboratory laboratory(prepareDatabase(folder));
         const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
-        if (parser.isSet(QStringLiteral("walkthrough")) || offscreen)
+        if (parser.isSet(QStringLiteral("walkthrough")) || offscreen) {
+            // With VANTREL_GRAB_DIR set, the log book is pictured first.
+            if (const QString grabs = qEnvironmentVariable("VANTREL_GRAB_DIR"); !grabs.isEmpty()) {
+                HostWindow window(laboratory);
+                window.show();
+                window.grab().save(QDir(grabs).filePath(QStringLiteral("00-logbook.png")));
+            }
             return runWalkthrough(laboratory, prints.isEmpty() ? folder : prints);
+        }
         HostWindow window(laboratory);
         window.show();
         return app.exec();

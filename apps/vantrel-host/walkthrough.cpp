@@ -101,7 +101,7 @@ void stool(forms::Form& f) {
 // The chemistry panel on the generic exam form, saved with Print and Save and
 // signed off with Finish: its result report is printed.
 void examForm(forms::Form& f) {
-    const QStringList results{"95", "14", "1.1", "6.2", "4.1", "12"};
+    const QStringList results{"126", "14", "1.1", "6.2", "3.2", "12"};
     for (int i = 0; i < results.size(); ++i)
         type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(%1)").arg(i), results[i]);
     grab(f);

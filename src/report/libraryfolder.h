@@ -4,8 +4,9 @@
 
 namespace report {
 
-// The folder the library file was loaded from (the report definitions lie
-// there); empty when it cannot be told.
+// The folder of the report definitions: the one the library file was loaded
+// from, or, when that holds none (an installed library), the library's data
+// folder (<prefix>/share/vantrel). Empty when it cannot be told.
 QString libraryFolder();
 
 } // namespace report
