@@ -18,7 +18,12 @@ QString libraryPath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&libraryPath), &info) == 0 || !info.dli_fname)
         return {};
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalFilePath();
+    // The file name as it was loaded (the versioned link a package installs,
+    // "libvantrel.so.0"), not the file it points to: a package upgrade
+    // replaces that file, and the registration must still lead to the new one.
+    const QFileInfo loaded(QString::fromLocal8Bit(info.dli_fname));
+    const QString folder = QFileInfo(loaded.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + loaded.fileName();
 }
 
 } // namespace

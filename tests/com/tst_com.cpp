@@ -11,6 +11,7 @@
 #include "support/testregistry.h"
 #include "support/threads.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,7 +57,9 @@ private slots:
                  CLSID_clsDataEntry.toString());
         QCOMPARE(s.value(key + QStringLiteral("ProgID")).toString(),
                  QStringLiteral("Vantrel.clsDataEntry"));
-        QCOMPARE(s.value(key + QStringLiteral("InprocServer32")).toString(), vantrelLibraryPath());
+        const QFileInfo server(s.value(key + QStringLiteral("InprocServer32")).toString());
+        QCOMPARE(server.canonicalFilePath(), vantrelLibraryPath());
+        QCOMPARE(server.fileName(), QStringLiteral("libvantrel.so.0"));
         QCOMPARE(s.value(key + QStringLiteral("ThreadingModel")).toString(),
                  QStringLiteral("Apartment"));
         QVERIFY(vcom::CreateObject(QStringLiteral("vantrel.CLSDATAENTRY")));
