@@ -306,6 +306,10 @@ frmPapSmear2::frmPapSmear2() {
     grids.at(QStringLiteral("Frame1"))->addWidget(dtReportDate, 0, 0);
     grids.at(QStringLiteral("Frame1"))->addWidget(dtReportTime, 0, 1);
 
+    // Room to spare goes below a frame's last row, not between its rows.
+    for (const auto& [name, grid] : grids)
+        grid->setRowStretch(grid->rowCount(), 1);
+
     auto* screen1 = new QGridLayout(pages[0]);
     screen1->addWidget(caption("Cytology No.", txtCytology), 0, 0);
     screen1->addWidget(txtCytology, 0, 1);
