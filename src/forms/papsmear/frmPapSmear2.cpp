@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <array>
+#include <functional>
 
 namespace resultforms {
 
@@ -220,95 +221,86 @@ frmPapSmear2::frmPapSmear2() {
         frames_[name] = box;
         grids[name] = new QGridLayout(box);
     }
-    txtCytology = textBox(pages[0], "txtCytology");
-    txtLMP = textBox(pages[0], "txtLMP");
-    txtOthers = textBox(this, "txtOthers");
-    txtNonEpithelial = textBox(this, "txtNonEpithelial");
-    txtMI = textBox(this, "txtMI");
-
-    // Each choice's buttons go into its frame, one a row; a frame that a
-    // button opens sits under that button, indented.
-    choices_.resize(groupCount);
-    // Buttons keep their own width: a click beside a caption is no click.
-    auto place = [&](const QString& frameName, QWidget* w, Qt::Alignment align = Qt::AlignLeft) {
-        QGridLayout* grid = grids.at(frameName);
-        grid->addWidget(w, grid->rowCount(), 0, 1, 2, align);
-    };
-    auto indent = [&](const QString& frameName, QWidget* w) {
-        auto* row = new QHBoxLayout;
-        row->addSpacing(18);
-        row->addWidget(w);
-        QGridLayout* grid = grids.at(frameName);
-        grid->addLayout(row, grid->rowCount(), 0, 1, 2);
-    };
-    for (const FrameDef& frame : frameDefs) {
-        const QString name = QString::fromLatin1(frame.name);
-        for (int g = 0; g < groupCount; ++g) {
-            if (name != QLatin1String(groups[g].frame))
-                continue;
-            for (int i = 0; i < buttonCount(g); ++i) {
-                const QString text = QString::fromLatin1(groups[g].captions[size_t(i)]);
-                QAbstractButton* b;
-                if (groups[g].checks) {
-                    b = new CheckBox(text, this);
-                } else {
-                    auto* r = new QRadioButton(text, this);
-                    // Exclusion and clearing are the rules' work.
-                    r->setAutoExclusive(false);
-                    b = r;
-                }
-                b->setObjectName(
-                    QStringLiteral("%1(%2)").arg(QLatin1String(groups[g].name)).arg(i));
-                choices_[size_t(g)].push_back(b);
-                forms::connectGuarded(b, &QAbstractButton::clicked, this,
-                                      [this, g, i] { choiceClicked(Group(g), i); });
-                if (g == optIUD && i == 1) {
-                    QGridLayout* grid = grids.at(name);
-                    const int row = grid->rowCount();
-                    grid->addWidget(b, row, 0, Qt::AlignLeft);
-                    grid->addWidget(txtOthers, row, 1);
-                } else if (g != chkInfection) {
-                    place(name, b);
-                }
-                for (const FrameDef& sub : frameDefs)
-                    if (sub.owner == g && sub.on == i && name == QLatin1String(sub.parent))
-                        indent(name, frames_.at(QString::fromLatin1(sub.name)));
-            }
-        }
-        for (const FrameDef& sub : frameDefs)
-            if (sub.owner < 0 && name == QLatin1String(sub.parent))
-                place(name, frames_.at(QString::fromLatin1(sub.name)), {});
-    }
-
-    // The infection boxes stand two by two, each over its note.
-    QGridLayout* infection = grids.at(QStringLiteral("fraInfection"));
-    for (int i = 0; i < 4; ++i) {
-        auto* note = txtC2.add(i, new QPlainTextEdit(this));
-        note->setPlainText(QString::fromLatin1(notes[i]).replace(QLatin1String("\r\n"), "\n"));
-        note->setReadOnly(true);
-        note->setFrameShape(QFrame::NoFrame);
-        note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        note->setFixedHeight(note->fontMetrics().lineSpacing() * 5 + 8);
-        infection->addWidget(choice(chkInfection, i), 2 * (i / 2), i % 2, Qt::AlignLeft);
-        infection->addWidget(note, 2 * (i / 2) + 1, i % 2);
-    }
-    place(QStringLiteral("fraNonEpithelial"), txtNonEpithelial, {});
-    QGridLayout* hormonal = grids.at(QStringLiteral("fraHormonal"));
-    const int miRow = hormonal->rowCount();
-    hormonal->addWidget(caption("M.I.", txtMI), miRow, 0);
-    hormonal->addWidget(txtMI, miRow, 1);
-    hormonal->setColumnStretch(1, 1);
-
+    txtCytology = textBox(this, "txtCytology");
+    txtLMP = textBox(this, "txtLMP");
     dtReportDate = new controls::DTPicker(this);
     dtReportDate->setObjectName(QStringLiteral("dtReportDate"));
     dtReportTime = new controls::DTPicker(this);
     dtReportTime->setObjectName(QStringLiteral("dtReportTime"));
     grids.at(QStringLiteral("Frame1"))->addWidget(dtReportDate, 0, 0);
     grids.at(QStringLiteral("Frame1"))->addWidget(dtReportTime, 0, 1);
+    // Tab visits the controls as the screens show them.
+    QList<QWidget*> order{txtCytology, txtLMP, dtReportDate, dtReportTime};
 
-    // Room to spare goes below a frame's last row, not between its rows.
-    for (const auto& [name, grid] : grids)
-        grid->setRowStretch(grid->rowCount(), 1);
+    // A frame's buttons one a row; a frame that a button opens sits under
+    // that button, indented. Buttons keep their own width: a click beside a
+    // caption is no click.
+    choices_.resize(groupCount);
+    auto add = [&](const QString& frameName, QWidget* w, int column = 0, int span = 2,
+                   Qt::Alignment align = Qt::AlignLeft) {
+        QGridLayout* grid = grids.at(frameName);
+        grid->addWidget(w, grid->rowCount() - (column > 0 ? 1 : 0), column, 1, span, align);
+        if (w->focusPolicy() != Qt::NoFocus)
+            order << w;
+    };
+    std::function<void(const QString&)> fill = [&](const QString& name) {
+        for (int g = 0; g < groupCount; ++g) {
+            if (name != QLatin1String(groups[g].frame))
+                continue;
+            for (int i = 0; i < buttonCount(g); ++i) {
+                QAbstractButton* b = choiceButton(g, i);
+                if (g == chkInfection) {
+                    // Two by two, each over its note.
+                    auto* note = txtC2.add(i, new QPlainTextEdit(this));
+                    note->setPlainText(
+                        QString::fromLatin1(notes[i]).replace(QLatin1String("\r\n"), "\n"));
+                    note->setReadOnly(true);
+                    note->setFocusPolicy(Qt::NoFocus);
+                    note->setFrameShape(QFrame::NoFrame);
+                    note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                    note->setFixedHeight(note->fontMetrics().lineSpacing() * 5 + 8);
+                    grids.at(name)->addWidget(b, 2 * (i / 2), i % 2, Qt::AlignLeft);
+                    grids.at(name)->addWidget(note, 2 * (i / 2) + 1, i % 2);
+                    order << b;
+                    continue;
+                }
+                add(name, b, 0, g == optIUD && i == 1 ? 1 : 2);
+                if (g == optIUD && i == 1) {
+                    txtOthers = textBox(this, "txtOthers");
+                    add(name, txtOthers, 1, 1, {});
+                }
+                for (const FrameDef& sub : frameDefs) {
+                    if (sub.owner != g || sub.on != i)
+                        continue;
+                    auto* row = new QHBoxLayout;
+                    row->addSpacing(18);
+                    row->addWidget(frame(QString::fromLatin1(sub.name)));
+                    QGridLayout* grid = grids.at(name);
+                    grid->addLayout(row, grid->rowCount(), 0, 1, 2);
+                    fill(QString::fromLatin1(sub.name));
+                }
+            }
+        }
+        for (const FrameDef& sub : frameDefs)
+            if (sub.owner < 0 && name == QLatin1String(sub.parent)) {
+                add(name, frame(QString::fromLatin1(sub.name)), 0, 2, {});
+                fill(QString::fromLatin1(sub.name));
+            }
+        if (name == QLatin1String("fraNonEpithelial")) {
+            txtNonEpithelial = textBox(this, "txtNonEpithelial");
+            add(name, txtNonEpithelial, 0, 2, {});
+        } else if (name == QLatin1String("fraHormonal")) {
+            txtMI = textBox(this, "txtMI");
+            add(name, caption("M.I.", txtMI), 0, 1);
+            add(name, txtMI, 1, 1, {});
+            grids.at(name)->setColumnStretch(1, 1);
+        }
+        // Room to spare goes below the last row, not between the rows.
+        grids.at(name)->setRowStretch(grids.at(name)->rowCount(), 1);
+    };
+    for (const FrameDef& f : frameDefs)
+        if (!*f.parent)
+            fill(QString::fromLatin1(f.name));
 
     auto* screen1 = new QGridLayout(pages[0]);
     screen1->addWidget(caption("Cytology No.", txtCytology), 0, 0);
@@ -337,11 +329,33 @@ frmPapSmear2::frmPapSmear2() {
         auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
         buttons->addWidget(b);
         forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
+        order << b;
     }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sstbPapSmear);
     layout->addLayout(buttons);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     resize(900, 640);
+}
+
+// Button or check box i of group g, made as the table says.
+QAbstractButton* frmPapSmear2::choiceButton(int g, int i) {
+    const QString text = QString::fromLatin1(groups[g].captions[size_t(i)]);
+    QAbstractButton* b;
+    if (groups[g].checks) {
+        b = new CheckBox(text, this);
+    } else {
+        auto* r = new QRadioButton(text, this);
+        // Exclusion and clearing are the rules' work.
+        r->setAutoExclusive(false);
+        b = r;
+    }
+    b->setObjectName(QStringLiteral("%1(%2)").arg(QLatin1String(groups[g].name)).arg(i));
+    choices_[size_t(g)].push_back(b);
+    forms::connectGuarded(b, &QAbstractButton::clicked, this,
+                          [this, g, i] { choiceClicked(Group(g), i); });
+    return b;
 }
 
 void frmPapSmear2::Form_Load() {

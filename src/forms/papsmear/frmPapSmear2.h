@@ -79,6 +79,7 @@ protected:
 private:
     void Print_Result();
     void cmdExam_Click(int index);
+    QAbstractButton* choiceButton(int group, int index);
     void choiceClicked(Group group, int index);
     void clearGroup(int group);
     int selected(int group) const;
