@@ -204,7 +204,9 @@ VALUES ('LR26-0001', '100231', 'OPD26-04512', 'O', '47', 'OPD', 'D101', 'CM',
        ('LR26-0014', '100322', 'IPD26-00892', 'I', '54', '406-B', 'D103', 'HP',
         '2026-12-02 15:00:00', '2026-12-05 16:10:00', 1, 'MT04', '2026-12-05 16:10:00', ''),
        ('LR26-0015', '100315', 'OPD26-04620', 'O', '36', 'OPD', 'D101', 'CC',
-        '2026-12-05 07:30:00', '2026-12-05 07:30:00', 0, NULL, NULL, '');
+        '2026-12-05 07:30:00', '2026-12-05 07:30:00', 0, NULL, NULL, ''),
+       ('LR26-0016', '100294', 'OPD26-04628', 'O', '41', 'OPD', 'D102', 'HP',
+        '2026-12-05 09:00:00', '2026-12-05 09:00:00', 0, NULL, NULL, 'Annual screening, IUD in place');
 
 -- The result forms save under LabNum, so it is the request number.
 INSERT INTO LABORATORY.tblablogbookdetail (RequestNum, LineNo, LabExamID, RefNum, LabNum, Amount)
@@ -235,7 +237,8 @@ VALUES ('LR26-0001', 1, '23', 'CH-260451', 'LR26-0001', 90),
        ('LR26-0012', 4, '131', 'CH-260523', 'LR26-0012', 80),
        ('LR26-0013', 1, '411', 'CH-260530', 'LR26-0013', 1800),
        ('LR26-0014', 1, '402', 'CH-260488', 'LR26-0014', 2800),
-       ('LR26-0015', 1, '160', 'CH-260541', 'LR26-0015', 400);
+       ('LR26-0015', 1, '160', 'CH-260541', 'LR26-0015', 400),
+       ('LR26-0016', 1, '57', 'CH-260547', 'LR26-0016', 450);
 
 -- Registrations of the verified dedicated results.
 INSERT INTO LABORATORY.tbLabResultEntry

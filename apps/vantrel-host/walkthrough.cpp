@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTextStream>
 #include <QTimer>
@@ -129,6 +130,24 @@ void fecalysis(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+// A Pap smear: both screens filled, each grabbed, then printed and saved.
+void papSmear(forms::Form& f) {
+    type(f, QStringLiteral("txtCytology"), QStringLiteral("cy26-0112"));
+    type(f, QStringLiteral("txtLMP"), QStringLiteral("11/20/2026"));
+    for (const char* choice : {"optCondition(0)", "optGeneral(1)", "chkBenign(0)", "chkBenign(1)",
+                               "chkInfection(0)", "chkBenign(4)", "optIUD(1)"})
+        click(f, QString::fromLatin1(choice));
+    type(f, QStringLiteral("txtOthers"), QStringLiteral("copper iud"));
+    grab(f);
+    if (auto* tabs = f.findChild<QTabWidget*>(QStringLiteral("sstbPapSmear")))
+        tabs->setCurrentIndex(1);
+    for (const char* choice : {"optSquamos(0)", "optSquamos1(0)", "optHormonal(0)"})
+        click(f, QString::fromLatin1(choice));
+    type(f, QStringLiteral("txtMI"), QStringLiteral("0/40/60"));
+    grab(f);
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
 void signOff(forms::Form& f) {
     click(f, QStringLiteral("cmdFinish(0)"));
 }
@@ -174,11 +193,10 @@ void printSaved(Laboratory& lab, const QString& request) {
 } // namespace
 
 int runWalkthrough(Laboratory& lab, const QString& printFolder) {
-    const std::map<QString, Script> scripts{{QStringLiteral("frmUrinalysis2"), urinalysis},
-                                            {QStringLiteral("frmStool"), stool},
-                                            {QStringLiteral("frmExamForm"), examForm},
-                                            {QStringLiteral("frmfecalysis"), fecalysis},
-                                            {QStringLiteral("frmRemarksInput"), signOff}};
+    const std::map<QString, Script> scripts{
+        {QStringLiteral("frmUrinalysis2"), urinalysis}, {QStringLiteral("frmStool"), stool},
+        {QStringLiteral("frmExamForm"), examForm},      {QStringLiteral("frmfecalysis"), fecalysis},
+        {QStringLiteral("frmRemarksInput"), signOff},   {QStringLiteral("frmPapSmear2"), papSmear}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
         if (it == scripts.end()) {
@@ -198,11 +216,10 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
         return int(forms::vbOK);
     });
 
-    const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
-                                                          {"LR26-0006", "stool examination"},
-                                                          {"LR26-0009", "chemistry panel"},
-                                                          {"LR26-0015", "renal profile"},
-                                                          {"LR26-0002", "fecalysis"}};
+    const std::pair<const char*, const char*> visits[] = {
+        {"LR26-0001", "urinalysis"},      {"LR26-0006", "stool examination"},
+        {"LR26-0009", "chemistry panel"}, {"LR26-0015", "renal profile"},
+        {"LR26-0002", "fecalysis"},       {"LR26-0004", "Pap smear"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {
         out() << "walkthrough: " << what << " for request " << request << "\n";

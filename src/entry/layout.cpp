@@ -4,6 +4,7 @@
 #include "entry/modulestate.h"
 #include "entry/resultentry.h"
 #include "examform/frmExamForm.h"
+#include "forms/papsmear/frmPapSmear2.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
@@ -55,7 +56,7 @@ void showByModel(const QString& model) {
     else if (model == QLatin1String("96"))
         showNow<resultforms::frmWidalTest>();
     else if (model == QLatin1String("57"))
-        noWindowYet(QStringLiteral("exam model '%1'").arg(model));
+        showNow<resultforms::frmPapSmear2>();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "entry/layout.h"
 #include "entry/modulestate.h"
 #include "examform/frmExamForm.h"
+#include "forms/papsmear/frmPapSmear2.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
@@ -58,6 +59,7 @@ const std::vector<Route>& routes() {
         {QStringLiteral("H"), {QStringLiteral("34")}, showSpecialised<resultforms::frmfecalysis>},
         {QStringLiteral("H"), {QStringLiteral("96")}, showSpecialised<resultforms::frmWidalTest>},
         {QStringLiteral("H"), {QStringLiteral("97")}, showSpecialised<resultforms::frmWeilFelix>},
+        {QStringLiteral("H"), {QStringLiteral("57")}, showSpecialised<resultforms::frmPapSmear2>},
     };
     return table;
 }

@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("H with an empty id") << "H" << "" << "" << "";
         QTest::newRow("lower-case h is no H") << "h" << "23" << "frmExamForm" << "Result Entry";
         QTest::newRow("generic") << "1" << "101" << "frmExamForm" << "Result Entry";
+        QTest::newRow("pap smear") << "H" << "57" << "frmPapSmear2" << "Pap Smear";
         // clang-format on
     }
     void firstExamChoosesTheWindow() {

@@ -249,13 +249,12 @@ QStringList reportHeading(const QString& reported) {
     };
 }
 
-void spoolAndPrint(const QStringList& rows) {
+void spoolAndPrint(const QStringList& rows, const QString& title, const QString& subtitle) {
     const report::PrintJobScope job;
     report::Clear_PrintTable();
     for (const QString& row : rows)
         report::Insert_PrintLine(1, row);
-    report::Print_LabReport(QStringLiteral("CLINICAL LABORATORY REPORT"), QString(), QString(),
-                            QString(), QStringLiteral("N"), false);
+    report::Print_LabReport(title, subtitle, QString(), QString(), QStringLiteral("N"), false);
 }
 
 void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,

@@ -118,7 +118,9 @@ QString reportedOn(const controls::DTPicker* date, const controls::DTPicker* tim
 QStringList reportHeading(const QString& reported);
 // Spools the rows (row number 1 each) and prints them with LabPrint.RPT, as
 // one print job.
-void spoolAndPrint(const QStringList& rows);
+void spoolAndPrint(const QStringList& rows,
+                   const QString& title = QStringLiteral("CLINICAL LABORATORY REPORT"),
+                   const QString& subtitle = QString());
 
 // The buttons of a coded form: 0 saves, 2 saves and prints (whether or not
 // the save succeeded), both only when the sign-off was not cancelled, and
