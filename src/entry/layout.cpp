@@ -4,6 +4,7 @@
 #include "entry/modulestate.h"
 #include "entry/resultentry.h"
 #include "examform/frmExamForm.h"
+#include "forms/histopath/frmHistopath.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
@@ -109,7 +110,7 @@ void Draw_Exams() {
             if (code == QLatin1String("H"))
                 showByModel(exam.EModel);
             else if (code == QLatin1String("14"))
-                noWindowYet(QStringLiteral("histopathology"));
+                showNow<resultforms::frmHistopath>();
             if (!current)
                 vrt::raise(vrt::err::ObjectNotSet);
             GridSlot& slot = gridTable()[size_t(g)];

@@ -4,6 +4,7 @@
 #include "entry/layout.h"
 #include "entry/modulestate.h"
 #include "examform/frmExamForm.h"
+#include "forms/histopath/frmHistopath.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
@@ -58,6 +59,7 @@ const std::vector<Route>& routes() {
         {QStringLiteral("H"), {QStringLiteral("34")}, showSpecialised<resultforms::frmfecalysis>},
         {QStringLiteral("H"), {QStringLiteral("96")}, showSpecialised<resultforms::frmWidalTest>},
         {QStringLiteral("H"), {QStringLiteral("97")}, showSpecialised<resultforms::frmWeilFelix>},
+        {QStringLiteral("X"), {}, showSpecialised<resultforms::frmHistopath>},
     };
     return table;
 }

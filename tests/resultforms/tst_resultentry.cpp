@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("H with an empty id") << "H" << "" << "" << "";
         QTest::newRow("lower-case h is no H") << "h" << "23" << "frmExamForm" << "Result Entry";
         QTest::newRow("generic") << "1" << "101" << "frmExamForm" << "Result Entry";
+        QTest::newRow("histopathology") << "X" << "401" << "frmHistopath" << "Histopathology";
         // clang-format on
     }
     void firstExamChoosesTheWindow() {
@@ -76,12 +77,12 @@ private slots:
     }
 
     void windowsOfLaterFamiliesAreReported() {
-        lab_->request(QStringLiteral("LR26-0006"), QStringLiteral("X"), QStringLiteral("401"),
+        lab_->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("57"),
                       QStringLiteral("EXAM"));
         const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
         QCOMPARE(r.number, 5);
         QCOMPARE(r.description,
-                 QStringLiteral("No result window is available for form type 'X', exam '401'."));
+                 QStringLiteral("No result window is available for form type 'H', exam '57'."));
     }
 
     void hospitalHeading_data() {
