@@ -176,7 +176,7 @@ private slots:
         handOver(*c_, request, QStringLiteral("MT05"));
         // The procedure alone, as a form would send it without looking first.
         c_->Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '%1','MT05'").arg(request));
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 15);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 16);
         const QStringList got =
             columns(*c_,
                     QStringLiteral("select * from laboratory..tblablogbook where requestnum = '%1'")
@@ -422,7 +422,7 @@ private slots:
         QCOMPARE(fetch(*c_, select.arg(labNum)).first().mid(0, 6),
                  QStringList({labNum, "HP26-0191", "2026-12-06 14:30:00", gross, diagnosis, ""}));
         QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultHistoCytology")),
-                 existing ? 1 : 2);
+                 existing ? 2 : 3);
         QCOMPARE(
             count(*c_,
                   QStringLiteral("laboratory..tbLabResultEntry where LabNum = '%1'").arg(labNum)),
@@ -520,7 +520,7 @@ private slots:
                                "('LR26-0100','100231'), ('LR26-0001','100231')"));
         });
         QCOMPARE(twoRows.number, -2147217900);
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 15);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 16);
 
         // The first date converts, the second does not: the call leaves
         // nothing, neither a new row nor a change to the stored one.
@@ -534,7 +534,7 @@ private slots:
         later[6] = QStringLiteral("12/32/2026");
         for (const QStringList& bad : {widalEntry("12/1/2026 9:40:00 AM", "12/32/2026"), later})
             QCOMPARE(raised([&] { c_->Execute(saveResultEntry(bad)); }).number, -2147217900);
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultEntry")), 4);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultEntry")), 5);
         QCOMPARE(columns(*c_, registered, {"TransDate", "ResultDate"}),
                  QStringList({"2026-12-03 06:30:00", "2026-12-06 00:00:00"}));
 
@@ -545,7 +545,7 @@ private slots:
         c_->Execute(saveResultEntry(fbs));
         c_->Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0003','MT02'"));
         auto other = db_->open();
-        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultEntry")), 5);
+        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultEntry")), 6);
         QCOMPARE(columns(*other, registered, {"ResultDate"}), QStringList({"2026-12-07 00:00:00"}));
         QCOMPARE(count(*other, QStringLiteral("laboratory..tblablogbook where Verified = 1")), 6);
     }
@@ -553,8 +553,8 @@ private slots:
     // One connection sends a call, then a shorter one: the values of the
     // first do not reach the second.
     void argumentsDoNotCarryOver() {
-        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook 1")).size(), 15);
-        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook")).size(), 10);
+        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook 1")).size(), 16);
+        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook")).size(), 11);
 
         c_->Execute(papSmearCodes(0, "LR26-0006", "CY26-0413", repeated(25, "1"),
                                   split("x|y|0/30/70|11/20/2026|12/6/2026|10:30:00 AM"),
