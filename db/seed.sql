@@ -327,6 +327,8 @@ VALUES ('LR26-0016', 'HP26-0193', '2026-12-05 17:00:00',
 The serosal surface is tan-pink and smooth except for a 3.0 x 2.5 cm area of puckering and dull, gray-white induration over the cecum, 4.0 cm from the ileocecal valve. No perforation is identified. The appendix measures 6.5 cm in length and 0.6 cm in diameter and is grossly unremarkable.
 The specimen is opened along the antimesenteric border. In the cecum there is an ulcerated, fungating mass measuring 5.5 x 4.8 x 2.2 cm, with raised, rolled edges and a necrotic, hemorrhagic central crater. The mass involves about 70 percent of the circumference and narrows the lumen to 1.5 cm. It lies 3.5 cm from the ileocecal valve, 10.0 cm from the ileal margin and 19.5 cm from the distal colonic margin. On cut section the tumor is firm and gray-white and appears to extend through the muscularis propria into the pericolic fat to a depth of 0.8 cm, coming to within 1.2 cm of the inked mesenteric (radial) margin.
 The remaining colonic mucosa shows normal folds. Two sessile polyps are present in the ascending colon, measuring 0.6 and 0.4 cm, located 8.0 and 12.0 cm from the distal margin respectively. The ileal mucosa is tan and velvety, without lesions.
+The specimen is photographed before and after opening. Measurements are taken after fixation for 24 hours, pinned flat on a cork board.
+The specimen reached the laboratory 40 minutes after resection and was placed in 10 percent neutral buffered formalin (ten times its volume) within one hour of surgery: cold ischemia time under one hour.
 The pericolic and mesenteric fat is dissected for lymph nodes: twenty-one lymph nodes are identified, ranging from 0.2 to 1.4 cm in greatest dimension. The largest, near the ileocolic vessels, is firm and gray-white on cut section. The ileocolic vascular pedicle is tied with a suture and shows no gross tumor thrombus.
 Representative sections are submitted as follows:
 A1. Ileal resection margin, en face.
@@ -349,7 +351,16 @@ A20. Largest lymph node, ileocolic, bisected.
 A21. Two lymph nodes, highest (apical), near the vascular tie.
 A22 to A24. Additional sections of the tumor, full thickness.
 A25. Ileocolic vascular pedicle, cross sections.
-Twenty-five cassettes in all. The remaining tissue is kept in formalin for three months.
-Dictated by the resident on duty, reviewed by the pathologist. Frozen section was not requested. Tissue for special studies (mismatch repair immunohistochemistry) is available in cassette A4.',
+A26. Mesenteric fat away from the tumor, for tumor deposits.
+A27. Nodule in the mesentery, 0.5 cm, possible tumor deposit, entirely submitted.
+A28. Ileocecal valve, uninvolved portion.
+A29. Base of the appendix with the adjacent cecal wall.
+A30. Transverse colon near the distal margin.
+A31. Two lymph nodes, pericolic, transverse colon.
+A32. Remaining small lymph nodes, mesenteric, submitted in toto.
+A33. Smaller polyp site, base with the underlying wall.
+A34. Mucosa between the tumor and the ileocecal valve.
+Thirty-four cassettes in all. The remaining tissue is kept in formalin for three months.
+Dictated by the resident on duty, reviewed by the pathologist. Frozen section was not requested. Tissue for special studies (mismatch repair immunohistochemistry) is available in cassette A4. The block key and the photographs of the opened specimen are filed with the request.',
         '',
         '', '2026-12-05 17:20:00');

@@ -128,11 +128,33 @@ void fecalysis(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+// The diagnosis of a request whose gross description was stored earlier.
+void histopath(forms::Form& f) {
+    type(f, QStringLiteral("rtfInterpretation"),
+         QStringLiteral("Cecum, right hemicolectomy: invasive adenocarcinoma, moderately "
+                        "differentiated, invading through the muscularis propria into the "
+                        "pericolic fat (pT3). Resection margins free. Metastatic carcinoma in "
+                        "2 of 21 lymph nodes (pN1b). Appendix, ileum: no pathologic change."));
+    grab(f);
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
 void signOff(forms::Form& f) {
     click(f, QStringLiteral("cmdFinish(0)"));
 }
 
 void printSaved(Laboratory& lab, const QString& request) {
+    auto histo = lab.connection().Execute(
+        QStringLiteral("LABORATORY..Lab_GetResultFromTable 'X','") + request + QStringLiteral("'"));
+    if (histo->State() == ado::adStateOpen && !histo->eof()) {
+        out() << "  stored for " << request
+              << ": HistopathNum=" << histo->Fields(QStringLiteral("HistopathNum")).Value.text()
+              << ", GrossDescription of "
+              << histo->Fields(QStringLiteral("GrossDescription")).Value.text().size()
+              << " characters, FinalDiagnosis="
+              << histo->Fields(QStringLiteral("FinalDiagnosis")).Value.text() << "\n";
+        return;
+    }
     auto rs = lab.connection().Execute(QStringLiteral("LABORATORY..lab_getresulthcodes '") +
                                        request + QStringLiteral("'"));
     QStringList values;
@@ -177,6 +199,7 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
                                             {QStringLiteral("frmStool"), stool},
                                             {QStringLiteral("frmExamForm"), examForm},
                                             {QStringLiteral("frmfecalysis"), fecalysis},
+                                            {QStringLiteral("frmHistopath"), histopath},
                                             {QStringLiteral("frmRemarksInput"), signOff}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
@@ -197,11 +220,10 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
         return int(forms::vbOK);
     });
 
-    const std::pair<const char*, const char*> visits[] = {{"LR26-0001", "urinalysis"},
-                                                          {"LR26-0006", "stool examination"},
-                                                          {"LR26-0009", "chemistry panel"},
-                                                          {"LR26-0015", "renal profile"},
-                                                          {"LR26-0002", "fecalysis"}};
+    const std::pair<const char*, const char*> visits[] = {
+        {"LR26-0001", "urinalysis"},      {"LR26-0006", "stool examination"},
+        {"LR26-0009", "chemistry panel"}, {"LR26-0015", "renal profile"},
+        {"LR26-0002", "fecalysis"},       {"LR26-0016", "histopathology"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {
         out() << "walkthrough: " << what << " for request " << request << "\n";
