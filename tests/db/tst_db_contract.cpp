@@ -386,49 +386,6 @@ private slots:
                                    "Chronic cholecystitis with cholelithiasis.", ""}));
     }
 
-    // A first report registers the exam and saves in mode 0; a corrected one
-    // saves in mode 1.
-    void histopathologySave_data() {
-        QTest::addColumn<QString>("labNum");
-        QTest::addColumn<bool>("existing");
-        addRows<const char*, bool>({{"first report, mode 0", "LR26-0008", false},
-                                    {"corrected, mode 1", "LR26-0014", true}});
-    }
-    void histopathologySave() {
-        QFETCH(QString, labNum);
-        QFETCH(bool, existing);
-        const QString gross = QStringLiteral(
-            "Received in formalin is a tan polypoid tissue measuring 1.5 x 1.0 x 0.6 cm.\n"
-            "Entirely submitted in one cassette.");
-        const QString diagnosis =
-            QStringLiteral("ENDOCERVICAL POLYP.\nNEGATIVE FOR DYSPLASIA AND MALIGNANCY.");
-        const QString select = QStringLiteral(
-            "select * From Laboratory..tbLabResultHistoCytology where RequestNum = '%1'");
-
-        handOver(*c_, labNum, QStringLiteral("MT04"));
-        Recordset rs;
-        rs.Open(select.arg(labNum), *c_, 2, 3, -1);
-        QCOMPARE(!rs.eof(), existing);
-        if (rs.eof())
-            c_->Execute(
-                saveResultEntry({"100231", "IPD26-00883", "401", "HP", "408-A",
-                                 "12/2/2026 11:00:00 AM", "12/6/2026", "D103", "X", "0", "MT04",
-                                 "1500", "I", "401", "CH-260494", labNum, "1", "MT04"}));
-        c_->Execute(QStringLiteral("Laboratory..Lab_Save_Histopath %1, '%2','HP26-0191','%3','%4', "
-                                   "'12/06/2026 02:30 PM',''")
-                        .arg(QString::number(existing), labNum, gross, diagnosis));
-        rs.Close();
-
-        QCOMPARE(fetch(*c_, select.arg(labNum)).first().mid(0, 6),
-                 QStringList({labNum, "HP26-0191", "2026-12-06 14:30:00", gross, diagnosis, ""}));
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultHistoCytology")),
-                 existing ? 2 : 3);
-        QCOMPARE(
-            count(*c_,
-                  QStringLiteral("laboratory..tbLabResultEntry where LabNum = '%1'").arg(labNum)),
-            1);
-    }
-
     void technologists_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("ids");

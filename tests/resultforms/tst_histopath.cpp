@@ -3,7 +3,6 @@
 #include "platform/ado/trace.h"
 #include "platform/runtime/datetime.h"
 #include "support/labsession.h"
-#include "support/rows.h"
 #include "support/scripteduser.h"
 
 #include <QClipboard>
@@ -17,14 +16,9 @@ resultforms::frmHistopath& form(forms::Form& f) {
     return static_cast<resultforms::frmHistopath&>(f);
 }
 
-// Sections of a specimen, pasted from a word processor as formatted
-// paragraphs: enough for a second page.
-QStringList sections() {
-    QStringList lines{"Received fresh, labelled with the patient's name, is a right colon."};
-    for (int i = 1; i <= 60; ++i)
-        lines << QStringLiteral("A%1. Section of the tumour and the bowel wall.").arg(i);
-    return lines;
-}
+// Pasted from a word processor as formatted paragraphs: two pages.
+const QString pastedHtml = "<p><b>The patient's colon.</b></p>" +
+                           QString("<p>Section of the bowel wall.</p>").repeated(60);
 
 } // namespace
 
@@ -44,40 +38,30 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("gross");
         QTest::addColumn<QStringList>("statements");
-        const QString reg = QStringLiteral(
-            "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','401','CM','W3-12','12/05/2026',"
-            "'12/06/2026','DR-011','X','0','EMP-7','90','I','401','CH-260451','%1','R','MT-001'");
-        const QString save =
-            QStringLiteral("Laboratory..Lab_Save_Histopath 0, '%1','%2','%3','O`Neil "
-                           "adenoma.', '12/06/2026 02:45 PM',''");
-        const QString spool =
-            QStringLiteral("insert into LABORATORY..tbLabPrint_Histopath "
-                           "(Microscopy, FinalDiagnosis) values ('%1','O`Neil adenoma.')");
-        const QString truncate = QStringLiteral("truncate table LABORATORY..tbLabPrint_Histopath");
-        const QString polyp = QStringLiteral("The patient`s polyp, 1.2 cm.");
+        const QString reg = "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','401','CM',"
+                            "'W3-12','12/05/2026','12/06/2026','DR-011','X','0','EMP-7','90','I',"
+                            "'401','CH-260451','%1','R','MT-001'";
+        const QString save = "Laboratory..Lab_Save_Histopath 0, '%1','%2','%3','O`Neil adenoma.', "
+                             "'12/06/2026 02:45 PM',''";
+        const QString spool = "insert into LABORATORY..tbLabPrint_Histopath (Microscopy, "
+                              "FinalDiagnosis) values ('%1','O`Neil adenoma.')";
+        const QString truncate = "truncate table LABORATORY..tbLabPrint_Histopath";
+        const QString polyp = "The patient`s polyp, 1.2 cm.";
         const QString colon =
-            QStringLiteral("Received fresh, labelled with the patient`s name, is a "
-                           "right colon.\r\n") +
-            sections().mid(1).join(QStringLiteral("\r\n"));
-        addRows<QString, QString, QString, QStringList>({
-            {"logged, typed, one page",
-             "LR26-0008",
-             "HP`26-0201",
-             polyp,
-             {"select * from laboratory..tblablogbook where requestnum = 'LR26-0008'",
-              "laboratory..LAB_Save_VerifyResults 'LR26-0008','EMP-7'",
-              "select * From Laboratory..tbLabResultHistoCytology where RequestNum = 'LR26-0008'",
-              reg.arg("LR26-0008"), save.arg("LR26-0008", "HP`26-0201", polyp), truncate,
-              spool.arg(polyp)}},
-            {"walk-in, pasted, two pages",
-             "WALKIN-9",
-             "HP26-0202",
-             colon,
-             {"select * from laboratory..tblablogbook where requestnum = 'WALKIN-9'",
-              "select * From Laboratory..tbLabResultHistoCytology where RequestNum = 'WALKIN-9'",
-              reg.arg("WALKIN-9"), save.arg("WALKIN-9", "HP26-0202", colon), truncate,
-              spool.arg(colon)}},
-        });
+            "The patient`s colon." + QString("\r\nSection of the bowel wall.").repeated(60);
+        // clang-format off
+        QTest::newRow("logged, typed, one page") << "LR26-0008" << "HP`26-0201" << polyp
+            << QStringList{"select * from laboratory..tblablogbook where requestnum = 'LR26-0008'",
+                "laboratory..LAB_Save_VerifyResults 'LR26-0008','EMP-7'",
+                "select * From Laboratory..tbLabResultHistoCytology where RequestNum = 'LR26-0008'",
+                reg.arg("LR26-0008"), save.arg("LR26-0008", "HP`26-0201", polyp), truncate,
+                spool.arg(polyp)};
+        QTest::newRow("walk-in, pasted, two pages") << "WALKIN-9" << "HP26-0202" << colon
+            << QStringList{"select * from laboratory..tblablogbook where requestnum = 'WALKIN-9'",
+                "select * From Laboratory..tbLabResultHistoCytology where RequestNum = 'WALKIN-9'",
+                reg.arg("WALKIN-9"), save.arg("WALKIN-9", "HP26-0202", colon), truncate,
+                spool.arg(colon)};
+        // clang-format on
     }
     void printSaveThenReopen() {
         QFETCH(QString, request);
@@ -108,7 +92,7 @@ private slots:
             .run([paste](forms::Form& f) {
                 QCOMPARE(QApplication::focusWidget(), form(f).dtReportDate);
                 auto* html = new QMimeData;
-                html->setHtml("<p><b>" + sections().join("</b></p><p>") + "</p>");
+                html->setHtml(pastedHtml);
                 QApplication::clipboard()->setMimeData(html);
                 if (paste)
                     form(f).rtfSpecimen->paste();
@@ -120,10 +104,11 @@ private slots:
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
         QCOMPARE(ado::statementTrace().mid(2), statements);
-        QCOMPARE(lab_->rows("select HistopathNum, GrossDescription, FinalDiagnosis from "
-                            "LABORATORY..tbLabResultHistoCytology where RequestNum = '" +
-                            request + "'"),
-                 QList<QStringList>({{number, gross, "O`Neil adenoma."}}));
+        QCOMPARE(
+            lab_->rows("select HistopathNum, ResultDate, GrossDescription, FinalDiagnosis from "
+                       "LABORATORY..tbLabResultHistoCytology where RequestNum = '" +
+                       request + "'"),
+            QList<QStringList>({{number, "12/6/2026 2:45:00 PM", gross, "O`Neil adenoma."}}));
         // Only this report's row is in the spool, and on paper.
         QCOMPARE(lab_->rows("select Microscopy from LABORATORY..tbLabPrint_Histopath"),
                  QList<QStringList>({{gross}}));
