@@ -154,6 +154,10 @@ private slots:
              "ctlscrnHisoCytology 0 12300; scroll 9300-12650"},
             {"200 exams", repeated(200, QStringLiteral("1;1%1;EXAM %1")), "",
              "ctlscrnNormalValues 0 60300; scroll 9300-60650"},
+            {"histopathology by code 14",
+             {"1;101;FBS", "X;401;HISTOPATHOLOGY"},
+             "frmHistopath",
+             "ctlscrnNormalValues 250 900; no scroll"},
         });
     }
     void layout() {
