@@ -46,12 +46,24 @@ void HistopathText::insertFromMimeData(const QMimeData* source) {
     QString text = source->hasText()
                        ? source->text()
                        : QTextDocumentFragment::fromHtml(source->html()).toPlainText();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(u'\r', u'\n')
-        .replace(QChar::ParagraphSeparator, u'\n')
-        .replace(QChar::LineSeparator, u'\n')
-        .replace(QChar::Nbsp, u' ');
-    insertPlainText(backquoted(text));
+    // A word processor's manual line break arrives as a vertical tab.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (QChar breaks : {QChar(u'\r'), QChar(u'\v'), QChar(u'\f'), QChar(QChar::ParagraphSeparator),
+                         QChar(QChar::LineSeparator)})
+        text.replace(breaks, u'\n');
+    text.replace(QChar::Nbsp, u' ');
+    // Tabs (a pasted table) become the spaces to the next stop of 8, so the
+    // monospaced report keeps the columns.
+    QString expanded;
+    for (QChar c : text) {
+        if (c == u'\t') {
+            const qsizetype column = expanded.size() - expanded.lastIndexOf(u'\n') - 1;
+            expanded += QString(8 - column % 8, u' ');
+        } else {
+            expanded += c;
+        }
+    }
+    insertPlainText(backquoted(expanded));
     ensureCursorVisible();
 }
 
