@@ -8,7 +8,6 @@
 #include "report/libraryfolder.h"
 #include "report/spool.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStyle>
