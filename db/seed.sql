@@ -205,7 +205,7 @@ VALUES ('LR26-0001', '100231', 'OPD26-04512', 'O', '47', 'OPD', 'D101', 'CM',
         '2026-12-02 15:00:00', '2026-12-05 16:10:00', 1, 'MT04', '2026-12-05 16:10:00', ''),
        ('LR26-0015', '100315', 'OPD26-04620', 'O', '36', 'OPD', 'D101', 'CC',
         '2026-12-05 07:30:00', '2026-12-05 07:30:00', 0, NULL, NULL, ''),
-       ('LR26-0016', '100294', 'OPD26-04628', 'O', '41', 'OPD', 'D102', 'HP',
+       ('LR26-0017', '100294', 'OPD26-04628', 'O', '41', 'OPD', 'D102', 'HP',
         '2026-12-05 09:00:00', '2026-12-05 09:00:00', 0, NULL, NULL, 'Annual screening, IUD in place');
 
 -- The result forms save under LabNum, so it is the request number.
@@ -238,7 +238,7 @@ VALUES ('LR26-0001', 1, '23', 'CH-260451', 'LR26-0001', 90),
        ('LR26-0013', 1, '411', 'CH-260530', 'LR26-0013', 1800),
        ('LR26-0014', 1, '402', 'CH-260488', 'LR26-0014', 2800),
        ('LR26-0015', 1, '160', 'CH-260541', 'LR26-0015', 400),
-       ('LR26-0016', 1, '57', 'CH-260547', 'LR26-0016', 450);
+       ('LR26-0017', 1, '57', 'CH-260548', 'LR26-0017', 450);
 
 -- Registrations of the verified dedicated results.
 INSERT INTO LABORATORY.tbLabResultEntry
@@ -302,3 +302,68 @@ VALUES ('LR26-0014', 'HP26-0187', '2026-12-05 15:30:00',
         'Received in formalin is a gallbladder measuring 8.0 x 3.0 x 2.5 cm. The serosa is smooth and tan. The wall measures 0.4 cm in thickness. The lumen contains multiple yellow-green faceted stones, the largest 1.2 cm across.',
         'Chronic cholecystitis with cholelithiasis.',
         '', '2026-12-05 16:10:00');
+
+-- A histopathology request in progress: its first save registered it and
+-- stored the gross description (two printed pages), the diagnosis is still
+-- to be written.
+INSERT INTO LABORATORY.tblablogbook
+       (RequestNum, HospNum, IDNum, PatientType, Age, RoomID, DoctorID, SectionID,
+        TransDate, ResultDate, Verified, VerifiedBy, VerifiedDate, Remarks)
+VALUES ('LR26-0016', '100307', 'IPD26-00885', 'I', '66', '310-C', 'D103', 'HP',
+        '2026-12-04 14:00:00', '2026-12-04 14:00:00', 0, NULL, NULL, 'Cecal mass, right hemicolectomy');
+
+INSERT INTO LABORATORY.tblablogbookdetail (RequestNum, LineNo, LabExamID, RefNum, LabNum, Amount)
+VALUES ('LR26-0016', 1, '402', 'CH-260547', 'LR26-0016', 2800);
+
+INSERT INTO LABORATORY.tbLabResultEntry
+       (LabNum, LabExamID, HospNum, IDNum, SectionID, RoomID, TransDate, ResultDate, DoctorID,
+        FormType, ResultFlag, EmployeeID, Amount, PatientType, ItemID, RefNum, Switch, MedTechID,
+        EntryDate)
+VALUES ('LR26-0016', '402', '100307', 'IPD26-00885', 'HP', '310-C', '2026-12-04 14:00:00',
+        '2026-12-05 00:00:00', 'D103', 'X', '0', 'MT04', 2800, 'I', '402', 'CH-260547', '1', 'MT04',
+        '2026-12-05 17:20:00');
+
+INSERT INTO LABORATORY.tbLabResultHistoCytology
+       (RequestNum, HistopathNum, ResultDate, GrossDescription, FinalDiagnosis, Remarks, EntryDate)
+VALUES ('LR26-0016', 'HP26-0193', '2026-12-05 17:00:00',
+        'Received fresh and subsequently fixed in formalin, labelled with the patient`s name and "right colon", is a right hemicolectomy specimen consisting of terminal ileum (8.0 cm long, 3.0 cm in circumference), cecum with appendix, ascending colon and a portion of proximal transverse colon (together 24.0 cm long, 7.5 cm in circumference), with attached mesentery and pericolic fat.
+The serosal surface is tan-pink and smooth except for a 3.0 x 2.5 cm area of puckering and dull, gray-white induration over the cecum, 4.0 cm from the ileocecal valve. No perforation is identified. The appendix measures 6.5 cm in length and 0.6 cm in diameter and is grossly unremarkable.
+The specimen is opened along the antimesenteric border. In the cecum there is an ulcerated, fungating mass measuring 5.5 x 4.8 x 2.2 cm, with raised, rolled edges and a necrotic, hemorrhagic central crater. The mass involves about 70 percent of the circumference and narrows the lumen to 1.5 cm. It lies 3.5 cm from the ileocecal valve, 10.0 cm from the ileal margin and 19.5 cm from the distal colonic margin. On cut section the tumor is firm and gray-white and appears to extend through the muscularis propria into the pericolic fat to a depth of 0.8 cm, coming to within 1.2 cm of the inked mesenteric (radial) margin.
+The remaining colonic mucosa shows normal folds. Two sessile polyps are present in the ascending colon, measuring 0.6 and 0.4 cm, located 8.0 and 12.0 cm from the distal margin respectively. The ileal mucosa is tan and velvety, without lesions.
+The specimen is photographed before and after opening. Measurements are taken after fixation for 24 hours, pinned flat on a cork board.
+The specimen reached the laboratory 40 minutes after resection and was placed in 10 percent neutral buffered formalin (ten times its volume) within one hour of surgery: cold ischemia time under one hour.
+The pericolic and mesenteric fat is dissected for lymph nodes: twenty-one lymph nodes are identified, ranging from 0.2 to 1.4 cm in greatest dimension. The largest, near the ileocolic vessels, is firm and gray-white on cut section. The ileocolic vascular pedicle is tied with a suture and shows no gross tumor thrombus.
+Representative sections are submitted as follows:
+A1. Ileal resection margin, en face.
+A2. Distal colonic resection margin, en face.
+A3. Mesenteric (radial) margin closest to the tumor, inked black.
+A4 to A7. Tumor with deepest invasion into the pericolic fat, full thickness.
+A8. Tumor with adjacent uninvolved mucosa.
+A9. Tumor and the ileocecal valve.
+A10. Serosal puckering over the tumor.
+A11. Appendix, tip longitudinally and cross sections of the base.
+A12. Polyp, 0.6 cm, entirely submitted.
+A13. Polyp, 0.4 cm, entirely submitted.
+A14. Uninvolved ascending colon.
+A15. Uninvolved terminal ileum.
+A16. Five lymph nodes, pericolic, near the tumor.
+A17. Five lymph nodes, pericolic, distal.
+A18. Four lymph nodes, mesenteric.
+A19. Four lymph nodes, mesenteric, proximal.
+A20. Largest lymph node, ileocolic, bisected.
+A21. Two lymph nodes, highest (apical), near the vascular tie.
+A22 to A24. Additional sections of the tumor, full thickness.
+A25. Ileocolic vascular pedicle, cross sections.
+A26. Mesenteric fat away from the tumor, for tumor deposits.
+A27. Nodule in the mesentery, 0.5 cm, possible tumor deposit, entirely submitted.
+A28. Ileocecal valve, uninvolved portion.
+A29. Base of the appendix with the adjacent cecal wall.
+A30. Transverse colon near the distal margin.
+A31. Two lymph nodes, pericolic, transverse colon.
+A32. Remaining small lymph nodes, mesenteric, submitted in toto.
+A33. Smaller polyp site, base with the underlying wall.
+A34. Mucosa between the tumor and the ileocecal valve.
+Thirty-four cassettes in all. The remaining tissue is kept in formalin for three months.
+Dictated by the resident on duty, reviewed by the pathologist. Frozen section was not requested. Tissue for special studies (mismatch repair immunohistochemistry) is available in cassette A4. The block key and the photographs of the opened specimen are filed with the request.',
+        '',
+        '', '2026-12-05 17:20:00');

@@ -148,11 +148,33 @@ void papSmear(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+// The diagnosis of a request whose gross description was stored earlier.
+void histopath(forms::Form& f) {
+    type(f, QStringLiteral("rtfInterpretation"),
+         QStringLiteral("Cecum, right hemicolectomy: invasive adenocarcinoma, moderately "
+                        "differentiated, invading through the muscularis propria into the "
+                        "pericolic fat (pT3). Resection margins free. Metastatic carcinoma in "
+                        "2 of 21 lymph nodes (pN1b). Appendix, ileum: no pathologic change."));
+    grab(f);
+    click(f, QStringLiteral("cmdExam(2)"));
+}
+
 void signOff(forms::Form& f) {
     click(f, QStringLiteral("cmdFinish(0)"));
 }
 
 void printSaved(Laboratory& lab, const QString& request) {
+    auto histo = lab.connection().Execute(
+        QStringLiteral("LABORATORY..Lab_GetResultFromTable 'X','") + request + QStringLiteral("'"));
+    if (histo->State() == ado::adStateOpen && !histo->eof()) {
+        out() << "  stored for " << request
+              << ": HistopathNum=" << histo->Fields(QStringLiteral("HistopathNum")).Value.text()
+              << ", GrossDescription of "
+              << histo->Fields(QStringLiteral("GrossDescription")).Value.text().size()
+              << " characters, FinalDiagnosis="
+              << histo->Fields(QStringLiteral("FinalDiagnosis")).Value.text() << "\n";
+        return;
+    }
     auto rs = lab.connection().Execute(QStringLiteral("LABORATORY..lab_getresulthcodes '") +
                                        request + QStringLiteral("'"));
     QStringList values;
@@ -196,7 +218,8 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::map<QString, Script> scripts{
         {QStringLiteral("frmUrinalysis2"), urinalysis}, {QStringLiteral("frmStool"), stool},
         {QStringLiteral("frmExamForm"), examForm},      {QStringLiteral("frmfecalysis"), fecalysis},
-        {QStringLiteral("frmRemarksInput"), signOff},   {QStringLiteral("frmPapSmear2"), papSmear}};
+        {QStringLiteral("frmRemarksInput"), signOff},   {QStringLiteral("frmPapSmear2"), papSmear},
+        {QStringLiteral("frmHistopath"), histopath}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
         if (it == scripts.end()) {
@@ -219,7 +242,8 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::pair<const char*, const char*> visits[] = {
         {"LR26-0001", "urinalysis"},      {"LR26-0006", "stool examination"},
         {"LR26-0009", "chemistry panel"}, {"LR26-0015", "renal profile"},
-        {"LR26-0002", "fecalysis"},       {"LR26-0004", "Pap smear"}};
+        {"LR26-0002", "fecalysis"},       {"LR26-0004", "Pap smear"},
+        {"LR26-0016", "histopathology"}};
     int failures = 0;
     for (const auto& [request, what] : visits) {
         out() << "walkthrough: " << what << " for request " << request << "\n";

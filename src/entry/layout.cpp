@@ -4,6 +4,7 @@
 #include "entry/modulestate.h"
 #include "entry/resultentry.h"
 #include "examform/frmExamForm.h"
+#include "forms/histopath/frmHistopath.h"
 #include "forms/papsmear/frmPapSmear2.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
@@ -37,11 +38,6 @@ template <class F> void showNow() {
     form.setIdentity(patientIdentity());
     form.Fill_Results();
     form.ShowModal();
-}
-
-[[noreturn]] void noWindowYet(const QString& which) {
-    throw vrt::RuntimeError(vrt::err::InvalidProcedureCall,
-                            QStringLiteral("No result window is available for %1.").arg(which));
 }
 
 // The specialised form of an "H" exam, by its exam model.
@@ -110,7 +106,7 @@ void Draw_Exams() {
             if (code == QLatin1String("H"))
                 showByModel(exam.EModel);
             else if (code == QLatin1String("14"))
-                noWindowYet(QStringLiteral("histopathology"));
+                showNow<resultforms::frmHistopath>();
             if (!current)
                 vrt::raise(vrt::err::ObjectNotSet);
             GridSlot& slot = gridTable()[size_t(g)];

@@ -4,6 +4,7 @@
 #include "entry/layout.h"
 #include "entry/modulestate.h"
 #include "examform/frmExamForm.h"
+#include "forms/histopath/frmHistopath.h"
 #include "forms/papsmear/frmPapSmear2.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
@@ -35,13 +36,6 @@ template <class F> void showSpecialised(int16_t top, int16_t left) {
     form.ShowModal();
 }
 
-[[noreturn]] void notAvailable(const ExamRec& exam) {
-    throw vrt::RuntimeError(vrt::err::InvalidProcedureCall,
-                            QStringLiteral("No result window is available for form type '%1', "
-                                           "exam '%2'.")
-                                .arg(exam.FormType, exam.LabExamID));
-}
-
 // The form-choice table: form type, exam identifiers (empty: any), window.
 // Only the first exam is looked at; comparisons are exact.
 struct Route {
@@ -60,16 +54,9 @@ const std::vector<Route>& routes() {
         {QStringLiteral("H"), {QStringLiteral("96")}, showSpecialised<resultforms::frmWidalTest>},
         {QStringLiteral("H"), {QStringLiteral("97")}, showSpecialised<resultforms::frmWeilFelix>},
         {QStringLiteral("H"), {QStringLiteral("57")}, showSpecialised<resultforms::frmPapSmear2>},
+        {QStringLiteral("X"), {}, showSpecialised<resultforms::frmHistopath>},
     };
     return table;
-}
-
-// Exams whose windows are not part of this build yet.
-bool awaitsItsWindow(const ExamRec& exam) {
-    static const QStringList specialised{QStringLiteral("57")};
-    if (exam.FormType == QLatin1String("H"))
-        return specialised.contains(exam.LabExamID);
-    return true; // the histopathology form
 }
 
 void readHospitalHeading() {
@@ -103,18 +90,14 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
             return;
         }
     }
-    if (first.FormType != QLatin1String("H") && first.FormType != QLatin1String("X")) {
-        Draw_Exams();
-        auto& form = forms::loaded<examform::frmExamForm>();
-        form.setIdentity(patientIdentity());
-        form.setTop(intTop);
-        form.setLeft(intLeft);
-        form.ShowModal();
-        return;
-    }
-    if (first.FormType == QLatin1String("H") && !awaitsItsWindow(first))
+    if (first.FormType == QLatin1String("H"))
         return; // an "H" exam without a window of its own: nothing is shown
-    notAvailable(first);
+    Draw_Exams();
+    auto& form = forms::loaded<examform::frmExamForm>();
+    form.setIdentity(patientIdentity());
+    form.setTop(intTop);
+    form.setLeft(intLeft);
+    form.ShowModal();
 }
 
 } // namespace entry

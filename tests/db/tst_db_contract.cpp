@@ -176,7 +176,7 @@ private slots:
         handOver(*c_, request, QStringLiteral("MT05"));
         // The procedure alone, as a form would send it without looking first.
         c_->Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '%1','MT05'").arg(request));
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 16);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 17);
         const QStringList got =
             columns(*c_,
                     QStringLiteral("select * from laboratory..tblablogbook where requestnum = '%1'")
@@ -386,49 +386,6 @@ private slots:
                                    "Chronic cholecystitis with cholelithiasis.", ""}));
     }
 
-    // A first report registers the exam and saves in mode 0; a corrected one
-    // saves in mode 1.
-    void histopathologySave_data() {
-        QTest::addColumn<QString>("labNum");
-        QTest::addColumn<bool>("existing");
-        addRows<const char*, bool>({{"first report, mode 0", "LR26-0008", false},
-                                    {"corrected, mode 1", "LR26-0014", true}});
-    }
-    void histopathologySave() {
-        QFETCH(QString, labNum);
-        QFETCH(bool, existing);
-        const QString gross = QStringLiteral(
-            "Received in formalin is a tan polypoid tissue measuring 1.5 x 1.0 x 0.6 cm.\n"
-            "Entirely submitted in one cassette.");
-        const QString diagnosis =
-            QStringLiteral("ENDOCERVICAL POLYP.\nNEGATIVE FOR DYSPLASIA AND MALIGNANCY.");
-        const QString select = QStringLiteral(
-            "select * From Laboratory..tbLabResultHistoCytology where RequestNum = '%1'");
-
-        handOver(*c_, labNum, QStringLiteral("MT04"));
-        Recordset rs;
-        rs.Open(select.arg(labNum), *c_, 2, 3, -1);
-        QCOMPARE(!rs.eof(), existing);
-        if (rs.eof())
-            c_->Execute(
-                saveResultEntry({"100231", "IPD26-00883", "401", "HP", "408-A",
-                                 "12/2/2026 11:00:00 AM", "12/6/2026", "D103", "X", "0", "MT04",
-                                 "1500", "I", "401", "CH-260494", labNum, "1", "MT04"}));
-        c_->Execute(QStringLiteral("Laboratory..Lab_Save_Histopath %1, '%2','HP26-0191','%3','%4', "
-                                   "'12/06/2026 02:30 PM',''")
-                        .arg(QString::number(existing), labNum, gross, diagnosis));
-        rs.Close();
-
-        QCOMPARE(fetch(*c_, select.arg(labNum)).first().mid(0, 6),
-                 QStringList({labNum, "HP26-0191", "2026-12-06 14:30:00", gross, diagnosis, ""}));
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultHistoCytology")),
-                 existing ? 1 : 2);
-        QCOMPARE(
-            count(*c_,
-                  QStringLiteral("laboratory..tbLabResultEntry where LabNum = '%1'").arg(labNum)),
-            1);
-    }
-
     void technologists_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("ids");
@@ -520,7 +477,7 @@ private slots:
                                "('LR26-0100','100231'), ('LR26-0001','100231')"));
         });
         QCOMPARE(twoRows.number, -2147217900);
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 16);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tblablogbook")), 17);
 
         // The first date converts, the second does not: the call leaves
         // nothing, neither a new row nor a change to the stored one.
@@ -534,7 +491,7 @@ private slots:
         later[6] = QStringLiteral("12/32/2026");
         for (const QStringList& bad : {widalEntry("12/1/2026 9:40:00 AM", "12/32/2026"), later})
             QCOMPARE(raised([&] { c_->Execute(saveResultEntry(bad)); }).number, -2147217900);
-        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultEntry")), 4);
+        QCOMPARE(count(*c_, QStringLiteral("laboratory..tbLabResultEntry")), 5);
         QCOMPARE(columns(*c_, registered, {"TransDate", "ResultDate"}),
                  QStringList({"2026-12-03 06:30:00", "2026-12-06 00:00:00"}));
 
@@ -545,7 +502,7 @@ private slots:
         c_->Execute(saveResultEntry(fbs));
         c_->Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0003','MT02'"));
         auto other = db_->open();
-        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultEntry")), 5);
+        QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultEntry")), 6);
         QCOMPARE(columns(*other, registered, {"ResultDate"}), QStringList({"2026-12-07 00:00:00"}));
         QCOMPARE(count(*other, QStringLiteral("laboratory..tblablogbook where Verified = 1")), 6);
     }
@@ -553,8 +510,8 @@ private slots:
     // One connection sends a call, then a shorter one: the values of the
     // first do not reach the second.
     void argumentsDoNotCarryOver() {
-        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook 1")).size(), 16);
-        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook")).size(), 11);
+        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook 1")).size(), 17);
+        QCOMPARE(fetch(*c_, QStringLiteral("LABORATORY..lab_listlogbook")).size(), 12);
 
         c_->Execute(papSmearCodes(0, "LR26-0006", "CY26-0413", repeated(25, "1"),
                                   split("x|y|0/30/70|11/20/2026|12/6/2026|10:30:00 AM"),

@@ -161,6 +161,10 @@ private slots:
              {"1;101;FBS", "H;57;PAP SMEAR"},
              "frmPapSmear2",
              "ctlscrnNormalValues 250 900; no scroll"},
+            {"histopathology by code 14",
+             {"1;101;FBS", "X;401;HISTOPATHOLOGY"},
+             "frmHistopath",
+             "ctlscrnNormalValues 250 900; no scroll"},
         });
     }
     void layout() {

@@ -31,16 +31,6 @@ QStringList spooled(ado::Connection& c) {
     return lines;
 }
 
-vrt::Variant histopathParams() {
-    const QStringList texts =
-        QStringLiteral(
-            "ST. ALBAN GENERAL HOSPITAL|123 Rizal Avenue, San Pedro|SURGICAL PATHOLOGY REPORT||"
-            "Histopath #: |HP-26-0117|DELA CRUZ, MARIA CLARA|000123456|DR. JOSE REYES|A-26-0001|"
-            "301-B|34 Y|Female|5/6/2026 10:30:00 AM")
-            .split(u'|');
-    return vrt::Variant::array(std::vector<vrt::Variant>(texts.begin(), texts.end()));
-}
-
 // A report definition of the test's own beside the real ones.
 QString writeDefinition(const QTemporaryDir& dir, const QString& text) {
     const QString path = dir.filePath(QStringLiteral("Test.RPT"));
@@ -261,33 +251,6 @@ private slots:
         std::vector<vrt::Variant> list(values.begin(), values.end());
         Print_Report(QString(), QStringLiteral("LABORATORY"), path, vrt::Variant::array(list));
         QCOMPARE(PrintCapture::text(capture.files().value(0)), printed);
-    }
-
-    void histopathologyReportPrintsItsFourteenParameters() {
-        PrintCapture capture;
-        auto& c = *entry::state().LabConnection;
-        // As the histopathology form spools: its own statements, in a print job.
-        const PrintJobScope job;
-        c.Execute(QStringLiteral("truncate table LABORATORY..tbLabPrint_Histopath"));
-        c.Execute(QStringLiteral(
-            "insert into LABORATORY..tbLabPrint_Histopath (Microscopy, FinalDiagnosis) values ("
-            "'Received in formalin is an ovoid, tan-brown, rubbery mass measuring 3.5 x 2.8 x 2.0 "
-            "cm. Cut section shows a whorled, glistening white surface without hemorrhage or "
-            "necrosis. Representative sections are submitted in two cassettes.\r\n"
-            "Microscopic: interlacing fascicles of bland smooth muscle cells; no atypia, mitoses "
-            "or necrosis seen.',"
-            "'UTERUS, MYOMECTOMY: LEIOMYOMA.\r\nThe patient`s margins are free.')"));
-        Print_Report(QString(), QStringLiteral("LABORATORY"),
-                     libraryFolder() + QStringLiteral("/LabPrint_Histopath.RPT"),
-                     histopathParams());
-        const QString pdf = capture.files().value(0);
-        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-        const QString diff = differenceFromExpected(
-            PrintCapture::text(pdf), QStringLiteral("report/expected/histopath.pdf.txt"));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
-        for (const auto& w : PrintCapture::words(pdf))
-            QVERIFY2(w.xMax <= 612 - 20, qPrintable(w.text));
-        QVERIFY(!printJobRunning());
     }
 };
 

@@ -48,6 +48,7 @@ private slots:
         QTest::newRow("lower-case h is no H") << "h" << "23" << "frmExamForm" << "Result Entry";
         QTest::newRow("generic") << "1" << "101" << "frmExamForm" << "Result Entry";
         QTest::newRow("pap smear") << "H" << "57" << "frmPapSmear2" << "Pap Smear";
+        QTest::newRow("histopathology") << "X" << "401" << "frmHistopath" << "Histopathology";
         // clang-format on
     }
     void firstExamChoosesTheWindow() {
@@ -74,15 +75,6 @@ private slots:
         VERIFY_SCRIPT(user);
         QCOMPARE(ado::statementTrace().first(),
                  QStringLiteral("select * from patient_data..tbHospitalInfo"));
-    }
-
-    void windowsOfLaterFamiliesAreReported() {
-        lab_->request(QStringLiteral("LR26-0006"), QStringLiteral("X"), QStringLiteral("401"),
-                      QStringLiteral("EXAM"));
-        const Raised r = raised([&] { lab_->object().Show_ResultEntry(0, 0); });
-        QCOMPARE(r.number, 5);
-        QCOMPARE(r.description,
-                 QStringLiteral("No result window is available for form type 'X', exam '401'."));
     }
 
     void hospitalHeading_data() {

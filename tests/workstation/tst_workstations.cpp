@@ -4,6 +4,7 @@
 
 #include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
+#include "forms/histopath/frmHistopath.h"
 #include "forms/stool/frmStool.h"
 #include "platform/forms/msgbox.h"
 #include "support/labsession.h"
@@ -14,25 +15,30 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
 
-constexpr int jobsPerWorkstation = 25;
-
-// One workstation: Print & Save of the stool form for 25 patients of its own
-// (patient and color "<letter><nn>"). Any message fails it.
-int workstation(const QString& connectionString, const QString& letter) {
+// One workstation: Print & Save for patients of its own (patient and result
+// "<letter><nn>"), on the stool form (25) or the histopathology form (20).
+// Any message fails it.
+int workstation(const QString& connectionString, const QString& letter, bool histopath) {
     entry::clsDataEntry object;
     ado::Connection host;
     host.setConnectionString(connectionString);
     object.SQLConnection(host);
     QString token;
     forms::setModalHook([&](forms::Form& f) {
-        auto& form = static_cast<resultforms::frmStool&>(f);
-        form.txtResults(0)->setText(token);
-        form.cmdExam(2)->click();
+        if (histopath) {
+            auto& form = static_cast<resultforms::frmHistopath&>(f);
+            form.txtHistopathNum->setText(token);
+            form.rtfSpecimen->setPlainText(QStringLiteral("Specimen ") + token);
+        } else {
+            static_cast<resultforms::frmStool&>(f).txtResults(0)->setText(token);
+        }
+        f.findChild<QPushButton*>(QStringLiteral("cmdExam(2)"))->click();
     });
     int failures = 0;
     forms::setMessageSink([&](const forms::Message& m) {
@@ -40,15 +46,17 @@ int workstation(const QString& connectionString, const QString& letter) {
         ++failures;
         return int(forms::vbOK);
     });
-    for (int i = 1; i <= jobsPerWorkstation; ++i) {
+    for (int i = 1; i <= (histopath ? 20 : 25); ++i) {
         token = letter + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
         object.RequestNum(QStringLiteral("LR-") + token);
         object.PatName(QStringLiteral("PATIENT ") + token);
         object.Clear_Exams();
         object.Add_Exam(QStringLiteral("UA"), 90, QStringLiteral("CH-") + token,
-                        QStringLiteral("LR-") + token, false, QStringLiteral("H"),
-                        QStringLiteral("35"), QStringLiteral("STOOL EXAMINATION"), vrt::Variant(),
-                        false);
+                        QStringLiteral("LR-") + token, false,
+                        QString::fromLatin1(histopath ? "X" : "H"),
+                        QString::fromLatin1(histopath ? "401" : "35"),
+                        QString::fromLatin1(histopath ? "HISTOPATHOLOGY" : "STOOL EXAMINATION"),
+                        vrt::Variant(), false);
         entry::state().SignOffCancelled = false;
         object.Show_ResultEntry(0, 0);
     }
@@ -67,8 +75,18 @@ class TestWorkstations : public QObject {
 private slots:
     void initTestCase_data() { addBackendRows(); }
 
+    void twoWorkstationsPrintOnlyTheirOwnPatients_data() {
+        QTest::addColumn<bool>("histopath");
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("stool") << false << 25 << QStringLiteral("Color           = ");
+        QTest::newRow("histopathology") << true << 20 << QStringLiteral("Histopath #: ");
+    }
     void twoWorkstationsPrintOnlyTheirOwnPatients() {
         QFETCH_GLOBAL(QString, backend);
+        QFETCH(bool, histopath);
+        QFETCH(int, jobs);
+        QFETCH(QString, result);
         QTemporaryDir folder;
         std::unique_ptr<TestDatabase> server;
         QString cs = dbsetup::folderConnectionString(folder.path());
@@ -85,7 +103,8 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             stations[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
             stations[i].start(QCoreApplication::applicationFilePath(),
-                              {QStringLiteral("--workstation"), cs, QString(QChar(u'A' + i))});
+                              {QStringLiteral("--workstation"), cs, QString(QChar(u'A' + i)),
+                               histopath ? QStringLiteral("X") : QString()});
         }
         for (QProcess& p : stations)
             QVERIFY(p.waitForFinished(120000));
@@ -93,7 +112,7 @@ private slots:
         // Every job its own file, numbered without gaps although two
         // processes took the numbers.
         QStringList expectedNames;
-        for (int n = 1; n <= 2 * jobsPerWorkstation; ++n)
+        for (int n = 1; n <= 2 * jobs; ++n)
             expectedNames << QStringLiteral("%1.pdf").arg(n, 4, 10, QLatin1Char('0'));
         QCOMPARE(
             QDir(prints.folder()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name),
@@ -110,13 +129,12 @@ private slots:
             // Its patient in the heading and in the result, no one else.
             const QString own = found.size() == 1 ? *found.begin() : QString();
             if (own.isEmpty() || !text.contains(QStringLiteral("PATIENT ") + own) ||
-                !text.contains(QStringLiteral("Color           = ") + own) ||
-                text.count(QStringLiteral("Name      :")) != 1)
+                !text.contains(result + own) || text.count(QStringLiteral("Name      :")) != 1)
                 wrong << QFileInfo(pdf).fileName() + u':' + QStringList(found.values()).join(u',');
             printed << own;
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
-        QCOMPARE(printed.size(), 2 * jobsPerWorkstation);
+        QCOMPARE(printed.size(), 2 * jobs);
         // And no workstation was shown a message (a failed save, say).
         for (QProcess& p : stations) {
             QCOMPARE(p.exitStatus(), QProcess::NormalExit);
@@ -217,9 +235,10 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    if (argc == 4 && qstrcmp(argv[1], "--workstation") == 0) {
+    if (argc == 5 && qstrcmp(argv[1], "--workstation") == 0) {
         QApplication app(argc, argv);
-        return workstation(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return workstation(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                           qstrcmp(argv[4], "X") == 0);
     }
     QApplication app(argc, argv);
     TestWorkstations t;

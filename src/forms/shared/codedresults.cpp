@@ -60,12 +60,14 @@ void lockRequest(ado::Connection& c) {
 
 } // namespace
 
-StoredResults::Row StoredResults::values(const ado::Recordset* row) {
+StoredResults::Row StoredResults::values(const ado::Recordset* row) const {
     if (!row || row->eof())
         return std::nullopt;
     std::vector<vrt::Variant> v;
-    for (int i = 1; i <= 33; ++i)
+    for (int i = 1; i <= 33 && columns_.isEmpty(); ++i)
         v.push_back(row->Fields(QStringLiteral("Result%1").arg(i)).Value);
+    for (const QString& column : columns_)
+        v.push_back(row->Fields(column).Value);
     return v;
 }
 
@@ -148,7 +150,7 @@ bool hasCodedRow(ado::Connection& c, StoredResults& stored, const QString& sourc
                 : source,
             c, ado::adOpenDynamic, ado::adLockOptimistic, -1);
     if (stored.known_) {
-        StoredResults::Row now = StoredResults::values(&rs);
+        StoredResults::Row now = stored.values(&rs);
         const bool same = now.has_value() == stored.row_.has_value() &&
                           (!now || std::equal(now->begin(), now->end(), stored.row_->begin(),
                                               stored.row_->end(), sameValue));

@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,9 @@ QString text(const vrt::Variant& value);
 // save compares the row as stored then with this, inside its transaction.
 class StoredResults {
 public:
+    StoredResults() = default;
+    // A row of other columns than Result1..Result33 (a form's own table).
+    explicit StoredResults(QStringList columns) : columns_(std::move(columns)) {}
     // From Fill_Results: the row loaded, null when the request had none.
     void loaded(const ado::Recordset* row);
     // Whether the last save stopped because the user chose to keep the form
@@ -47,12 +51,13 @@ private:
                         const QString&);
     friend bool hasCodedRow(ado::Connection&, StoredResults&, const QString&);
     using Row = std::optional<std::vector<vrt::Variant>>; // nullopt: no row
-    static Row values(const ado::Recordset* row);
+    Row values(const ado::Recordset* row) const;
 
     bool known_ = false; // nothing loaded: nothing to compare with
     Row row_;
     Row seen_; // the row found changed, while the user is asked
     bool keptOpen_ = false;
+    QStringList columns_;
 };
 
 // The save of one request as one transaction: body runs the statements; on
