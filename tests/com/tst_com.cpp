@@ -156,10 +156,7 @@ private slots:
     }
 
     void errorsComeBackWithNumberAndDescription_data() {
-        QTest::addColumn<QString>("member");
-        QTest::addColumn<Variant>("argument");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("description");
+        addColumns<QString, Variant, int, QString>("member", "argument", "error", "description");
         addRows<const char*, Variant, int, const char*>({
             {"Null into a String", "PatName", Variant::null(), 13, "Type mismatch"},
             {"Integer overflow", "Space_Allowance", Variant(40000.0), 6, "Overflow"},

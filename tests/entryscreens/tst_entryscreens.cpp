@@ -1,6 +1,7 @@
 #include "platform/entryscreens/entryscreen.h"
 #include "platform/forms/msgbox.h"
 #include "support/errors.h"
+#include "support/rows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -79,77 +80,53 @@ private slots:
     // Data pre-fills a row, typing replaces what the cell held, and
     // Get_FullResult answers for the exam named by its title.
     void fullResult_data() {
-        QTest::addColumn<int>("screen");
-        QTest::addColumn<QString>("prompts");
-        QTest::addColumn<QStringList>("given");
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QStringList>("expected");
-        const QStringList none;
+        addColumns<int, QString, QStringList, QStringList, QStringList>(
+            "screen", "prompts", "given", "typed", "expected");
         const QStringList glucose{"70", "110", "99", "mg/dL", "", ""};
-        QTest::newRow("normal values, high")
-            << 0 << "" << glucose << QStringList{"126"}
-            << QStringList{"70", "110", "126", "mg/dL", "H", "Exam"};
-        QTest::newRow("normal values, low")
-            << 0 << "" << glucose << QStringList{"65.5"}
-            << QStringList{"70", "110", "65.5", "mg/dL", "L", "Exam"};
-        QTest::newRow("normal values, at the limit")
-            << 0 << "" << glucose << QStringList{"110"}
-            << QStringList{"70", "110", "110", "mg/dL", "", "Exam"};
-        QTest::newRow("normal values, text result")
-            << 0 << "" << QStringList{"Negative"} << QStringList{"Trace"}
-            << QStringList{"Negative", "", "Trace", "", "", "Exam"};
-        QTest::newRow("normal values, earlier result kept")
-            << 0 << "" << glucose << QStringList{""}
-            << QStringList{"70", "110", "99", "mg/dL", "", "Exam"};
-        QTest::newRow("short form") << 1 << "" << none << QStringList{"No growth\nafter 48 hours"}
-                                    << QStringList{"No growth\r\nafter 48 hours"};
-        QTest::newRow("short form, earlier text")
-            << 1 << "" << QStringList{"Seen\r\nbefore"} << QStringList{"\nagain"}
-            << QStringList{"Seen\r\nbefore\r\nagain"};
-        QTest::newRow("template text")
-            << 2 << "Gram stain:\r\nCulture:" << none << QStringList{" no growth"}
-            << QStringList{"Gram stain:\r\nCulture: no growth"};
-        QTest::newRow("template not over an earlier text")
-            << 2 << "Gram stain:" << QStringList{"Done"} << QStringList{""} << QStringList{"Done"};
-        QTest::newRow("prompt lines") << 3 << "Color\r\nConsistency\r\nOccult blood\r\n"
-                                      << none << QStringList{"Brown", "Formed", "Negative"}
-                                      << QStringList{"Brown\r\nFormed\r\nNegative\r\n"};
-        QTest::newRow("prompt lines, earlier results")
-            << 3 << "Color\nConsistency" << QStringList{"Yellow\r\nSoft\r\n"}
-            << QStringList{"", "Watery"} << QStringList{"Yellow\r\nWatery\r\n"};
-        QTest::newRow("cut-off") << 4 << "" << QStringList{"", "1.00"}
-                                 << QStringList{"0.35", "Non-reactive"}
-                                 << QStringList{"Exam", "1.00", "0.35", "Non-reactive"};
-        QTest::newRow("specimen") << 5 << "" << QStringList{"Urine"}
-                                  << QStringList{"", "y", "E. coli\n> 100,000 CFU/mL"}
-                                  << QStringList{"Urine", "E. coli\r\n> 100,000 CFU/mL", "", "",
-                                                 "Y"};
         const QStringList sugar{"", "", "70", "110", "mg/dL", "0.0555", "", "3.9", "6.1", "mmol/L"};
-        QTest::newRow("conventional, SI filled")
-            << 6 << "" << sugar << QStringList{"150"}
-            << QStringList{"150",    "8.33", "70",  "110", "mg/dL",
-                           "0.0555", "H",    "3.9", "6.1", "mmol/L"};
-        QTest::newRow("conventional, small SI")
-            << 6 << "" << sugar << QStringList{"0.4"}
-            << QStringList{"0.4",    "0.0222", "70",  "110", "mg/dL",
-                           "0.0555", "L",      "3.9", "6.1", "mmol/L"};
-        QTest::newRow("conventional, SI typed without a factor")
-            << 6 << "" << QStringList{"", "", "", "", "mg/dL", "", "", "3.9", "6.1", "mmol/L"}
-            << QStringList{"Hemolysed", "7.2"}
-            << QStringList{"Hemolysed", "7.2", "", "", "mg/dL", "", "H", "3.9", "6.1", "mmol/L"};
-        QTest::newRow("conventional and SI texts")
-            << 7 << "" << QStringList{"", "0.5-1.2", "", "44-106", "", "", "mg/dL"}
-            << QStringList{"1.1", "97"}
-            << QStringList{"1.1", "0.5-1.2", "97", "44-106", "", "", "mg/dL"};
-        QTest::newRow("drug assay")
-            << 8 << "" << QStringList{"50 ng/mL"} << QStringList{"Negative", "No drug detected"}
-            << QStringList{"50 ng/mL", "No drug detected", "Negative"};
-        QTest::newRow("histopathology")
-            << 9 << "" << none
-            << QStringList{"C-26-0142",         "Cervix", "", "", "Benign squamous mucosa",
-                           "Chronic cervicitis"}
-            << QStringList{"C-26-0142",         "Cervix", "", "", "Benign squamous mucosa",
-                           "Chronic cervicitis"};
+        const QStringList histology{"C-26-0142",         "Cervix", "", "", "Benign squamous mucosa",
+                                    "Chronic cervicitis"};
+        // clang-format off
+        addRows<int, const char*, QStringList, QStringList, QStringList>({
+            {"normal values, high", 0, "", glucose, {"126"},
+             {"70", "110", "126", "mg/dL", "H", "Exam"}},
+            {"normal values, low", 0, "", glucose, {"65.5"},
+             {"70", "110", "65.5", "mg/dL", "L", "Exam"}},
+            {"normal values, at the limit", 0, "", glucose, {"110"},
+             {"70", "110", "110", "mg/dL", "", "Exam"}},
+            {"normal values, text result", 0, "", {"Negative"}, {"Trace"},
+             {"Negative", "", "Trace", "", "", "Exam"}},
+            {"normal values, earlier result kept", 0, "", glucose, {""},
+             {"70", "110", "99", "mg/dL", "", "Exam"}},
+            {"short form", 1, "", {}, {"No growth\nafter 48 hours"},
+             {"No growth\r\nafter 48 hours"}},
+            {"short form, earlier text", 1, "", {"Seen\r\nbefore"}, {"\nagain"},
+             {"Seen\r\nbefore\r\nagain"}},
+            {"template text", 2, "Gram stain:\r\nCulture:", {}, {" no growth"},
+             {"Gram stain:\r\nCulture: no growth"}},
+            {"template not over an earlier text", 2, "Gram stain:", {"Done"}, {""}, {"Done"}},
+            {"prompt lines", 3, "Color\r\nConsistency\r\nOccult blood\r\n", {},
+             {"Brown", "Formed", "Negative"}, {"Brown\r\nFormed\r\nNegative\r\n"}},
+            {"prompt lines, earlier results", 3, "Color\nConsistency", {"Yellow\r\nSoft\r\n"},
+             {"", "Watery"}, {"Yellow\r\nWatery\r\n"}},
+            {"cut-off", 4, "", {"", "1.00"}, {"0.35", "Non-reactive"},
+             {"Exam", "1.00", "0.35", "Non-reactive"}},
+            {"specimen", 5, "", {"Urine"}, {"", "y", "E. coli\n> 100,000 CFU/mL"},
+             {"Urine", "E. coli\r\n> 100,000 CFU/mL", "", "", "Y"}},
+            {"conventional, SI filled", 6, "", sugar, {"150"},
+             {"150", "8.33", "70", "110", "mg/dL", "0.0555", "H", "3.9", "6.1", "mmol/L"}},
+            {"conventional, small SI", 6, "", sugar, {"0.4"},
+             {"0.4", "0.0222", "70", "110", "mg/dL", "0.0555", "L", "3.9", "6.1", "mmol/L"}},
+            {"conventional, SI typed without a factor", 6, "",
+             {"", "", "", "", "mg/dL", "", "", "3.9", "6.1", "mmol/L"}, {"Hemolysed", "7.2"},
+             {"Hemolysed", "7.2", "", "", "mg/dL", "", "H", "3.9", "6.1", "mmol/L"}},
+            {"conventional and SI texts", 7, "", {"", "0.5-1.2", "", "44-106", "", "", "mg/dL"},
+             {"1.1", "97"}, {"1.1", "0.5-1.2", "97", "44-106", "", "", "mg/dL"}},
+            {"drug assay", 8, "", {"50 ng/mL"}, {"Negative", "No drug detected"},
+             {"50 ng/mL", "No drug detected", "Negative"}},
+            {"histopathology", 9, "", {}, histology, histology},
+        });
+        // clang-format on
     }
     void fullResult() {
         QFETCH(int, screen);

@@ -4,6 +4,7 @@
 #include "platform/forms/form.h"
 #include "platform/forms/keys.h"
 #include "support/errors.h"
+#include "support/rows.h"
 #include "support/scripteduser.h"
 
 #include <QLineEdit>
@@ -96,10 +97,7 @@ private slots:
     }
 
     void keys_data() {
-        QTest::addColumn<bool>("backquote");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
+        addColumns<bool, QString, QString, QString>("backquote", "box", "typed", "stored");
         // clang-format off
         QTest::newRow("plain") << false << "txtPlain" << "it's" << "it's";
         QTest::newRow("backquote") << true << "txtPlain" << "it's" << "it`s";
@@ -177,39 +175,27 @@ private slots:
     }
 
     // The scripted user itself must catch what goes wrong.
-    void scriptedUserReportsFailures_data() {
-        QTest::addColumn<int>("scenario");
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("form stays open") << 0 << "frmSample stayed open after its script";
-        QTest::newRow("unexpected form") << 1 << "unexpected form frmSample";
-        QTest::newRow("unexpected message")
-            << 3 << "unexpected message: Run-time error '9':\n\nSubscript out of range";
-        QTest::newRow("missing control") << 5 << "frmSample has no control txtNothing";
-    }
     void scriptedUserReportsFailures() {
-        QFETCH(int, scenario);
-        QFETCH(QString, failure);
-        ScriptedUser user;
-        switch (scenario) {
-        case 0:
-            user.expectForm(QStringLiteral("frmSample")).type(QStringLiteral("txtPlain"), "a");
-            break;
-        case 1:
-            break;
-        case 3:
-            user.expectForm(QStringLiteral("frmSample"))
-                .click(QStringLiteral("cmdExam(1)"))
-                .click(QStringLiteral("cmdExam(0)"));
-            break;
-        case 5:
-            user.expectForm(QStringLiteral("frmSample"))
-                .type(QStringLiteral("txtNothing"), "a")
-                .click(QStringLiteral("cmdExam(0)"));
-            break;
+        const std::pair<std::function<void(ScriptedUser&)>, QString> cases[] = {
+            {[](ScriptedUser& u) { u.expectForm("frmSample").type("txtPlain", "a"); },
+             "frmSample stayed open after its script"},
+            {[](ScriptedUser&) {}, "unexpected form frmSample"},
+            {[](ScriptedUser& u) {
+                 u.expectForm("frmSample").click("cmdExam(1)").click("cmdExam(0)");
+             },
+             "unexpected message: Run-time error '9':\n\nSubscript out of range"},
+            {[](ScriptedUser& u) {
+                 u.expectForm("frmSample").type("txtNothing", "a").click("cmdExam(0)");
+             },
+             "frmSample has no control txtNothing"},
+        };
+        for (const auto& [script, failure] : cases) {
+            ScriptedUser user;
+            script(user);
+            forms::instance<frmSample>().ShowModal();
+            QVERIFY2(user.failures().contains(failure), qPrintable(user.failures().join("; ")));
+            QVERIFY(!forms::isLoaded<frmSample>());
         }
-        forms::instance<frmSample>().ShowModal();
-        QVERIFY2(user.failures().contains(failure), qPrintable(user.failures().join("; ")));
-        QVERIFY(!forms::isLoaded<frmSample>());
     }
 };
 
