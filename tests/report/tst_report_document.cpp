@@ -548,8 +548,7 @@ private slots:
         report->ParameterFields()[1]->SetCurrentValue(words + QStringLiteral("\r\nlast line"));
         report->PrintOut(false);
         const QString pdf = capture.files().value(0);
-        VERIFY_EXPECTED(PrintCapture::text(pdf),
-                        QStringLiteral("report/expected/bands.pdf.txt"));
+        VERIFY_EXPECTED(PrintCapture::text(pdf), QStringLiteral("report/expected/bands.pdf.txt"));
         // The footer ends at the bottom margin; the header starts at the top one.
         double top = 1000, bottom = 0;
         for (const auto& w : PrintCapture::words(pdf)) {

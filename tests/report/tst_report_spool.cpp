@@ -68,11 +68,7 @@ private slots:
         entry::ModuleState& s = entry::state();
         s.LabConnection = db_->open();
         s.ReportEngine = std::make_shared<reportengine::Application>();
-        s.HospitalCompany = QStringLiteral("SAINT ALBAN MEDICAL FOUNDATION");
-        s.HospitalTitle = QStringLiteral("ST. ALBAN GENERAL HOSPITAL");
-        s.HospitalAddress = QStringLiteral("123 Rizal Avenue, San Pedro");
-        s.EmployeeName = QStringLiteral("ANA LOPEZ, RMT");
-        s.Pathologist = QStringLiteral("DR. PEDRO SANTOS, MD, FPSP");
+        setSamplePatient();
         ado::statementTrace().clear();
         ado::setStatementTracing(true);
     }
