@@ -1,7 +1,9 @@
 #include "dbsetup/dbsetup.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connectionstring.h"
+#include "platform/ado/dialect.h"
 #include "support/errors.h"
+#include "support/rows.h"
 
 #include <QDir>
 #include <QSqlQuery>
@@ -21,6 +23,35 @@ QStringList attachedNames(const ado::Connection& c) {
     return names;
 }
 
+// Procedures the tests' database knows.
+bool knownProcedure(const QString& database, const QString& name) {
+    static const QStringList known{"laboratory.lab_save_hcodes",
+                                   "laboratory.sp_listmedtech",
+                                   "laboratory.sp_listsearchmedtech",
+                                   "laboratory.lab_getresulthcodes",
+                                   "laboratory.lab_save_verifyresults",
+                                   "laboratory.lab_getresultfromtable",
+                                   "pat.sp_listmedtech"};
+    return known.contains(database.toLower() + QLatin1Char('.') + name.toLower());
+}
+
+// A call written back as text: db.name(arg|arg|...), numbers as #n.
+QString describe(const ado::TranslatedStatement& t) {
+    if (!t.call)
+        return t.sql;
+    QStringList args;
+    for (const vrt::Variant& a : t.call->args) {
+        if (a.isNull())
+            args << QStringLiteral("NULL");
+        else if (a.isString())
+            args << a.toString();
+        else
+            args << QLatin1Char('#') + a.toString();
+    }
+    return QStringLiteral("%1.%2(%3)")
+        .arg(t.call->database, t.call->name, args.join(QLatin1Char('|')));
+}
+
 } // namespace
 
 class TestAdoConnection : public QObject {
@@ -30,30 +61,16 @@ class TestAdoConnection : public QObject {
 
 private slots:
     void parsesConnectionStrings_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << "Provider=SQLite;Data Source=/x/y"
-                               << "data source"
-                               << "/x/y";
-        QTest::newRow("spaces") << " Provider = SQLite ; Data Source = /x y ;"
-                                << "Data Source"
-                                << "/x y";
-        QTest::newRow("double quoted") << "Password=\"a;b=c\";User ID=u"
-                                       << "password"
-                                       << "a;b=c";
-        QTest::newRow("single quoted doubled") << "Password='it''s';User ID=u"
-                                               << "Password"
-                                               << "it's";
-        QTest::newRow("last wins") << "Port=1;port=2"
-                                   << "PORT"
-                                   << "2";
-        QTest::newRow("missing") << "Provider=SQLite"
-                                 << "Port"
-                                 << "";
-        QTest::newRow("empty value") << "Password=;User ID=u"
-                                     << "User ID"
-                                     << "u";
+        addColumns<QString, QString, QString>("text", "key", "value");
+        addRows<const char*, const char*, const char*>({
+            {"plain", "Provider=SQLite;Data Source=/x/y", "data source", "/x/y"},
+            {"spaces", " Provider = SQLite ; Data Source = /x y ;", "Data Source", "/x y"},
+            {"double quoted", "Password=\"a;b=c\";User ID=u", "password", "a;b=c"},
+            {"single quoted doubled", "Password='it''s';User ID=u", "Password", "it's"},
+            {"last wins", "Port=1;port=2", "PORT", "2"},
+            {"missing", "Provider=SQLite", "Port", ""},
+            {"empty value", "Password=;User ID=u", "User ID", "u"},
+        });
     }
     void parsesConnectionStrings() {
         QFETCH(QString, text);
@@ -104,23 +121,22 @@ private slots:
     }
 
     void openFailures_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("mentions");
-        QTest::newRow("no folder") << "Provider=SQLite;Data Source=/no/such/folder" << -2147467259
-                                   << "'/no/such/folder' does not exist";
-        QTest::newRow("no data source") << "Provider=SQLite" << -2147467259 << "no Data Source";
-        QTest::newRow("unknown provider")
-            << "Provider=Jet;Data Source=/tmp" << 3706 << "Provider cannot be found";
-        QTest::newRow("empty") << "" << 3706 << "Provider cannot be found";
-        QTest::newRow("bad catalog") << "Provider=SQLite;Data Source=memory:x;Initial Catalog=lab-x"
-                                     << -2147467259 << "not a database name";
-        QTest::newRow("folder without a database")
-            << "Provider=SQLite;Data Source=" + empty_.path() << -2147467259
-            << "' holds no laboratory database (LABORATORY.db, patient_data.db, build_file.db "
-               "missing). Create one with: vantrel-db init <folder>";
-        QTest::newRow("bad lock timeout") << "Provider=SQLite;Data Source=memory:x;Lock Timeout=5s"
-                                          << -2147467259 << "Lock Timeout '5s' is not a number";
+        addColumns<QString, int, QString>("text", "error", "mentions");
+        const QString noDatabase = "Provider=SQLite;Data Source=" + empty_.path();
+        addRows<QString, int, const char*>({
+            {"no folder", "Provider=SQLite;Data Source=/no/such/folder", -2147467259,
+             "'/no/such/folder' does not exist"},
+            {"no data source", "Provider=SQLite", -2147467259, "no Data Source"},
+            {"unknown provider", "Provider=Jet;Data Source=/tmp", 3706, "Provider cannot be found"},
+            {"empty", "", 3706, "Provider cannot be found"},
+            {"bad catalog", "Provider=SQLite;Data Source=memory:x;Initial Catalog=lab-x",
+             -2147467259, "not a database name"},
+            {"folder without a database", noDatabase, -2147467259,
+             "' holds no laboratory database (LABORATORY.db, patient_data.db, build_file.db "
+             "missing). Create one with: vantrel-db init <folder>"},
+            {"bad lock timeout", "Provider=SQLite;Data Source=memory:x;Lock Timeout=5s",
+             -2147467259, "Lock Timeout '5s' is not a number"},
+        });
     }
     void openFailures() {
         QFETCH(QString, text);
@@ -179,6 +195,98 @@ private slots:
         QCOMPARE(r.number, -2147467259);
         QVERIFY2(r.description.startsWith(QLatin1String("[PostgreSQL]")),
                  qPrintable(r.description));
+    }
+
+    void translates_data() {
+        addColumns<QString, QString, bool>("statement", "expected", "postgres");
+        addRows<const char*, const char*, bool>({
+            {"query", "select * from laboratory..tblablogbook where requestnum = 'R1'",
+             "select * from laboratory.tblablogbook where requestnum = 'R1'", false},
+            {"quoted dots untouched",
+             "select promptdata from build_file..tbcolabvalues where code = 'a..b'",
+             "select promptdata from build_file.tbcolabvalues where code = 'a..b'", false},
+            {"doubled quote kept",
+             "insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('1','O''Brien')",
+             "insert into LABORATORY.tbLabPrint (RowNum, RowLine) values ('1','O''Brien')", false},
+            {"truncate sqlite", "truncate table LABORATORY..tbLabPrint",
+             "DELETE FROM LABORATORY.tbLabPrint", false},
+            {"truncate postgres", "TRUNCATE TABLE LABORATORY..tbLabPrint_Histopath",
+             "TRUNCATE TABLE LABORATORY.tbLabPrint_Histopath", true},
+            {"table source", "Laboratory..tbLabResultHCodes where RequestNum = 'R-7'",
+             "SELECT * FROM Laboratory.tbLabResultHCodes where RequestNum = 'R-7'", false},
+            {"bare table", "LABORATORY..tbLabPrint", "SELECT * FROM LABORATORY.tbLabPrint", false},
+            {"no procedure of that name there is a table", "build_file..sp_listmedtech",
+             "SELECT * FROM build_file.sp_listmedtech", false},
+            {"call with mode", "laboratory..lab_save_hcodes 0,'R1','a','','x y'",
+             "laboratory.lab_save_hcodes(#0|R1|a||x y)", false},
+            {"call mixed case, blank after comma", "Laboratory..Lab_Save_HCodes 1, 'R1','b'",
+             "Laboratory.Lab_Save_HCodes(#1|R1|b)", false},
+            {"call no args", "LABORATORY..sp_listmedtech", "LABORATORY.sp_listmedtech()", false},
+            {"bare call in current database", "sp_listsearchmedtech 0,'SANTOS'",
+             "LABORATORY.sp_listsearchmedtech(#0|SANTOS)", false},
+            {"quote inside argument", "sp_listsearchmedtech 1,'O''Brien'",
+             "LABORATORY.sp_listsearchmedtech(#1|O'Brien)", false},
+            {"comma and quote-like text inside argument",
+             "laboratory..LAB_Save_VerifyResults 'R,1','a..b select'",
+             "laboratory.LAB_Save_VerifyResults(R,1|a..b select)", false},
+            {"double space before args", "LABORATORY..Lab_GetResultFromTable  'X','R9'",
+             "LABORATORY.Lab_GetResultFromTable(X|R9)", false},
+            {"trailing unquoted number and separator with blank",
+             "laboratory..lab_save_hcodes 'R1', '2.5',2", "laboratory.lab_save_hcodes(R1|2.5|#2)",
+             false},
+            {"negative and null", "exec laboratory..lab_save_hcodes -3, NULL",
+             "laboratory.lab_save_hcodes(#-3|NULL)", false},
+            {"trailing semicolon", "LABORATORY..sp_listmedtech ;", "LABORATORY.sp_listmedtech()",
+             false},
+        });
+    }
+    void translates() {
+        QFETCH(QString, statement);
+        QFETCH(QString, expected);
+        QFETCH(bool, postgres);
+        const auto t =
+            ado::translate(statement, postgres ? ado::Backend::PostgreSQL : ado::Backend::SQLite,
+                           QStringLiteral("LABORATORY"), knownProcedure);
+        QCOMPARE(describe(t), expected);
+    }
+
+    void refuses_data() {
+        addColumns<QString, QString>("statement", "message");
+        addRows<const char*, const char*>({
+            {"unbalanced quote", "select * from laboratory..tblablogbook where requestnum = 'R1",
+             "Unclosed quotation mark after the character string 'R1'."},
+            {"unbalanced quote in call", "laboratory..lab_save_hcodes 0,'O'Brien'",
+             "Unclosed quotation mark after the character string ''."},
+            {"unknown procedure", "laboratory..lab_nothing 'a'",
+             "Could not find stored procedure 'laboratory..lab_nothing'."},
+            {"argument not a literal", "laboratory..lab_save_hcodes 0, getdate()",
+             "Incorrect syntax near 'getdate' in the call of 'laboratory..lab_save_hcodes': "
+             "arguments must be literals."},
+            {"missing comma", "laboratory..lab_save_hcodes 0 'a'",
+             "Incorrect syntax near ''a'' in the call of 'laboratory..lab_save_hcodes'."},
+            {"dangling comma", "laboratory..lab_save_hcodes 0,",
+             "Incorrect syntax near the end of the call of 'laboratory..lab_save_hcodes'."},
+            {"empty", "  ;", "The statement is empty."},
+            {"bare exec", "exec ;",
+             "Incorrect syntax near 'exec': the name of the stored procedure to execute is "
+             "missing."},
+        });
+    }
+    void refuses() {
+        QFETCH(QString, statement);
+        QFETCH(QString, message);
+        const Raised r = raised([&] {
+            ado::translate(statement, ado::Backend::SQLite, QStringLiteral("LABORATORY"),
+                           knownProcedure);
+        });
+        QCOMPARE(r.number, -2147217900);
+        QCOMPARE(r.description, message);
+    }
+
+    void currentDatabaseDecidesBareCalls() {
+        const auto t = ado::translate(QStringLiteral("sp_listmedtech"), ado::Backend::SQLite,
+                                      QStringLiteral("pat"), knownProcedure);
+        QCOMPARE(describe(t), QStringLiteral("pat.sp_listmedtech()"));
     }
 };
 

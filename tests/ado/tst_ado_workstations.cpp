@@ -7,6 +7,7 @@
 #include "platform/ado/recordset.h"
 #include "support/database.h"
 #include "support/errors.h"
+#include "support/rows.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -81,18 +82,13 @@ private slots:
     void initTestCase() { QVERIFY(dbsetup::createFolder(folder_.path(), false)); }
 
     void sqliteSaveBesideAnotherProcess_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<int>("holdMs");
-        QTest::addColumn<QString>("lockTimeout");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<int>("minMs");
-        QTest::addColumn<int>("maxMs");
-        QTest::newRow("read held") << "read" << 1500 << "1"
-                                   << "" << 0 << 800;
-        QTest::newRow("write released in time") << "write" << 700 << "4"
-                                                << "" << 500 << 3000;
-        QTest::newRow("write held too long") << "write" << 1500 << "0.4"
-                                             << "[SQLite] database is locked" << 350 << 1400;
+        addColumns<QString, int, QString, QString, int, int>("mode", "holdMs", "lockTimeout",
+                                                             "error", "minMs", "maxMs");
+        addRows<const char*, int, const char*, const char*, int, int>({
+            {"read held", "read", 1500, "1", "", 0, 800},
+            {"write released in time", "write", 700, "4", "", 500, 3000},
+            {"write held too long", "write", 1500, "0.4", "[SQLite] database is locked", 350, 1400},
+        });
     }
     void sqliteSaveBesideAnotherProcess() {
         QFETCH(QString, mode);

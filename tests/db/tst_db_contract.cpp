@@ -140,29 +140,9 @@ private slots:
         db_.reset();
     }
 
-    // Reads that no other test makes; the coded results are read back below.
-    void reads_data() {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("value");
-        addRows<const char*, const char*, const char*>({
-            {"result date",
-             "Select Resultdate From Laboratory..tbLabLogbook where RequestNum = 'LR26-0002'",
-             "ResultDate", "2026-12-01 11:05:00"},
-            {"prompt lines", "select promptdata from build_file..tbcolabvalues where code = '302'",
-             "promptdata", "NS1 Antigen\nDengue IgG\nDengue IgM\n"},
-        });
-    }
-    void reads() {
-        QFETCH(QString, source);
-        QFETCH(QString, column);
-        QFETCH(QString, value);
-        QCOMPARE(columns(*c_, source, {column}), QStringList{value});
-    }
-
     void verification_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QString>("resultDate"); // "now" for the first verification
+        // resultDate "now": the first verification
+        addColumns<QString, QString>("request", "resultDate");
         addRows<const char*, const char*>({
             {"pending request", "LR26-0001", "now"},
             {"verified again keeps the result date", "LR26-0002", "2026-12-01 11:05:00"},
@@ -193,10 +173,8 @@ private slots:
     }
 
     void resultEntry_data() {
-        QTest::addColumn<QString>("transDate");
-        QTest::addColumn<QString>("resultDate");
-        QTest::addColumn<QString>("storedTrans");
-        QTest::addColumn<QString>("storedResult");
+        addColumns<QString, QString, QString, QString>("transDate", "resultDate", "storedTrans",
+                                                       "storedResult");
         addRows<const char*, const char*, const char*, const char*>({
             {"date and long time", "12/1/2026 9:40:00 AM", "12/6/2026", "2026-12-01 09:40:00",
              "2026-12-06 00:00:00"},
@@ -232,10 +210,9 @@ private slots:
     }
 
     void codedResults_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QStringList>("expected"); // Result1..Result33; empty: no row
-        QTest::addColumn<bool>("replaced");
+        // expected: Result1..Result33, empty for no row
+        addColumns<QString, QString, QStringList, bool>("statement", "request", "expected",
+                                                        "replaced");
 
         const QStringList tail = repeated(2, "") + repeated(11, NUL);
         const QStringList fecalysis = split("YELLOW, SOFT|NEGATIVE|NORMAL|NONE|NEGATIVE|NEGATIVE|"
@@ -302,10 +279,7 @@ private slots:
 
     // Columns not named in the expected text are Null.
     void examForm_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QString>("exam");
-        QTest::addColumn<QString>("stored");
+        addColumns<QString, QString, QString, QString>("statement", "request", "exam", "stored");
         addRows<const char*, const char*, const char*, const char*>({
             {"specimen layout, form type 6",
              "laboratory..LAB_Save_SpecsResultEntries "
@@ -387,8 +361,7 @@ private slots:
     }
 
     void technologists_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("ids");
+        addColumns<QString, QString>("statement", "ids");
         addRows<const char*, const char*>({
             {"by identifier, lower case", "sp_listsearchmedtech 0,'mt04'", "MT04"},
             {"as the dialog writes it", "sp_listsearchmedtech 0,'DELA PAZ,MARK ANTHONY GUTIERREZ'",
@@ -421,9 +394,8 @@ private slots:
     }
 
     void refused_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("description"); // part of it
-        QTest::addColumn<QString>("untouched");   // what must still count 0
+        // description: part of it; untouched: what must still count 0
+        addColumns<QString, QString, QString>("statement", "description", "untouched");
         const QString verified = QStringLiteral(
             "laboratory..tblablogbook where Verified = 1 and RequestNum = 'LR26-0001'");
         const QString codes = QStringLiteral("laboratory..tbLabResultHCodes where RequestNum = "
@@ -456,18 +428,6 @@ private slots:
                      !r.description.isEmpty(),
                  qPrintable(r.description));
         QCOMPARE(count(*c_, untouched), 0);
-    }
-
-    void closedConnection() {
-        c_->Close();
-        const Raised r = raised([&] {
-            c_->Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0001','MT01'"));
-        });
-        QCOMPARE(QStringLiteral("%1 %2").arg(r.number).arg(r.description),
-                 QStringLiteral("3704 Operation is not allowed when the object is closed."));
-        QCOMPARE(count(db_->keeper(), QStringLiteral("laboratory..tblablogbook where Verified = 1 "
-                                                     "and RequestNum = 'LR26-0001'")),
-                 0);
     }
 
     void statementRunsWholeOrNotAtAll() {
@@ -538,6 +498,8 @@ private slots:
         const QString codes = singleTextCodes(0, "LR26-0003", {"1:160"}, 20, "Remarks");
         QCOMPARE(raised([&] { c_->Execute(codes); }).description, onlyRollback);
         QCOMPARE(raised([&] { c_->CommitTrans(); }).description, onlyRollback);
+        QCOMPARE(raised([&] { c_->CommitTrans(); }).description,
+                 QStringLiteral("No transaction is open on this connection."));
         auto other = db_->open();
         QCOMPARE(count(*other, QStringLiteral("laboratory..tblablogbook where Verified = 1")), 5);
         QCOMPARE(count(*other, QStringLiteral("laboratory..tbLabResultHCodes")), 3);

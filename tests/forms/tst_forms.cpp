@@ -1,15 +1,25 @@
+// The forms and controls every window is built of: form loading, keys,
+// errors in handlers, the scripted user, and the result entry screens.
+
 #include "platform/controls/flatbutton.h"
+#include "platform/entryscreens/entryscreen.h"
 #include "platform/forms/controlarray.h"
 #include "platform/forms/errorguard.h"
 #include "platform/forms/form.h"
 #include "platform/forms/keys.h"
+#include "platform/forms/msgbox.h"
 #include "support/errors.h"
+#include "support/rows.h"
 #include "support/scripteduser.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
+#include <memory>
+
+using entryscreens::EntryScreen;
 
 namespace {
 
@@ -67,6 +77,64 @@ frmSample& sample(forms::Form& f) {
     return static_cast<frmSample&>(f);
 }
 
+// Element 0 unused, then the texts.
+vrt::Variant data(const QStringList& elements) {
+    std::vector<vrt::Variant> items(1);
+    for (const QString& e : elements)
+        items.emplace_back(e);
+    return vrt::Variant::array(std::move(items));
+}
+
+QStringList result(EntryScreen& screen, const QString& title) {
+    vrt::Variant r = vrt::Variant::array({vrt::Variant()});
+    screen.Get_FullResult(title, r);
+    QStringList texts;
+    for (int k = 1; k <= r.toArray().ubound(); ++k)
+        texts << r.toArray().at(k).toString();
+    return texts;
+}
+
+QWidget* focused() {
+    return QApplication::focusWidget();
+}
+
+// Types into the focused cell ("\n" as Shift+Enter); Enter ends each text.
+void typeAndEnter(const QStringList& texts) {
+    for (const QString& text : texts) {
+        const QStringList parts = text.split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(focused(), Qt::Key_Return, Qt::ShiftModifier);
+            QTest::keyClicks(focused(), parts[i]);
+        }
+        QTest::keyClick(focused(), Qt::Key_Return);
+    }
+}
+
+// A window holding the screens, stacked and linked as the exam form stacks them.
+struct Stack {
+    QWidget window;
+    std::vector<EntryScreen*> screens;
+    explicit Stack(const std::vector<int>& indexes) {
+        auto* layout = new QVBoxLayout(&window);
+        for (int index : indexes) {
+            screens.push_back(entryscreens::newScreen(index, &window));
+            layout->addWidget(screens.back());
+            screens.back()->setDefaultHeight(300);
+            screens.back()->Clear();
+        }
+        entryscreens::linkScreens(screens);
+    }
+    void show() {
+        window.resize(900, 700);
+        window.show();
+        for (EntryScreen* s : screens)
+            s->Show_Table();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+};
+
 } // namespace
 
 class TestForms : public QObject {
@@ -96,10 +164,7 @@ private slots:
     }
 
     void keys_data() {
-        QTest::addColumn<bool>("backquote");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
+        addColumns<bool, QString, QString, QString>("backquote", "box", "typed", "stored");
         // clang-format off
         QTest::newRow("plain") << false << "txtPlain" << "it's" << "it's";
         QTest::newRow("backquote") << true << "txtPlain" << "it's" << "it`s";
@@ -177,39 +242,203 @@ private slots:
     }
 
     // The scripted user itself must catch what goes wrong.
-    void scriptedUserReportsFailures_data() {
-        QTest::addColumn<int>("scenario");
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("form stays open") << 0 << "frmSample stayed open after its script";
-        QTest::newRow("unexpected form") << 1 << "unexpected form frmSample";
-        QTest::newRow("unexpected message")
-            << 3 << "unexpected message: Run-time error '9':\n\nSubscript out of range";
-        QTest::newRow("missing control") << 5 << "frmSample has no control txtNothing";
-    }
     void scriptedUserReportsFailures() {
-        QFETCH(int, scenario);
-        QFETCH(QString, failure);
-        ScriptedUser user;
-        switch (scenario) {
-        case 0:
-            user.expectForm(QStringLiteral("frmSample")).type(QStringLiteral("txtPlain"), "a");
-            break;
-        case 1:
-            break;
-        case 3:
-            user.expectForm(QStringLiteral("frmSample"))
-                .click(QStringLiteral("cmdExam(1)"))
-                .click(QStringLiteral("cmdExam(0)"));
-            break;
-        case 5:
-            user.expectForm(QStringLiteral("frmSample"))
-                .type(QStringLiteral("txtNothing"), "a")
-                .click(QStringLiteral("cmdExam(0)"));
-            break;
+        const std::pair<std::function<void(ScriptedUser&)>, QString> cases[] = {
+            {[](ScriptedUser& u) { u.expectForm("frmSample").type("txtPlain", "a"); },
+             "frmSample stayed open after its script"},
+            {[](ScriptedUser&) {}, "unexpected form frmSample"},
+            {[](ScriptedUser& u) {
+                 u.expectForm("frmSample").click("cmdExam(1)").click("cmdExam(0)");
+             },
+             "unexpected message: Run-time error '9':\n\nSubscript out of range"},
+            {[](ScriptedUser& u) {
+                 u.expectForm("frmSample").type("txtNothing", "a").click("cmdExam(0)");
+             },
+             "frmSample has no control txtNothing"},
+        };
+        for (const auto& [script, failure] : cases) {
+            ScriptedUser user;
+            script(user);
+            forms::instance<frmSample>().ShowModal();
+            QVERIFY2(user.failures().contains(failure), qPrintable(user.failures().join("; ")));
+            QVERIFY(!forms::isLoaded<frmSample>());
         }
-        forms::instance<frmSample>().ShowModal();
-        QVERIFY2(user.failures().contains(failure), qPrintable(user.failures().join("; ")));
-        QVERIFY(!forms::isLoaded<frmSample>());
+    }
+
+    // Data pre-fills a row, typing replaces what the cell held, and
+    // Get_FullResult answers for the exam named by its title.
+    void fullResult_data() {
+        addColumns<int, QString, QStringList, QStringList, QStringList>(
+            "screen", "prompts", "given", "typed", "expected");
+        const QStringList glucose{"70", "110", "99", "mg/dL", "", ""};
+        const QStringList sugar{"", "", "70", "110", "mg/dL", "0.0555", "", "3.9", "6.1", "mmol/L"};
+        const QStringList histology{"C-26-0142",         "Cervix", "", "", "Benign squamous mucosa",
+                                    "Chronic cervicitis"};
+        // clang-format off
+        addRows<int, const char*, QStringList, QStringList, QStringList>({
+            {"normal values, high", 0, "", glucose, {"126"},
+             {"70", "110", "126", "mg/dL", "H", "Exam"}},
+            {"normal values, low", 0, "", glucose, {"65.5"},
+             {"70", "110", "65.5", "mg/dL", "L", "Exam"}},
+            {"normal values, at the limit", 0, "", glucose, {"110"},
+             {"70", "110", "110", "mg/dL", "", "Exam"}},
+            {"normal values, text result", 0, "", {"Negative"}, {"Trace"},
+             {"Negative", "", "Trace", "", "", "Exam"}},
+            {"normal values, earlier result kept", 0, "", glucose, {""},
+             {"70", "110", "99", "mg/dL", "", "Exam"}},
+            {"short form", 1, "", {}, {"No growth\nafter 48 hours"},
+             {"No growth\r\nafter 48 hours"}},
+            {"short form, earlier text", 1, "", {"Seen\r\nbefore"}, {"\nagain"},
+             {"Seen\r\nbefore\r\nagain"}},
+            {"template text", 2, "Gram stain:\r\nCulture:", {}, {" no growth"},
+             {"Gram stain:\r\nCulture: no growth"}},
+            {"template not over an earlier text", 2, "Gram stain:", {"Done"}, {""}, {"Done"}},
+            {"prompt lines", 3, "Color\r\nConsistency\r\nOccult blood\r\n", {},
+             {"Brown", "Formed", "Negative"}, {"Brown\r\nFormed\r\nNegative\r\n"}},
+            {"prompt lines, earlier results", 3, "Color\nConsistency", {"Yellow\r\nSoft\r\n"},
+             {"", "Watery"}, {"Yellow\r\nWatery\r\n"}},
+            {"cut-off", 4, "", {"", "1.00"}, {"0.35", "Non-reactive"},
+             {"Exam", "1.00", "0.35", "Non-reactive"}},
+            {"specimen", 5, "", {"Urine"}, {"", "y", "E. coli\n> 100,000 CFU/mL"},
+             {"Urine", "E. coli\r\n> 100,000 CFU/mL", "", "", "Y"}},
+            {"conventional, SI filled", 6, "", sugar, {"150"},
+             {"150", "8.33", "70", "110", "mg/dL", "0.0555", "H", "3.9", "6.1", "mmol/L"}},
+            {"conventional, small SI", 6, "", sugar, {"0.4"},
+             {"0.4", "0.0222", "70", "110", "mg/dL", "0.0555", "L", "3.9", "6.1", "mmol/L"}},
+            {"conventional, SI typed without a factor", 6, "",
+             {"", "", "", "", "mg/dL", "", "", "3.9", "6.1", "mmol/L"}, {"Hemolysed", "7.2"},
+             {"Hemolysed", "7.2", "", "", "mg/dL", "", "H", "3.9", "6.1", "mmol/L"}},
+            {"conventional and SI texts", 7, "", {"", "0.5-1.2", "", "44-106", "", "", "mg/dL"},
+             {"1.1", "97"}, {"1.1", "0.5-1.2", "97", "44-106", "", "", "mg/dL"}},
+            {"drug assay", 8, "", {"50 ng/mL"}, {"Negative", "No drug detected"},
+             {"50 ng/mL", "No drug detected", "Negative"}},
+            {"histopathology", 9, "", {}, histology, histology},
+        });
+        // clang-format on
+    }
+    void fullResult() {
+        QFETCH(int, screen);
+        QFETCH(QString, prompts);
+        QFETCH(QStringList, given);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, expected);
+        Stack stack({screen});
+        EntryScreen& s = *stack.screens[0];
+        s.setTextLookup([&](const QString& id) { return id == "E1" ? prompts : QString(); });
+        if (given.isEmpty())
+            s.Add_Exam("0", "Exam", "E1");
+        else
+            s.Add_Exam("0", "Exam", "E1", data(given));
+        // A second exam after it must not answer for the first.
+        s.Add_Exam("0", "Other", "E2", data({"1", "2", "3"}));
+        stack.show();
+        QVERIFY(s.focusFirst());
+        typeAndEnter(typed);
+        QCOMPARE(result(s, "Exam"), expected);
+    }
+
+    // Enter walks a 20-exam panel, skips a hidden screen and goes on into the
+    // next visible one; Up and Down move between exams and across screens.
+    void keyboardPath() {
+        Stack stack({0, 1, 6});
+        auto& panel = *stack.screens[0];
+        for (int i = 1; i <= 20; ++i)
+            panel.Add_Exam("0", QStringLiteral("Exam %1").arg(i), "CH", data({"1", "30", "9"}));
+        stack.screens[1]->Add_Exam("1", "Notes", "N1");
+        stack.screens[1]->setVisible(false);
+        auto& conv = *stack.screens[2];
+        conv.Add_Exam("7", "Glucose", "G", data({"", "", "70", "110", "mg/dL", "0.0555"}));
+        conv.Add_Exam("7", "Uric acid", "U");
+        stack.show();
+        const auto cells = panel.resultCells();
+        const auto convCells = conv.resultCells();
+        QCOMPARE(cells.size(), size_t(20));
+        QCOMPARE(convCells.size(), size_t(3)); // Glucose's SI result is worked out
+        QVERIFY(panel.focusFirst());
+        QStringList values;
+        for (int i = 1; i <= 20; ++i)
+            values << QString::number(i * 2);
+        typeAndEnter(values);
+        QCOMPARE(focused(), convCells[0]);
+        typeAndEnter({"95", "5", "0.3"});
+        QCOMPARE(focused(), convCells[2]); // nothing after the last screen
+        QCOMPARE(result(panel, "Exam 1"), (QStringList{"1", "30", "2", "", "", "Exam 1"}));
+        QCOMPARE(result(panel, "Exam 20"), (QStringList{"1", "30", "40", "", "H", "Exam 20"}));
+        QCOMPARE(result(conv, "Glucose").mid(0, 2), (QStringList{"95", "5.27"}));
+        QCOMPARE(result(conv, "Uric acid").mid(0, 2), (QStringList{"5", "0.3"}));
+
+        const struct {
+            Qt::Key key;
+            QWidget* lands;
+        } walk[] = {{Qt::Key_Up, convCells[0]},   {Qt::Key_Up, cells[19]},
+                    {Qt::Key_Up, cells[18]},      {Qt::Key_Down, cells[19]},
+                    {Qt::Key_Down, convCells[0]}, {Qt::Key_Down, convCells[1]}};
+        for (const auto& step : walk) {
+            QTest::keyClick(focused(), step.key);
+            QCOMPARE(focused(), step.lands);
+        }
+        // A cell reached by the keyboard is selected: typing replaces it.
+        QCOMPARE(static_cast<QLineEdit*>(focused())->selectedText(), QStringLiteral("5"));
+    }
+
+    void finalResultTakesYesOrNo() {
+        QList<forms::Message> shown;
+        const auto previous = forms::setMessageSink([&](const forms::Message& m) {
+            shown << m;
+            return int(forms::vbOK);
+        });
+        Stack stack({5});
+        stack.screens[0]->Add_Exam("5", "Culture", "C1");
+        stack.show();
+        auto* yesNo = stack.screens[0]->resultCells()[1];
+        QTest::keyClicks(yesNo, "xn");
+        forms::setMessageSink(previous);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("Final Result (Y/N) takes Y or N."));
+        QCOMPARE(shown[0].icon, forms::MsgIcon::Exclamation);
+        QCOMPARE(result(*stack.screens[0], "Culture")[4], QStringLiteral("N"));
+    }
+
+    void nothingIsCutOff() {
+        Stack stack({0});
+        stack.screens[0]->Add_Exam("0", "Remark", "R");
+        const QString longText(40000, QLatin1Char('a'));
+        static_cast<QLineEdit*>(stack.screens[0]->resultCells()[0])->insert(longText);
+        QCOMPARE(result(*stack.screens[0], "Remark")[2].size(), 40000);
+    }
+
+    // Rows, Lines, Clear, sizes in twips, exams sharing a title.
+    void contract() {
+        std::unique_ptr<EntryScreen> screen(entryscreens::newScreen(3));
+        EntryScreen& s = *screen;
+        s.setTextLookup([](const QString& id) { return id == "S1" ? "Color\npH\nOdor" : ""; });
+        s.Add_Exam("3", "Urine", "S1");
+        s.Add_Exam("3", "Urine", "S2", data({"A\r\nB\r\n"}));
+        s.Show_Table();
+        QCOMPARE(s.Rows(), 2);
+        QCOMPARE(s.Lines(), 5); // three prompt lines, two earlier lines
+        QCOMPARE(s.resultCells().size(), size_t(5));
+        QCOMPARE(result(s, "Urine"), QStringList{"\r\n\r\n\r\n"});
+        QCOMPARE(result(s, "Urine"), QStringList{"A\r\nB\r\n"});
+        QCOMPARE(result(s, "Urine"), QStringList{"\r\n\r\n\r\n"});
+
+        s.setTop(-1015);
+        s.setLeft(20);
+        s.setWidth(9000);
+        s.setHeight(5 * 350 + 250);
+        QCOMPARE((QList<int>{s.Top(), s.Left(), s.Width(), s.Height()}),
+                 (QList<int>{-1015, 20, 9000, 2000}));
+        QCOMPARE(s.geometry(), QRect(1, -67, 600, 133));
+        QVERIFY(s.Visible());
+        s.setVisible(false);
+        QVERIFY(!s.Visible());
+
+        s.Clear();
+        QCOMPARE(s.Rows(), 0);
+        QCOMPARE(s.Lines(), 0);
+        QVERIFY(s.resultCells().empty());
+        QCOMPARE(raised([&] { result(s, "Urine"); }).number, vrt::err::InvalidProcedureCall);
+        QVERIFY(!s.focusFirst());
     }
 };
 

@@ -1,16 +1,29 @@
-// The report document: its text routines, its pieces and how it prints.
+// The report document (its text routines, its pieces, how it prints), the
+// standard report blocks composed into it, and the report engine.
 
+#include "entry/modulestate.h"
 #include "platform/forms/msgbox.h"
+#include "platform/reportengine/application.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/text.h"
+#include "report/blocks.h"
 #include "report/document.h"
+#include "support/database.h"
 #include "support/errors.h"
+#include "support/metatypes.h"
 #include "support/printcapture.h"
 #include "support/reportdoc.h"
 #include "support/rows.h"
+#include "support/spoolsample.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <thread>
 
 using namespace report;
+using namespace reportengine;
 
 namespace {
 
@@ -22,6 +35,77 @@ const PrintCapture::Word* findWord(const std::vector<PrintCapture::Word>& words,
     return nullptr;
 }
 
+const QString marker = QString(QChar(0x00A8));
+
+// The run date and time of a title block are the clock's: any second of the
+// call stands as <RUNDATE> and <RUNTIME>.
+QString withoutClock(QString text, vrt::Date before, vrt::Date after) {
+    for (double s = before.serial - 1.0 / 86400; s <= after.serial + 1.0 / 86400;
+         s += 0.5 / 86400) {
+        text.replace(QStringLiteral("RUNDATE :   ") + vrt::shortDate(vrt::Date{s}),
+                     QStringLiteral("RUNDATE :   <RUNDATE>"));
+        text.replace(QStringLiteral("RUNTIME :   ") +
+                         vrt::Format(vrt::Variant(vrt::Date{s}), "Long Time"),
+                     QStringLiteral("RUNTIME :   <RUNTIME>"));
+    }
+    return text;
+}
+
+// A report as a result form composes it, with the results ending on the
+// given line.
+void composeReport(int resultLines) {
+    Add_ReportTitle();
+    Add_Text(QStringLiteral("\r\n"), 9);
+    Add_PatientHeader();
+    Add_Text(Fix_Width(QStringLiteral("EXAMINATION"), 30) +
+                 Fix_Width(QStringLiteral("RESULT"), 20) + QStringLiteral("NORMAL VALUES\r\n"),
+             9);
+    Add_Repeated(QStringLiteral("-"), 66);
+    Add_Text(QStringLiteral("\r\n"), 9);
+    const char* const names[] = {"Hemoglobin", "Hematocrit", "WBC Count", "Segmenters",
+                                 "Lymphocytes"};
+    for (int i = 0; i < resultLines; ++i)
+        Add_Text(Fill_Spaces(QString::fromLatin1(names[i % 5]), 29) +
+                     Fix_Width(QStringLiteral("%1.%2").arg(100 + i).arg(i % 10), 20) +
+                     QStringLiteral("%1 - %2\r\n").arg(90 + i).arg(160 + i),
+                 9);
+    Add_Text(marker + QStringLiteral("\r\n"), 9);
+    Add_Signatories();
+}
+
+// Where the word PATHOLOGIST ends on the printed page, as a share of its height.
+double pathologistHeight(const QString& pdf) {
+    const double page =
+        PrintCapture::info(pdf, QStringLiteral("Page size")).section(u' ', 2, 2).toDouble();
+    for (const auto& w : PrintCapture::words(pdf))
+        if (w.text == QLatin1String("PATHOLOGIST"))
+            return w.yMax / page;
+    return -1;
+}
+
+bool allNinePoint() {
+    const QStringList formats = pieceFormats();
+    return formats.size() == 1 && formats[0].startsWith(QStringLiteral("9 Courier New x"));
+}
+
+QString besideTheLibrary(const QString& name) {
+    return QCoreApplication::applicationDirPath() + u'/' + name;
+}
+
+class DefinitionFile {
+public:
+    explicit DefinitionFile(const QString& text) {
+        QFile f(path());
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path()));
+        f.write(text.toUtf8());
+    }
+    QString path() const { return dir_.filePath(QStringLiteral("Test.RPT")); }
+
+private:
+    QTemporaryDir dir_;
+};
+
 } // namespace
 
 class TestReportDocument : public QObject {
@@ -32,6 +116,7 @@ class TestReportDocument : public QObject {
 private slots:
     void init() {
         reportDocument().setText(QString());
+        setSamplePatient();
         messages_.clear();
         forms::setMessageSink([this](const forms::Message& m) {
             messages_.push_back(m);
@@ -43,10 +128,7 @@ private slots:
     // Fix_Width cuts or pads to the width; Fill_Spaces pads to one more and
     // never cuts. Both trim spaces (not tabs) first.
     void widths_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString, int, QString>("call", "value", "width", "expected");
         addRows<const char*, const char*, int, const char*>({
             {"trimmed, then cut", "Fix", "  ab  ", 1, "a"},
             {"empty, padded", "Fix", "", 3, "   "},
@@ -86,9 +168,7 @@ private slots:
 
     // The size stays what the document was left at; nothing below 1.
     void addRepeated_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("pieces");
+        addColumns<int, QString, QString>("count", "expected", "pieces");
         addRows<int, const char*, const char*>({
             {"none", 0, "x", "12 Courier New x1"},
             {"negative", -2, "x", "12 Courier New x1"},
@@ -135,9 +215,8 @@ private slots:
         QCOMPARE(PrintCapture::info(files[0], QStringLiteral("Page size")).section(u' ', 0, 2),
                  QStringLiteral("612 x 792"));
         QCOMPARE(PrintCapture::fonts(files[0]), QStringList{QStringLiteral("LiberationMono")});
-        const QString diff = differenceFromExpected(PrintCapture::text(files[0]),
-                                                    QStringLiteral("report/expected/document.txt"));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        VERIFY_EXPECTED(PrintCapture::text(files[0]),
+                        QStringLiteral("report/expected/document.txt"));
 
         // Each piece in its own size, the two sizes of the first line on one line.
         const auto words = PrintCapture::words(files[0]);
@@ -212,6 +291,299 @@ private slots:
         QString seen;
         std::thread([&] { seen = reportDocument().Text(); }).join();
         QCOMPARE(seen, QString());
+    }
+
+    // The heading is centred on 80 characters, untrimmed, half to even.
+    void titleCentresTheHeading_data() {
+        addColumns<QString, int>("name", "indent");
+        addRows<const char*, int>({
+            {"25 gives 28", "ABCDEFGHIJKLMNOPQRSTUVWXY", 28},
+            {"26 gives 27", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 27},
+            {"7 untrimmed: 36.5 to the even 36", "  ABC  ", 36},
+            {"longer than the line, 0", QByteArray(85, 'A').constData(), 0},
+        });
+    }
+    void titleCentresTheHeading() {
+        QFETCH(QString, name);
+        QFETCH(int, indent);
+        entry::ModuleState& s = entry::state();
+        s.HospitalCompany = s.HospitalTitle = s.HospitalAddress = name;
+        Add_ReportTitle();
+        const QStringList lines = reportLines();
+        QCOMPARE(lines.size(), 4);
+        const QString centred = QString(indent, u' ') + name;
+        QCOMPARE(lines[0], centred);
+        QVERIFY(lines[1].startsWith(centred + QStringLiteral("  RUNDATE : ")));
+        QVERIFY(lines[2].startsWith(centred + QString(14, u' ') + QStringLiteral("RUNTIME : ")));
+    }
+
+    // The name is cut at 40; "Admission # : " starts in column 53.
+    void patientBlock_data() {
+        addColumns<QString, QString, QString, QString>("name", "sex", "idNum", "line1");
+        addRows<const char*, const char*, const char*, const char*>({
+            {"short name padded", "DELA CRUZ, MARIA", "Female", "A-26-0001",
+             "Name      : DELA CRUZ, MARIA                        Admission # : A-26-0001  Age: "
+             "34 Y  Sex: F"},
+            {"long name cut at 40", "MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION ESPERANZA", "Male",
+             "A-26-0002",
+             "Name      : MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION Admission # : A-26-0002  Age: "
+             "34 Y  Sex: M"},
+            {"admission number untrimmed, no sex", "  REYES, ANA  ", "", " 0012 ",
+             "Name      : REYES, ANA                              Admission # :  0012   Age: 34 "
+             "Y  Sex:  "},
+        });
+    }
+    void patientBlock() {
+        QFETCH(QString, name);
+        QFETCH(QString, sex);
+        QFETCH(QString, idNum);
+        QFETCH(QString, line1);
+        entry::state().PatName = name;
+        entry::state().Sex = sex;
+        entry::state().IDNum = idNum;
+        Add_PatientHeader();
+        QCOMPARE(reportLines().size(), 4);
+        QCOMPARE(reportLines()[0], line1);
+        QVERIFY(allNinePoint());
+    }
+
+    // The signatures start on line 35, or on line 69 when the results end
+    // at line 34 or later; past line 67 they follow the results.
+    void signaturesPadToTheirLine_data() {
+        addColumns<int, int>("markerLine", "emptyLines");
+        addRows<int, int>({{"marker on line 0", 0, 34},
+                           {"marker on line 33", 33, 1},
+                           {"marker on line 34", 34, 34},
+                           {"marker on line 67", 67, 1},
+                           {"marker on line 68", 68, 0},
+                           {"marker on line 80", 80, 0}});
+    }
+    void signaturesPadToTheirLine() {
+        QFETCH(int, markerLine);
+        QFETCH(int, emptyLines);
+        for (int i = 0; i < markerLine; ++i)
+            Add_Text(QStringLiteral("result %1\r\n").arg(i), 9);
+        Add_Text(marker + QStringLiteral("\r\n"), 9);
+        Add_Signatories();
+        const QStringList lines = reportLines();
+        const QStringList signatures{QStringLiteral("ANA LOPEZ, RMT") + QString(36, u' ') +
+                                         QStringLiteral("DR. PEDRO SANTOS, MD, FPSP"),
+                                     QString(37, u'-') + QString(13, u' ') + QString(36, u'-'),
+                                     QStringLiteral("MEDICAL TECHNOLOGIST") + QString(43, u' ') +
+                                         QStringLiteral("PATHOLOGIST") + QString(12, u' ')};
+        QCOMPARE(lines.mid(markerLine), QStringList{marker} + QStringList(emptyLines) + signatures);
+        QVERIFY(allNinePoint());
+    }
+
+    // Without the marker as a whole word nothing is added.
+    void signaturesNeedTheWholeWordMarker() {
+        Add_Text(QStringLiteral("Tinea") + marker + QStringLiteral("x\r\n"), 9);
+        Add_Signatories();
+        QCOMPARE(reportDocument().Text(),
+                 QStringLiteral("Tinea") + marker + QStringLiteral("x\r\n"));
+        QCOMPARE(pieceFormats(), QStringList({"9 Courier New x1"}));
+
+        Add_Text(QStringLiteral("line 1\r\n") + marker + QStringLiteral("\r\n"), 9);
+        Add_Signatories();
+        // The whole-word marker is on line 2: 32 empty lines.
+        QCOMPARE(reportLines().size(), 3 + 32 + 3);
+    }
+
+    // Short results sign in the middle of the sheet, long ones at its foot.
+    void composedReports() {
+        PrintCapture capture;
+        const vrt::Date before = vrt::Now();
+        composeReport(6);
+        frmPrinter::instance().Print_ResultData();
+        const vrt::Date after = vrt::Now();
+        const QString text = reportDocument().Text();
+        QVERIFY(!QString(text).remove(QStringLiteral("\r\n")).contains(u'\n'));
+        VERIFY_EXPECTED(
+            withoutClock(text, before, after).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+            QStringLiteral("report/expected/short_report.txt"));
+        reportDocument().setText(QString());
+        composeReport(40);
+        frmPrinter::instance().Print_ResultData();
+
+        // Title lines of 9 points, the section line of 11, the rest of 9.
+        const QStringList formats = pieceFormats();
+        QCOMPARE(formats.mid(0, 2), QStringList({"9 Courier New x7", "11 Courier New x2"}));
+        QVERIFY(formats.size() == 3 && formats[2].startsWith(QStringLiteral("9 Courier New x")));
+
+        const QStringList pdfs = capture.files();
+        QCOMPARE(pdfs.size(), 2);
+        VERIFY_EXPECTED(withoutClock(PrintCapture::text(pdfs[0]), before, after),
+                        QStringLiteral("report/expected/short_report.pdf.txt"));
+        for (const QString& pdf : pdfs) {
+            QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+            for (const auto& w : PrintCapture::words(pdf))
+                QVERIFY(w.xMax < 612 - 18);
+        }
+        QVERIFY2(pathologistHeight(pdfs[0]) > 0.45 && pathologistHeight(pdfs[0]) < 0.55,
+                 qPrintable(QString::number(pathologistHeight(pdfs[0]))));
+        QVERIFY2(pathologistHeight(pdfs[1]) > 1 - 48 / 792.0 &&
+                     pathologistHeight(pdfs[1]) < 1 - 18 / 792.0,
+                 qPrintable(QString::number(pathologistHeight(pdfs[1]))));
+    }
+
+    void openReport_data() {
+        addColumns<QString, int, int>("path", "mode", "number");
+        QString backslashed = besideTheLibrary(QStringLiteral("LabPrint.RPT"));
+        backslashed.replace(backslashed.lastIndexOf(u'/'), 1, u'\\');
+        addRows<QString, int, int>({
+            {"missing file", "/nonexistent/LabPrint.RPT", 1, 53},
+            {"unknown open method", besideTheLibrary(QStringLiteral("LabPrint.RPT")), 2, 5},
+            {"backslashes separate folders", backslashed, 0, 0},
+        });
+    }
+    void openReport() {
+        QFETCH(QString, path);
+        QFETCH(int, mode);
+        QFETCH(int, number);
+        Application app;
+        QCOMPARE(raised([&] { app.OpenReport(path, int16_t(mode)); }).number, number);
+    }
+
+    void faultyDefinitions_data() {
+        addColumns<QString, QString>("text", "description");
+        addRows<const char*, const char*>({
+            {"unknown statement", "report name=x\nsection y",
+             "Test.RPT, line 2: unknown statement section."},
+            {"text outside a band", "text \"x\"", "Test.RPT, line 1: text belongs in a band."},
+            {"setting after the bands", "[header]\nfont name=Arial size=9",
+             "Test.RPT, line 2: font comes before the bands."},
+            {"unclosed quote", "[header]\n\n# note\ntext \"x",
+             "Test.RPT, line 4: a quoted text is not closed."},
+            {"bad width", "[detail]\ntext \"{RowLine:wide}\"",
+             "Test.RPT, line 2: the field {RowLine:wide} has no width after ':'."},
+            {"unknown type", "parameter name=When type=moment",
+             "Test.RPT, line 1: unknown type moment (text, number, boolean, date, datetime)."},
+            {"parameter twice", "parameter name=A\nparameter name=a",
+             "Test.RPT, line 2: parameter a is defined twice."},
+            {"centred and right", "[header]\ntext center right \"x\"",
+             "Test.RPT, line 2: a line is either centred or right-aligned."},
+        });
+    }
+    void faultyDefinitions() {
+        QFETCH(QString, text);
+        QFETCH(QString, description);
+        DefinitionFile file(text);
+        Application app;
+        const Raised r = raised([&] { app.OpenReport(file.path()); });
+        QCOMPARE(r.number, errDefinition);
+        QCOMPARE(r.description, description);
+    }
+
+    void parameterValuesSuitTheirType_data() {
+        addColumns<QString, vrt::Variant, bool>("type", "value", "taken");
+        addRows<const char*, vrt::Variant, bool>({
+            {"date takes a date", "date", vrt::Variant(vrt::Date{46148}), true},
+            {"date refuses text", "date", vrt::Variant("5/6/2026"), false},
+            {"number takes numeric text", "number", vrt::Variant("12.5"), true},
+            {"number refuses words", "number", vrt::Variant("twelve"), false},
+            {"text refuses an array", "text", vrt::Variant::array({}), false},
+            {"Null for any type", "date", vrt::Variant::null(), true},
+        });
+    }
+    void parameterValuesSuitTheirType() {
+        QFETCH(QString, type);
+        QFETCH(vrt::Variant, value);
+        QFETCH(bool, taken);
+        DefinitionFile file(QStringLiteral("parameter name=P type=") + type);
+        Application app;
+        auto field = app.OpenReport(file.path())->ParameterFields().at(0);
+        const Raised r = raised([&] { field->SetCurrentValue(value); });
+        QCOMPARE(r.number, taken ? 0 : vrt::err::TypeMismatch);
+        QCOMPARE(field->HasCurrentValue(), taken);
+    }
+
+    void aMissingValueStopsThePrintWhilePromptingIsOn() {
+        PrintCapture capture;
+        DefinitionFile file(QStringLiteral("parameter name=Title\nparameter name=Note\n"
+                                           "[header]\ntext \"{Title}|{Note}|{CompanyName}\"\n"));
+        Application app;
+        auto report = app.OpenReport(file.path());
+        report->ParameterFields()[0]->SetCurrentValue(QStringLiteral("RESULT"));
+        report->setCompanyName(QStringLiteral("ST. ALBAN"));
+        const Raised r = raised([&] { report->PrintOut(false); });
+        QCOMPARE(r.number, errMissingValue);
+        QCOMPARE(r.description, QStringLiteral("The parameter field Note has no value."));
+        QCOMPARE(capture.files(), QStringList());
+
+        report->setPromptForMissingValues(false);
+        report->PrintOut(false);
+        QCOMPARE(PrintCapture::text(capture.files().value(0)),
+                 QStringLiteral("RESULT||ST. ALBAN\n"));
+    }
+
+    void anUnknownFieldNamesItsLine() {
+        PrintCapture capture;
+        DefinitionFile file(QStringLiteral("[header]\nblank\ntext \"{Nothing}\"\n"));
+        Application app;
+        const Raised r = raised([&] { app.OpenReport(file.path())->PrintOut(false); });
+        QCOMPARE(r.number, errUnknownField);
+        QCOMPARE(
+            r.description,
+            QStringLiteral("Test.RPT, line 3: {Nothing} is neither a parameter nor a column."));
+        QCOMPARE(capture.files(), QStringList());
+    }
+
+    void bandsAreLaidOut() {
+        PrintCapture capture;
+        DefinitionFile file(
+            QStringLiteral("page margins=36,36,36,36\n"
+                           "parameter name=Name\nparameter name=Long\n"
+                           "[header]\n"
+                           "text center \"{Name}\"\n"
+                           "text right \"Page top\"\n"
+                           "text \"[{Name:8}][{Name:^8}][{Name:>8}][{Name:2}] {{braces}}\"\n"
+                           "[footer]\n"
+                           "text indent=4 \"{Long}\"\n"));
+        Application app;
+        auto report = app.OpenReport(file.path());
+        report->ParameterFields()[0]->SetCurrentValue(QStringLiteral("ANA"));
+        QString words;
+        for (int i = 0; i < 30; ++i)
+            words += QStringLiteral("word%1 ").arg(i, 2, 10, QLatin1Char('0'));
+        report->ParameterFields()[1]->SetCurrentValue(words + QStringLiteral("\r\nlast line"));
+        report->PrintOut(false);
+        const QString pdf = capture.files().value(0);
+        VERIFY_EXPECTED(PrintCapture::text(pdf), QStringLiteral("report/expected/bands.pdf.txt"));
+        // The footer ends at the bottom margin; the header starts at the top one.
+        double top = 1000, bottom = 0;
+        for (const auto& w : PrintCapture::words(pdf)) {
+            top = qMin(top, w.yMin);
+            bottom = qMax(bottom, w.yMax);
+        }
+        QVERIFY2(top > 35.5 && top < 40, qPrintable(QString::number(top)));
+        QVERIFY2(bottom <= 792 - 36 && bottom > 792 - 42, qPrintable(QString::number(bottom)));
+    }
+
+    void aTableThatCannotBeReadIsNamed_data() {
+        addColumns<QString, QString, int, QString>("location", "source", "number", "description");
+        const QString engineTest = QStringLiteral("Provider=SQLite;Data Source=memory:engine-test");
+        addRows<const char*, QString, int, const char*>({
+            {"no data source", "LABORATORY.dbo.tbLabPrint", QString(), errDatabase,
+             "Table t: there is no data source to log on to."},
+            {"location without owner", "tbLabPrint", engineTest, errDefinition,
+             "The location tbLabPrint of table t is not database.owner.table."},
+            {"missing table", "LABORATORY.dbo.tbMissing", engineTest, errDatabase,
+             "The report cannot read table t: "},
+        });
+    }
+    void aTableThatCannotBeReadIsNamed() {
+        QFETCH(QString, location);
+        QFETCH(QString, source);
+        QFETCH(int, number);
+        QFETCH(QString, description);
+        PrintCapture capture;
+        DefinitionFile file(QStringLiteral("table name=t location=") + location + u'\n');
+        Application app;
+        app.setDefaultDataSource(source);
+        const Raised r = raised([&] { app.OpenReport(file.path())->PrintOut(false); });
+        QCOMPARE(r.number, number);
+        QVERIFY2(r.description.startsWith(description), qPrintable(r.description));
+        QCOMPARE(capture.files(), QStringList());
     }
 };
 

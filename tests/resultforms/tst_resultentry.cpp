@@ -1,13 +1,76 @@
+// The result forms: the window the first exam chooses, and the urinalysis,
+// stool and single-text windows.
+
 #include "entry/modulestate.h"
+#include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/ado/trace.h"
+#include "platform/runtime/datetime.h"
 #include "support/errors.h"
 #include "support/labsession.h"
+#include "support/printcapture.h"
+#include "support/rows.h"
 #include "support/scripteduser.h"
 #include "support/threads.h"
 
+#include <QComboBox>
+#include <QRegularExpression>
 #include <QTest>
+#include <map>
+
+using resultforms::frmStool;
+using resultforms::frmUrinalysis2;
+using resultforms::SingleTextForm;
+
+namespace {
+
+frmUrinalysis2& ua(forms::Form& f) {
+    return static_cast<frmUrinalysis2&>(f);
+}
+
+// Fixes the reported date and time so statements can be compared whole.
+void fixUrinalysisReported(forms::Form& f) {
+    ua(f).dtReportDate->setValue(vrt::Variant("12/6/2026"));
+    ua(f).dtReportTime->setValue(vrt::Variant("2:05:09 PM"));
+}
+
+frmStool& stool(forms::Form& f) {
+    return static_cast<frmStool&>(f);
+}
+
+void fixStoolReported(forms::Form& f) {
+    stool(f).dtReportDate->setValue(vrt::Variant("12/6/2026"));
+    stool(f).dtReportTime->setValue(vrt::Variant("9:30:00 AM"));
+}
+
+SingleTextForm& form(forms::Form& f) {
+    return static_cast<SingleTextForm&>(f);
+}
+
+const QMap<QString, QString> formOf{
+    {"34", "frmfecalysis"}, {"96", "frmWidalTest"}, {"97", "frmWeilFelix"}};
+
+// The sign-off as the user finishes it: typed remarks, today's date.
+void signOff(ScriptedUser& user, const QString& remarks, int button = 0) {
+    auto& dialog = user.expectForm(QStringLiteral("frmRemarksInput"));
+    if (!remarks.isEmpty())
+        dialog.type(QStringLiteral("txtRemarks"), remarks);
+    dialog.click(QStringLiteral("cmdFinish(%1)").arg(button));
+}
+
+// Types text i into box i of the form (empty texts are left alone).
+std::function<void(forms::Form&)> typeAll(const QStringList& texts) {
+    return [texts](forms::Form& f) {
+        for (int i = 0; i < texts.size(); ++i)
+            if (!texts[i].isEmpty())
+                QTest::keyClicks(form(f).txtResult(i), texts[i]);
+    };
+}
+
+const QString today = vrt::Variant(vrt::Today()).toString();
+
+} // namespace
 
 class TestResultEntry : public QObject {
     Q_OBJECT
@@ -27,18 +90,35 @@ class TestResultEntry : public QObject {
                 values + QStringLiteral(")"));
     }
 
+    // The requests of the urinalysis and the stool tests.
+    void urinalysis() {
+        lab_->request(QStringLiteral("LR26-0001"), QStringLiteral("H"), QStringLiteral("23"),
+                      QStringLiteral("URINALYSIS"));
+    }
+    void stoolExam() {
+        lab_->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("35"),
+                      QStringLiteral("STOOL EXAMINATION"));
+        entry::state().Remarks = QStringLiteral("formed stool");
+    }
+    // A fecalysis, Widal or Weil-Felix request.
+    void open(const QString& request, const QString& exam) {
+        lab_->request(request, QStringLiteral("H"), exam, QStringLiteral("EXAM ") + exam);
+        ado::statementTrace().clear();
+    }
+
 private slots:
     void initTestCase_data() { addBackendRows(); }
 
     void init() { FETCH_LAB_SESSION(lab_); }
-    void cleanup() { lab_.reset(); }
+    void cleanup() {
+        lab_.reset();
+        QVERIFY(!forms::isLoaded<frmUrinalysis2>());
+        QVERIFY(!forms::isLoaded<frmStool>());
+    }
 
     // The window of the first exam, titled with its caption and the patient.
     void firstExamChoosesTheWindow_data() {
-        QTest::addColumn<QString>("formType");
-        QTest::addColumn<QString>("examId");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("caption");
+        addColumns<QString, QString, QString, QString>("formType", "examId", "window", "caption");
         // clang-format off
         QTest::newRow("urinalysis") << "H" << "23" << "frmUrinalysis2" << "Urinalysis";
         QTest::newRow("stool 35") << "H" << "35" << "frmStool" << "Stool Examination";
@@ -78,17 +158,17 @@ private slots:
     }
 
     void hospitalHeading_data() {
-        QTest::addColumn<QString>("row");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QStringList>("heading");
-        QTest::newRow("values") << "'1','GENERAL HOSPITAL','MARIVEL MEDICAL','12 RIZAL ST.'" << 0
-                                << QStringList{"GENERAL HOSPITAL", "MARIVEL MEDICAL",
-                                               "12 RIZAL ST."};
-        QTest::newRow("Null title and address")
-            << "'1',NULL,'MARIVEL MEDICAL',NULL" << 0 << QStringList{"", "MARIVEL MEDICAL", ""};
-        QTest::newRow("Null company") << "'1','T',NULL,'A'" << 94 << QStringList{"T", "old", "old"};
-        QTest::newRow("empty table keeps the old values")
-            << "" << 0 << QStringList{"old", "old", "old"};
+        addColumns<QString, int, QStringList>("row", "error", "heading");
+        // clang-format off
+        addRows<const char*, int, QStringList>({
+            {"values", "'1','GENERAL HOSPITAL','MARIVEL MEDICAL','12 RIZAL ST.'", 0,
+             {"GENERAL HOSPITAL", "MARIVEL MEDICAL", "12 RIZAL ST."}},
+            {"Null title and address", "'1',NULL,'MARIVEL MEDICAL',NULL", 0,
+             {"", "MARIVEL MEDICAL", ""}},
+            {"Null company", "'1','T',NULL,'A'", 94, {"T", "old", "old"}},
+            {"empty table keeps the old values", "", 0, {"old", "old", "old"}},
+        });
+        // clang-format on
     }
     void hospitalHeading() {
         QFETCH(QString, row);
@@ -126,6 +206,530 @@ private slots:
             QCOMPARE(r.number, 9);
             QVERIFY(!entry::state().HospitalCompany.isEmpty());
         });
+    }
+
+    void firstSaveRegistersThenSecondSaveReplaces() {
+        urinalysis();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmUrinalysis2"))
+            .run(fixUrinalysisReported)
+            .type(QStringLiteral("txtResults(0)"), QStringLiteral("yellow"))
+            .key(QStringLiteral("txtResults(0)"), Qt::Key_Return)
+            .type(QStringLiteral("txtResults(1)"), QStringLiteral("acidic"))
+            .type(QStringLiteral("cboCoded(0)"), QStringLiteral("p"))
+            .key(QStringLiteral("cboCoded(0)"), Qt::Key_Return)
+            .type(QStringLiteral("cboCoded(11)"), QStringLiteral("f"))
+            .key(QStringLiteral("cboCoded(11)"), Qt::Key_Return)
+            .run([](forms::Form&) { entry::state().Remarks = QStringLiteral("clean catch"); })
+            .click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(600, 900);
+        VERIFY_SCRIPT(user);
+        QVERIFY(lab_->object().HasSaved());
+
+        const QStringList first = ado::statementTrace();
+        QCOMPARE(
+            first,
+            QStringList({
+                "select * from patient_data..tbHospitalInfo",
+                "Select Resultdate From Laboratory..tbLabLogbook where RequestNum = 'LR26-0001'",
+                "LABORATORY..lab_getresulthcodes 'LR26-0001'",
+                "select * from laboratory..tblablogbook where requestnum = 'LR26-0001'",
+                "laboratory..LAB_Save_VerifyResults 'LR26-0001','EMP-7'",
+                "Laboratory..tbLabResultHCodes where RequestNum = 'LR26-0001'",
+                "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','23','CM','W3-12',"
+                "'12/05/2026','12/1/2026 8:10:00 "
+                "AM','DR-011','H','0','EMP-7','90','I','23','CH-260451',"
+                "'LR26-0001','R','MT-001'",
+                "Laboratory..Lab_Save_HCodes 0, 'LR26-0001','YELLOW', 'ACIDIC', '', '', '', '', "
+                "'', '', '', '', '', '', '', '', '', '', '', 'Positive', '', '', '', '', '', '', "
+                "'', '', '', '', 'Few/HPF', '','12/6/2026','02:05:09 PM', 'clean catch'",
+            }));
+        // The second visit loads the result and saves it with mode 1.
+        ado::statementTrace().clear();
+        entry::state().Remarks.clear();
+        ScriptedUser again;
+        again.expectForm(QStringLiteral("frmUrinalysis2"))
+            .run([](forms::Form& f) {
+                QCOMPARE(ua(f).txtResults(0)->text(), QStringLiteral("YELLOW"));
+                QCOMPARE(ua(f).cboCoded(0)->currentText(), QStringLiteral("Positive"));
+                QCOMPARE(ua(f).cboCoded(11)->currentText(), QStringLiteral("Few/HPF"));
+                QCOMPARE(ua(f).dtReportTime->text(), QStringLiteral("02:05:09 PM"));
+                QCOMPARE(entry::state().Remarks, QStringLiteral("clean catch"));
+            })
+            .run(fixUrinalysisReported)
+            .type(QStringLiteral("txtResults(2)"), QStringLiteral("hazy"))
+            .click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(600, 900);
+        VERIFY_SCRIPT(again);
+        QCOMPARE(ado::statementTrace().last(),
+                 QStringLiteral("Laboratory..Lab_Save_HCodes 1, 'LR26-0001','YELLOW', 'ACIDIC', "
+                                "'HAZY', '', '', '', '', '', '', '', '', '', '', '', '', '', '', "
+                                "'Positive', '', '', '', '', '', '', '', '', '', '', 'Few/HPF', "
+                                "'','12/6/2026','02:05:09 PM', 'clean catch'"));
+        QVERIFY(!ado::statementTrace().join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
+    }
+
+    // Without a log-book row the result date is today.
+    void requestWithoutLogBookRow() {
+        lab_->request(QStringLiteral("WALKIN-9"), QStringLiteral("H"), QStringLiteral("23"),
+                      QStringLiteral("URINALYSIS"));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmUrinalysis2")).click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(entry::state().ResultDate,
+                 vrt::Format(vrt::Variant(vrt::Today()), QStringLiteral("mm/dd/yyyy")));
+    }
+
+    // Print & Save prints even when the save failed, after the message.
+    void failedSaveIsShownAndStillPrints() {
+        urinalysis();
+        lab_->dropProcedure(QStringLiteral("lab_save_hcodes"));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmUrinalysis2"))
+            .type(QStringLiteral("txtResults(0)"), QStringLiteral("amber"))
+            .click(QStringLiteral("cmdExam(2)"));
+        user.expectMessage(QStringLiteral("Data was not saved! Error: [Could not find stored "
+                                          "procedure 'Laboratory..Lab_Save_HCodes'.]"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(!lab_->object().HasSaved());
+        QCOMPARE(lab_->printedFiles().size(), 1);
+    }
+
+    // A code becomes its entry on Enter (other text: the message, focus
+    // kept), and on Tab or a click elsewhere (other text simply stays).
+    void codedBoxes_data() {
+        // typed: "\r" is Enter; leave: a key, or 0 for a click on another box
+        addColumns<int, QString, int, QString, bool>("box", "typed", "leave", "shown", "message");
+        // clang-format off
+        QTest::newRow("p in Albumin") << 0 << "p" << int(Qt::Key_Return) << "Positive" << false;
+        QTest::newRow("f in Sugar") << 1 << "f" << int(Qt::Key_Return) << "Few/LPF" << false;
+        QTest::newRow("f in Bacteria") << 11 << "f" << int(Qt::Key_Enter) << "Few/HPF" << false;
+        QTest::newRow("x") << 2 << "x" << int(Qt::Key_Return) << "X" << true;
+        QTest::newRow("empty") << 5 << "" << int(Qt::Key_Return) << "" << true;
+        QTest::newRow("entry is no code") << 0 << "p\r" << int(Qt::Key_Return) << "Positive" << true;
+        QTest::newRow("t, Tab") << 2 << "t" << int(Qt::Key_Tab) << "Trace" << false;
+        QTest::newRow("f, click") << 11 << "f" << 0 << "Few/HPF" << false;
+        QTest::newRow("x, Tab") << 2 << "x" << int(Qt::Key_Tab) << "X" << false;
+        // clang-format on
+    }
+    void codedBoxes() {
+        urinalysis();
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(int, leave);
+        QFETCH(QString, shown);
+        QFETCH(bool, message);
+        const QString name = QStringLiteral("cboCoded(%1)").arg(box);
+        ScriptedUser user;
+        auto& script = user.expectForm(QStringLiteral("frmUrinalysis2")).run([](forms::Form& f) {
+            ua(f).sstbMain->setTab(1);
+        });
+        const QStringList parts = typed.split(QLatin1Char('\r'));
+        for (qsizetype i = 0; i < parts.size(); ++i)
+            (i ? script.key(name, Qt::Key_Return) : script).type(name, parts[i]);
+        if (leave)
+            script.key(name, leave);
+        else
+            script.run(
+                [](forms::Form& f) { QTest::mouseClick(ua(f).txtResults(15), Qt::LeftButton); });
+        script
+            .run([box, shown, message](forms::Form& f) {
+                QCOMPARE(ua(f).cboCoded(box)->currentText(), shown);
+                QCOMPARE(QApplication::focusWidget() == ua(f).cboCoded(box), message);
+            })
+            .click(QStringLiteral("cmdExam(1)"));
+        if (message)
+            user.expectMessage(QStringLiteral("Code does not exists!\r\nPlease refer from the list "
+                                              "of codes below."));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        if (message) {
+            QCOMPARE(user.messages().first().title, QStringLiteral("Message"));
+            QCOMPARE(user.messages().first().icon, forms::MsgIcon::Information);
+        }
+    }
+
+    // Enter from the first screen's last boxes through the second screen;
+    // each frame shows its boxes in the order Enter visits them.
+    void enterOrderIsScreenOrder() {
+        urinalysis();
+        QStringList visited;
+        std::map<QWidget*, int> lastY; // per frame
+        bool upwards = false;
+        ScriptedUser user;
+        auto& script = user.expectForm(QStringLiteral("frmUrinalysis2")).run([](forms::Form& f) {
+            QCOMPARE(ua(f).sstbMain->Tab(), 0);
+            QCOMPARE(QApplication::focusWidget(), ua(f).txtResults(0));
+            ua(f).txtResults(12)->setFocus();
+        });
+        // Enter in Granular, the first screen's last box, goes to Albumin.
+        for (int step = 0; step < 16; ++step)
+            script.run([&](forms::Form& f) {
+                QWidget* w = QApplication::focusWidget();
+                visited << w->objectName();
+                const int y = w->mapTo(&f, QPoint()).y();
+                upwards |= lastY.count(w->parentWidget()) && y <= lastY[w->parentWidget()];
+                lastY[w->parentWidget()] = y;
+                if (qobject_cast<QComboBox*>(w))
+                    QTest::keyClicks(w, QStringLiteral("n"));
+                QTest::keyClick(w, Qt::Key_Return);
+            });
+        script
+            .run([](forms::Form& f) {
+                QCOMPARE(ua(f).sstbMain->Tab(), 1);
+                QCOMPARE(QApplication::focusWidget(), ua(f).txtResults(16));
+            })
+            .click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(visited,
+                 QStringList({"txtResults(12)", "txtResults(13)", "cboCoded(0)", "cboCoded(1)",
+                              "cboCoded(2)", "cboCoded(3)", "cboCoded(4)", "cboCoded(5)",
+                              "cboCoded(6)", "cboCoded(7)", "cboCoded(8)", "txtResults(14)",
+                              "cboCoded(9)", "cboCoded(10)", "cboCoded(11)", "txtResults(15)"}));
+        QVERIFY(!upwards);
+    }
+
+    // An earlier request's Back does not block this request (a Back met
+    // inside the window is the sign-off tests' case).
+    void earlierBackDoesNotBlock() {
+        urinalysis();
+        entry::state().SignOffCancelled = true;
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmUrinalysis2")).click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(lab_->object().HasSaved());
+    }
+
+    void urinalysisPrintAndSaveSpoolsTheReport() {
+        urinalysis();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmUrinalysis2"))
+            .run(fixUrinalysisReported)
+            .type(QStringLiteral("txtResults(0)"), QStringLiteral("straw"))
+            .type(QStringLiteral("txtResults(11)"), QStringLiteral("0-2"))
+            .type(QStringLiteral("txtResults(14)"), QStringLiteral("patient's crystals"))
+            .run([](forms::Form&) { entry::state().Remarks = QStringLiteral("repeat tomorrow"); })
+            .click(QStringLiteral("cmdExam(2)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        // One report of 27 spooled rows, printed as the expected text.
+        QCOMPARE(lab_->rows(QStringLiteral("select count(*), min(RowNum), max(RowNum) from "
+                                           "LABORATORY..tbLabPrint")),
+                 QList<QStringList>({{"27", "1", "1"}}));
+        QCOMPARE(lab_->printedFiles().size(), 1);
+        VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().first()),
+                        QStringLiteral("resultforms/expected/urinalysis.txt"));
+    }
+
+    void firstSaveThenSecondSave() {
+        stoolExam();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run([](forms::Form& f) {
+                QCOMPARE(QApplication::focusWidget(), stool(f).txtResults(0));
+            })
+            .run(fixStoolReported)
+            .type(QStringLiteral("txtResults(0)"), QStringLiteral("brown"))
+            .key(QStringLiteral("txtResults(0)"), Qt::Key_Return)
+            .type(QStringLiteral("txtResults(1)"), QStringLiteral("formed"))
+            .type(QStringLiteral("txtResults(8)"), QStringLiteral("o'va seen"))
+            .type(QStringLiteral("txtInterpretation"), QStringLiteral("Ascariasis"))
+            .key(QStringLiteral("txtInterpretation"), Qt::Key_Return)
+            .type(QStringLiteral("txtInterpretation"), QStringLiteral("Treat"))
+            .click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(lab_->object().HasSaved());
+        const QStringList trace = ado::statementTrace();
+        QCOMPARE(trace.size(), 7);
+        QVERIFY(trace[5].startsWith(QLatin1String("laboratory..LAB_SaveResultEntry 'H-20417',")));
+        const QString saved =
+            QStringLiteral("Laboratory..Lab_Save_HCodes 0, 'LR26-0006','BROWN', 'FORMED', '', '', "
+                           "'', '', '', '', 'O`VA SEEN', '', '', '', '', '', '', '', '', '', "
+                           "'','Ascariasis\r\nTreat','12/6/2026','09:30:00 AM','','','','','',"
+                           "'','','','','','formed stool'");
+        QCOMPARE(trace[6], saved);
+        ado::statementTrace().clear();
+        ScriptedUser again;
+        again.expectForm(QStringLiteral("frmStool"))
+            .run([](forms::Form& f) {
+                QCOMPARE(stool(f).txtResults(8)->text(), QStringLiteral("O`VA SEEN"));
+                QCOMPARE(stool(f).txtInterpretation->toPlainText(),
+                         QStringLiteral("Ascariasis\nTreat"));
+                QCOMPARE(stool(f).dtReportDate->text(), QStringLiteral("12/06/2026"));
+            })
+            .run(fixStoolReported)
+            .click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(again);
+        QCOMPARE(ado::statementTrace().last(),
+                 QString(saved).replace(QStringLiteral("HCodes 0,"), QStringLiteral("HCodes 1,")));
+        QVERIFY(!ado::statementTrace().join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
+    }
+
+    // Enter moves on, stays in 13 and 14, and goes from 17 to the
+    // interpretation.
+    void enterRules() {
+        stoolExam();
+        const std::pair<int, const char*> moves[] = {{12, "txtResults(13)"},
+                                                     {13, "txtResults(13)"},
+                                                     {14, "txtResults(14)"},
+                                                     {17, "txtInterpretation"}};
+        ScriptedUser user;
+        auto& script = user.expectForm(QStringLiteral("frmStool"));
+        for (const auto& [box, focus] : moves)
+            script.key(QStringLiteral("txtResults(%1)").arg(box), Qt::Key_Return)
+                .run([focus](forms::Form&) {
+                    QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(focus));
+                });
+        script.click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(!lab_->object().HasSaved());
+    }
+
+    void stoolPrintAndSaveSpoolsTheReport() {
+        stoolExam();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run(fixStoolReported)
+            .type(QStringLiteral("txtResults(0)"),
+                  QStringLiteral("light brown with streaks of red and mucus"))
+            .type(QStringLiteral("txtResults(8)"),
+                  QStringLiteral("many ova of ascaris lumbricoides seen per field"))
+            .run([](forms::Form& f) {
+                stool(f).txtInterpretation->setPlainText(QStringLiteral("Line one\nLine two"));
+            })
+            .click(QStringLiteral("cmdExam(2)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        const auto rows = lab_->rows(QStringLiteral("select RowLine from LABORATORY..tbLabPrint "
+                                                    "order by SeqNo"));
+        QCOMPARE(rows.size(), 25);
+        // Color is cut to 38; the Ascaris value on the same row is not.
+        QCOMPARE(rows[7][0],
+                 QStringLiteral("  Color           = LIGHT BROWN WITH STREAKS OF RED AND MU"
+                                "  Ascaris lumbricoides  = MANY OVA OF ASCARIS "
+                                "LUMBRICOIDES SEEN PER FIELD"));
+        QCOMPARE(lab_->printedFiles().size(), 1);
+        VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().first()),
+                        QStringLiteral("resultforms/expected/stool.txt"));
+    }
+
+    // A stored row whose columns hold no value loads as empty boxes and
+    // keeps today's date and time in the pickers.
+    void nullColumnsLoadAsEmptyBoxes() {
+        stoolExam();
+        lab_->database().keeper().Execute(QStringLiteral(
+            "insert into laboratory..tbLabResultHCodes (RequestNum) values ('LR26-0006')"));
+        entry::state().Remarks = QStringLiteral("old");
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run([](forms::Form& f) {
+                for (int i = 0; i < 18; ++i)
+                    QCOMPARE(stool(f).txtResults(i)->text(), QString());
+                QCOMPARE(stool(f).txtInterpretation->toPlainText(), QString());
+                QCOMPARE(stool(f).dtReportDate->text(),
+                         vrt::Format(vrt::Variant(vrt::Today()), QStringLiteral("mm/dd/yyyy")));
+                QCOMPARE(entry::state().Remarks, QString());
+            })
+            .click(QStringLiteral("cmdExam(1)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+    }
+
+    // A right-column value too wide for the page stays under its own label:
+    // condensed on its row, or continued under the column where it begins.
+    void longValueStaysUnderItsLabel_data() {
+        addColumns<int, bool>("words", "oneLine");
+        addRows<int, bool>({{"60 characters", 10, true}, {"180 characters", 30, false}});
+    }
+    void longValueStaysUnderItsLabel() {
+        stoolExam();
+        QFETCH(int, words);
+        QFETCH(bool, oneLine);
+        QStringList value;
+        for (int i = 1; i <= words; ++i)
+            value << QStringLiteral("OVA%1").arg(i, 2, 10, QLatin1Char('0'));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmStool"))
+            .run([value](forms::Form& f) { stool(f).txtResults(8)->setText(value.join(u' ')); })
+            .click(QStringLiteral("cmdExam(2)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        const auto printed = PrintCapture::words(lab_->printedFiles().value(0));
+        auto find = [&](const QString& text) {
+            for (const PrintCapture::Word& w : printed)
+                if (w.text == text)
+                    return w;
+            return PrintCapture::Word{};
+        };
+        const PrintCapture::Word label = find(QStringLiteral("lumbricoides"));
+        const PrintCapture::Word first = find(QStringLiteral("OVA01"));
+        const PrintCapture::Word last = find(value.last());
+        QVERIFY(first.xMin > label.xMax);
+        QCOMPARE(qAbs(last.yMin - label.yMin) < 1, oneLine);
+        for (const QString& v : value) {
+            QVERIFY2(find(v).xMin > first.xMin - 0.5, qPrintable(v));
+            QVERIFY2(find(v).xMax < 612, qPrintable(v));
+        }
+        // The next row comes after the whole value.
+        QVERIFY(find(QStringLiteral("Trichuris")).yMin > last.yMin);
+    }
+
+    // Print and Save: the statements, the stored row and the report; opened
+    // again, every stored value is shown and the save is the request's second.
+    void printSaveThenReopenAndSaveAgain_data() {
+        addColumns<QString, QString, QString, QStringList, QStringList>("exam", "request", "title",
+                                                                        "typed", "statements");
+        const QString reg = QStringLiteral(
+            "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','%1','CM','W3-12','12/05/2026',"
+            "'%2','DR-011','H','0','EMP-7','90','I','%1','CH-260451','%3','R','MT-001'");
+        const QString logged =
+            QStringLiteral("select * from laboratory..tblablogbook where requestnum = 'LR26-0006'");
+        const QString verify =
+            QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0006','EMP-7'");
+        addRows<QString, QString, QString, QStringList, QStringList>({
+            {"fecalysis, all ten boxes, logged",
+             "34",
+             "LR26-0006",
+             "MARIVEL MEMORIAL HOSPITAL",
+             {"LIGHT BROWN AND WATERY", "NEG", "NORMAL", "+", "NEG", "NEG", "ASCARIS", "HOOKWORM",
+              "NONE", "E. HISTOLYTICA CYSTS"},
+             {logged, verify,
+              "select * from laboratory..tblabresulthcodes where requestnum ='LR26-0006'",
+              "laboratory..lab_save_hcodes 0,'LR26-0006','LIGHT BROWN AND WATERY','NEG','NORMAL',"
+              "'+','NEG','NEG','ASCARIS','HOOKWORM','NONE','E. HISTOLYTICA "
+              "CYSTS','','','','','','',"
+              "'','','','','','Seen by Dr. O''Neil'"}},
+            {"Widal, apostrophe, logged",
+             "96",
+             "LR26-0006",
+             "SAN TEODORO DOCTORS HOSPITAL",
+             {"1:80", "", "", "1:40", "", "", "", "O'H 1:160"},
+             {logged, verify,
+              "select * from laboratory..tblabresulthcodes where requestnum ='LR26-0006'",
+              reg.arg("96", today, "LR26-0006"),
+              "laboratory..lab_save_hcodes 0,'LR26-0006','1:80','','','1:40','','','','O''H 1:160',"
+              "'','','','','','','','','','','','','','Seen by Dr. O''Neil'"}},
+            {"Weil-Felix, no log-book row",
+             "97",
+             "WALKIN-9",
+             "",
+             {"1:40", "", "1:320"},
+             {"select * from laboratory..tblablogbook where requestnum = 'WALKIN-9'",
+              "select * from laboratory..tblabresulthcodes where requestnum ='WALKIN-9'",
+              reg.arg("97", today, "WALKIN-9"),
+              "laboratory..lab_save_hcodes 0,'WALKIN-9','1:40','','1:320','','','','','','','','',"
+              "'','','','','','','','','','','Seen by Dr. O''Neil'"}},
+        });
+    }
+    void printSaveThenReopenAndSaveAgain() {
+        QFETCH(QString, exam);
+        QFETCH(QString, request);
+        QFETCH(QString, title);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, statements);
+        lab_->database().keeper().Execute(
+            QStringLiteral("update patient_data..tbHospitalInfo set Title = '%1'").arg(title));
+        open(request, exam);
+        entry::state().Pathologist = QStringLiteral("DR. ELENA MACASPAC");
+        ScriptedUser user;
+        user.expectForm(formOf[exam])
+            .run(
+                [](forms::Form& f) { QCOMPARE(QApplication::focusWidget(), form(f).txtResult(0)); })
+            .run(typeAll(typed))
+            .key(Qt::Key_Return)
+            .run(
+                [](forms::Form& f) { QCOMPARE(QApplication::focusWidget(), form(f).txtResult(1)); })
+            .click(QStringLiteral("cmdExam(2)"));
+        signOff(user, QStringLiteral("Seen by Dr. O'Neil"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(lab_->object().HasSaved());
+        QCOMPARE(ado::statementTrace().mid(2), statements);
+        QCOMPARE(lab_->printedFiles().size(), 1);
+        QString text = PrintCapture::text(lab_->printedFiles().first());
+        text.replace(QRegularExpression(QStringLiteral("RUNDATE :   \\S+")),
+                     QStringLiteral("RUNDATE :   <RUNDATE>"));
+        text.replace(QRegularExpression(QStringLiteral("RUNTIME :   \\d+:\\d\\d:\\d\\d [AP]M")),
+                     QStringLiteral("RUNTIME :   <RUNTIME>"));
+        text.replace(today, QStringLiteral("<TODAY>"));
+        VERIFY_EXPECTED(text, QStringLiteral("resultforms/expected/singletext_%1.txt").arg(exam));
+
+        open(request, exam);
+        entry::state().Remarks.clear();
+        ScriptedUser again;
+        again.expectForm(formOf[exam])
+            .run([&typed](forms::Form& f) {
+                for (int i = 0; i < typed.size(); ++i)
+                    QCOMPARE(form(f).txtResult(i)->text(), typed[i]);
+                QCOMPARE(entry::state().Remarks, QStringLiteral("Seen by Dr. O'Neil"));
+            })
+            .click(QStringLiteral("cmdExam(0)"));
+        signOff(again, QStringLiteral("Seen by Dr. O'Neil"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(again);
+        const QStringList trace = ado::statementTrace();
+        QCOMPARE(trace.last(),
+                 QString(statements.last())
+                     .replace(QStringLiteral("hcodes 0,"), QStringLiteral("hcodes 1,")));
+        QVERIFY(!trace.join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
+    }
+
+    void signOffBackKeepsTheFormOpen_data() {
+        QTest::addColumn<QString>("button");
+        addRows<QString>({{"Save", "cmdExam(0)"}, {"Print and Save", "cmdExam(2)"}});
+    }
+    void signOffBackKeepsTheFormOpen() {
+        QFETCH(QString, button);
+        open(QStringLiteral("LR26-0006"), QStringLiteral("96"));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmWidalTest"))
+            .type(QStringLiteral("txtWidalTest(0)"), QStringLiteral("1:80"))
+            .click(button)
+            .run([](forms::Form& f) {
+                QVERIFY(f.isVisible());
+                QCOMPARE(form(f).txtResult(0)->text(), QStringLiteral("1:80"));
+            })
+            .click(QStringLiteral("cmdExam(1)"));
+        signOff(user, QStringLiteral("never saved"), 1);
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(!lab_->object().HasSaved());
+        QCOMPARE(ado::statementTrace().size(), 2);
+        QVERIFY(lab_->printedFiles().isEmpty());
+    }
+
+    void failingStatementLeavesNothingAndStillPrints() {
+        lab_->dropProcedure(QStringLiteral("lab_save_hcodes"));
+        open(QStringLiteral("LR26-0006"), QStringLiteral("96"));
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmWidalTest"))
+            .type(QStringLiteral("txtWidalTest(0)"), QStringLiteral("1:80"))
+            .click(QStringLiteral("cmdExam(2)"));
+        signOff(user, QString());
+        user.expectMessage(QStringLiteral("Data was not Saved! Error:[Could not find stored "
+                                          "procedure 'laboratory..lab_save_hcodes'.]"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(user.messages().first().title,
+                 QStringLiteral("Save_Entries of Result Entry Class"));
+        QCOMPARE(user.messages().first().icon, forms::MsgIcon::Critical);
+        QVERIFY(!lab_->object().HasSaved());
+        QVERIFY(!forms::isLoaded<resultforms::frmWidalTest>());
+        // The verification and the registration ran before the failure.
+        QCOMPARE(lab_->rows(QStringLiteral("select VerifiedBy from laboratory..tblablogbook where "
+                                           "requestnum = 'LR26-0006'")),
+                 QList<QStringList>({{"NULL"}}));
+        QCOMPARE(lab_->rows(QStringLiteral("select count(*) from laboratory..tbLabResultEntry "
+                                           "where LabNum = 'LR26-0006'")),
+                 QList<QStringList>({{"0"}}));
+        QCOMPARE(lab_->printedFiles().size(), 1);
     }
 };
 

@@ -78,10 +78,7 @@ class TestRuntime : public QObject {
 private slots:
     // call(value, option) gives result, or "error N" for a run-time error.
     void calls_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<Variant>("value");
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("result");
+        addColumns<QString, Variant, QString, QString>("call", "value", "option", "result");
         const Variant pm = dateValue("2026-12-06T14:05:09");
         const QByteArray thisYear =
             QByteArray::number(QDate::currentDate().year()) + "-12-06T00:00:00";
@@ -275,9 +272,8 @@ private slots:
     }
 
     void serials_data() {
-        QTest::addColumn<QString>("dateTime");
-        QTest::addColumn<double>("serial");
-        QTest::addColumn<bool>("both"); // false: from the date and time only
+        // both false: from the date and time only
+        addColumns<QString, double, bool>("dateTime", "serial", "both");
         addRows<const char*, double, bool>({
             {"epoch", "1899-12-30T00:00:00", 0.0, true},
             {"epoch noon", "1899-12-30T12:00:00", 0.5, true},
@@ -320,9 +316,7 @@ private slots:
     }
 
     void concat_data() {
-        QTest::addColumn<Variant>("a");
-        QTest::addColumn<Variant>("b");
-        QTest::addColumn<Variant>("result");
+        addColumns<Variant, Variant, Variant>("a", "b", "result");
         addRows<Variant, Variant, Variant>({
             {"Null left", Variant::null(), Variant("a"), Variant("a")},
             {"Null right", Variant("a"), Variant::null(), Variant("a")},

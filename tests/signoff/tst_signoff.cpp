@@ -6,6 +6,7 @@
 #include "signoff/frmListMedTech.h"
 #include "signoff/frmRemarksInput.h"
 #include "support/database.h"
+#include "support/rows.h"
 #include "support/scripteduser.h"
 #include "vantrel/clsDataEntry.h"
 
@@ -119,9 +120,7 @@ private slots:
     }
 
     void backAndCloseBoxKeepTheValues_data() {
-        QTest::addColumn<bool>("back");
-        QTest::addColumn<bool>("flagBefore");
-        QTest::addColumn<bool>("flagAfter");
+        addColumns<bool, bool, bool>("back", "flagBefore", "flagAfter");
         QTest::newRow("back") << true << false << true;
         QTest::newRow("close box, flag false") << false << false << false;
         QTest::newRow("close box, flag true") << false << true << true;
@@ -150,12 +149,9 @@ private slots:
     // found for none, or for several, opens the list filtered by it (never
     // the first silently). A pick writes "last, first middle".
     void technologistLookup_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("listed"); // empty: no list opens
-        QTest::addColumn<int>("pick");           // 0: search "zz" and Cancel
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("statements");
+        // listed empty: no list opens; pick 0: search "zz" and Cancel
+        addColumns<QString, QStringList, int, QString, QString, QStringList>(
+            "typed", "listed", "pick", "id", "shown", "statements");
         // clang-format off
         QTest::newRow("empty") << "" << QStringList{"MT-003", "MT-002", "MT-005", "MT-001", "MT-004"}
             << 2 << "MT-002" << "REYES, ANTONIO CRUZ" << QStringList{"LABORATORY..sp_listmedtech"};

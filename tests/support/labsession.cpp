@@ -21,8 +21,6 @@ std::unique_ptr<LabSession> LabSession::open(const QString& backend) {
 
 LabSession::~LabSession() {
     ado::setStatementTracing(false);
-    object_.reset();
-    db_.reset();
 }
 
 void LabSession::request(const QString& requestNum, const QString& formType, const QString& examId,

@@ -13,8 +13,6 @@ class PrintCapture {
 public:
     PrintCapture();
     ~PrintCapture();
-    PrintCapture(const PrintCapture&) = delete;
-    PrintCapture& operator=(const PrintCapture&) = delete;
 
     QString folder() const { return dir_.path(); }
     // The PDFs printed so far, in the order of the jobs.

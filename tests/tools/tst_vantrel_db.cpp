@@ -2,6 +2,7 @@
 // (embedded) or a fresh server database.
 
 #include "support/database.h"
+#include "support/rows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -110,33 +111,29 @@ private slots:
     }
 
     void execPrintsRows_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("procedure without rows")
-            << "laboratory..LAB_Save_VerifyResults 'LR26-0001','MT01'"
-            << "(no rows returned)\n";
-        QTest::newRow("line breaks, null")
-            << "select promptdata, null as absent from build_file..tbcolabvalues where code = '301'"
-            << "promptdata\tabsent\nABO Group\\nRh (D) Factor\\n\tNULL\n(1 row)\n";
-        QTest::newRow("no row") << "select RequestNum from laboratory..tblablogbook where "
-                                   "requestnum = 'LR26-9999'"
-                                << "requestnum\n(0 rows)\n";
-        QTest::newRow("bare procedure, quote doubled")
-            << "sp_listsearchmedtech 1,'dela paz'''"
-            << "medtechid\tlastname\tfirstname\tmiddlename\n(0 rows)\n";
-        QTest::newRow("table source")
-            << "Laboratory..tbLabResultHCodes where RequestNum = 'lr26-0005'"
-            << "requestnum\tresult1\tresult2\tresult3\tresult4\tresult5\tresult6\tresult7\tresult8"
-               "\t"
-               "result9\tresult10\tresult11\tresult12\tresult13\tresult14\tresult15\tresult16\t"
-               "result17\tresult18\tresult19\tresult20\tresult21\tresult22\tresult23\tresult24\t"
-               "result25\tresult26\tresult27\tresult28\tresult29\tresult30\tresult31\tresult32\t"
-               "result33\tentrydate\tupdatedate\n"
-               "LR26-0005\t1:80\t1:40\t1:320\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tOX19 titer "
-               "significant. "
-               "Correlate "
-               "clinically.\t\t\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL"
-               "\tNULL\t12/2/2026 9:20:00 AM\tNULL\n(1 row)\n";
+        addColumns<QString, QString>("statement", "printed");
+        addRows<const char*, const char*>({
+            {"procedure without rows", "laboratory..LAB_Save_VerifyResults 'LR26-0001','MT01'",
+             "(no rows returned)\n"},
+            {"line breaks, null",
+             "select promptdata, null as absent from build_file..tbcolabvalues where code = '301'",
+             "promptdata\tabsent\nABO Group\\nRh (D) Factor\\n\tNULL\n(1 row)\n"},
+            {"no row",
+             "select RequestNum from laboratory..tblablogbook where requestnum = 'LR26-9999'",
+             "requestnum\n(0 rows)\n"},
+            {"bare procedure, quote doubled", "sp_listsearchmedtech 1,'dela paz'''",
+             "medtechid\tlastname\tfirstname\tmiddlename\n(0 rows)\n"},
+            {"table source", "Laboratory..tbLabResultHCodes where RequestNum = 'lr26-0005'",
+             "requestnum\tresult1\tresult2\tresult3\tresult4\tresult5\tresult6\tresult7\tresult8\t"
+             "result9\tresult10\tresult11\tresult12\tresult13\tresult14\tresult15\tresult16\t"
+             "result17\tresult18\tresult19\tresult20\tresult21\tresult22\tresult23\tresult24\t"
+             "result25\tresult26\tresult27\tresult28\tresult29\tresult30\tresult31\tresult32\t"
+             "result33\tentrydate\tupdatedate\n"
+             "LR26-0005\t1:80\t1:40\t1:320\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tOX19 titer "
+             "significant. "
+             "Correlate clinically.\t\t\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL"
+             "\tNULL\t12/2/2026 9:20:00 AM\tNULL\n(1 row)\n"},
+        });
     }
     void execPrintsRows() {
         QFETCH(QString, statement);
@@ -148,30 +145,16 @@ private slots:
         QCOMPARE(headerFolded(r.out), printed);
     }
 
-    void execReportsErrors_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unknown procedure")
-            << "laboratory..LAB_Save_Nothing 'LR26-0001'"
-            << "vantrel-db: error -2147217900: Could not find stored procedure "
-               "'laboratory..LAB_Save_Nothing'.\n";
-        QTest::newRow("unbalanced quote")
-            << "select * from laboratory..tblablogbook where requestnum = 'LR26-0001"
-            << "vantrel-db: error -2147217900: Unclosed quotation mark after the character "
-               "string 'LR26-0001'.\n";
-        QTest::newRow("too few arguments")
-            << "laboratory..LAB_Save_VerifyResults 'LR26-0001'"
-            << "vantrel-db: error -2147217900: Procedure or function 'LAB_Save_VerifyResults' "
-               "expects parameter number 2, which was not supplied.\n";
-    }
+    // The library's error texts are the dialect's and the database's tests'
+    // matter; here how the program reports one.
     void execReportsErrors() {
-        QFETCH(QString, statement);
-        QFETCH(QString, message);
         initDemo();
-        const Run r = vantrelDb({QStringLiteral("exec"), cs_, statement});
+        const Run r = vantrelDb({QStringLiteral("exec"), cs_,
+                                 QStringLiteral("laboratory..LAB_Save_Nothing 'LR26-0001'")});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QString());
-        QCOMPARE(r.err, message);
+        QCOMPARE(r.err, QStringLiteral("vantrel-db: error -2147217900: Could not find stored "
+                                       "procedure 'laboratory..LAB_Save_Nothing'.\n"));
     }
 
     void execOnAFolderWithoutADatabase() {
@@ -192,15 +175,13 @@ private slots:
 
     void wrongArgumentsShowTheUsage_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("none") << QStringList();
-        QTest::newRow("unknown command")
-            << QStringList{QStringLiteral("drop"), QStringLiteral("x")};
-        QTest::newRow("init without folder") << QStringList{QStringLiteral("init")};
-        QTest::newRow("exec without statement")
-            << QStringList{QStringLiteral("exec"), QStringLiteral("Provider=SQLite")};
-        QTest::newRow("exec with --demo")
-            << QStringList{QStringLiteral("exec"), QStringLiteral("a"), QStringLiteral("b"),
-                           QStringLiteral("--demo")};
+        addRows<QStringList>({
+            {"none", {}},
+            {"unknown command", {"drop", "x"}},
+            {"init without folder", {"init"}},
+            {"exec without statement", {"exec", "Provider=SQLite"}},
+            {"exec with --demo", {"exec", "a", "b", "--demo"}},
+        });
     }
     void wrongArgumentsShowTheUsage() {
         QFETCH_GLOBAL(QString, backend);
