@@ -104,6 +104,13 @@ private slots:
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
         QCOMPARE(ado::statementTrace().mid(2), statements);
+        QString saves =
+            linesText(ado::statementTrace()) +
+            linesText(
+                lab_->rows("select HistopathNum, ResultDate, GrossDescription, FinalDiagnosis from "
+                           "LABORATORY..tbLabResultHistoCytology where RequestNum = '" +
+                           request + "'")) +
+            linesText(lab_->rows("select Microscopy from LABORATORY..tbLabPrint_Histopath"));
         QCOMPARE(
             lab_->rows("select HistopathNum, ResultDate, GrossDescription, FinalDiagnosis from "
                        "LABORATORY..tbLabResultHistoCytology where RequestNum = '" +
@@ -120,6 +127,14 @@ private slots:
         ScriptedUser again;
         again.expectForm(QStringLiteral("frmHistopath"))
             .run([&](forms::Form& f) {
+                saves +=
+                    "--\n" +
+                    linesText(QStringList(
+                        {form(f).txtHistopathNum->text(),
+                         vrt::Format(vrt::Variant(form(f).dtReportDate->Value()), "mm/dd/yyyy"),
+                         vrt::Format(vrt::Variant(form(f).dtReportTime->Value()), "HH:mm AM/PM"),
+                         forms::linesOf(form(f).rtfSpecimen),
+                         forms::linesOf(form(f).rtfInterpretation)}));
                 QCOMPARE(
                     QStringList(
                         {form(f).txtHistopathNum->text(),
@@ -136,6 +151,8 @@ private slots:
                  QStringList(statements.mid(0, statements.size() - 2))
                      .replaceInStrings("Histopath 0,", "Histopath 1,")
                      .filter(QRegularExpression("^(?!laboratory..LAB_SaveResultEntry)")));
+        VERIFY_EXPECTED(saves + linesText(ado::statementTrace()),
+                        "resultforms/expected/histopath_" + request + "_saves.txt");
     }
 };
 

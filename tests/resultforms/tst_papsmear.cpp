@@ -2,6 +2,7 @@
 #include "platform/ado/trace.h"
 #include "platform/runtime/datetime.h"
 #include "support/labsession.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
@@ -150,6 +151,9 @@ private slots:
         VERIFY_EXPECTED(spooled(), "resultforms/expected/papsmear_spool.txt");
         VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().value(0)),
                         "resultforms/expected/papsmear.txt");
+        VERIFY_EXPECTED(linesText(ado::statementTrace())
+                            .replace(vrt::Variant(vrt::Today()).toString(), "<TODAY>"),
+                        "resultforms/expected/papsmear_saves.txt");
     }
 };
 
