@@ -15,7 +15,6 @@
 #include "support/threads.h"
 
 #include <QComboBox>
-#include <QRegularExpression>
 #include <QTest>
 #include <map>
 
@@ -226,24 +225,7 @@ private slots:
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
 
-        const QStringList first = ado::statementTrace();
-        QCOMPARE(
-            first,
-            QStringList({
-                "select * from patient_data..tbHospitalInfo",
-                "Select Resultdate From Laboratory..tbLabLogbook where RequestNum = 'LR26-0001'",
-                "LABORATORY..lab_getresulthcodes 'LR26-0001'",
-                "select * from laboratory..tblablogbook where requestnum = 'LR26-0001'",
-                "laboratory..LAB_Save_VerifyResults 'LR26-0001','EMP-7'",
-                "Laboratory..tbLabResultHCodes where RequestNum = 'LR26-0001'",
-                "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','23','CM','W3-12',"
-                "'12/05/2026','12/1/2026 8:10:00 "
-                "AM','DR-011','H','0','EMP-7','90','I','23','CH-260451',"
-                "'LR26-0001','R','MT-001'",
-                "Laboratory..Lab_Save_HCodes 0, 'LR26-0001','YELLOW', 'ACIDIC', '', '', '', '', "
-                "'', '', '', '', '', '', '', '', '', '', '', 'Positive', '', '', '', '', '', '', "
-                "'', '', '', '', 'Few/HPF', '','12/6/2026','02:05:09 PM', 'clean catch'",
-            }));
+        const QString first = linesText(ado::statementTrace());
         // The second visit loads the result and saves it with mode 1.
         ado::statementTrace().clear();
         entry::state().Remarks.clear();
@@ -261,13 +243,8 @@ private slots:
             .click(QStringLiteral("cmdExam(0)"));
         lab_->object().Show_ResultEntry(600, 900);
         VERIFY_SCRIPT(again);
-        QCOMPARE(ado::statementTrace().last(),
-                 QStringLiteral("Laboratory..Lab_Save_HCodes 1, 'LR26-0001','YELLOW', 'ACIDIC', "
-                                "'HAZY', '', '', '', '', '', '', '', '', '', '', '', '', '', '', "
-                                "'Positive', '', '', '', '', '', '', '', '', '', '', 'Few/HPF', "
-                                "'','12/6/2026','02:05:09 PM', 'clean catch'"));
-        QVERIFY(!ado::statementTrace().join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
-        VERIFY_EXPECTED(linesText(first) + "--\n" + linesText(ado::statementTrace()),
+        // Saved again in mode 1, not registered again.
+        VERIFY_EXPECTED(first + "--\n" + linesText(ado::statementTrace()),
                         QStringLiteral("resultforms/expected/urinalysis_saves.txt"));
     }
 
@@ -447,14 +424,6 @@ private slots:
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
         const QStringList trace = ado::statementTrace();
-        QCOMPARE(trace.size(), 7);
-        QVERIFY(trace[5].startsWith(QLatin1String("laboratory..LAB_SaveResultEntry 'H-20417',")));
-        const QString saved =
-            QStringLiteral("Laboratory..Lab_Save_HCodes 0, 'LR26-0006','BROWN', 'FORMED', '', '', "
-                           "'', '', '', '', 'O`VA SEEN', '', '', '', '', '', '', '', '', '', "
-                           "'','Ascariasis\r\nTreat','12/6/2026','09:30:00 AM','','','','','',"
-                           "'','','','','','formed stool'");
-        QCOMPARE(trace[6], saved);
         ado::statementTrace().clear();
         ScriptedUser again;
         again.expectForm(QStringLiteral("frmStool"))
@@ -468,9 +437,6 @@ private slots:
             .click(QStringLiteral("cmdExam(0)"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(again);
-        QCOMPARE(ado::statementTrace().last(),
-                 QString(saved).replace(QStringLiteral("HCodes 0,"), QStringLiteral("HCodes 1,")));
-        QVERIFY(!ado::statementTrace().join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
         VERIFY_EXPECTED(linesText(trace) + "--\n" + linesText(ado::statementTrace()),
                         QStringLiteral("resultforms/expected/stool_saves.txt"));
     }
@@ -511,18 +477,13 @@ private slots:
             .click(QStringLiteral("cmdExam(2)"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
-        const auto rows = lab_->rows(QStringLiteral("select RowLine from LABORATORY..tbLabPrint "
-                                                    "order by SeqNo"));
-        QCOMPARE(rows.size(), 25);
-        // Color is cut to 38; the Ascaris value on the same row is not.
-        QCOMPARE(rows[7][0],
-                 QStringLiteral("  Color           = LIGHT BROWN WITH STREAKS OF RED AND MU"
-                                "  Ascaris lumbricoides  = MANY OVA OF ASCARIS "
-                                "LUMBRICOIDES SEEN PER FIELD"));
         QCOMPARE(lab_->printedFiles().size(), 1);
         VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().first()),
                         QStringLiteral("resultforms/expected/stool.txt"));
-        VERIFY_EXPECTED(linesText(rows), QStringLiteral("resultforms/expected/stool_spool.txt"));
+        // Color is cut to 38 in the spool; the Ascaris value on its row is not.
+        VERIFY_EXPECTED(linesText(lab_->rows(QStringLiteral(
+                            "select RowLine from LABORATORY..tbLabPrint order by SeqNo"))),
+                        QStringLiteral("resultforms/expected/stool_spool.txt"));
     }
 
     // A stored row whose columns hold no value loads as empty boxes and
@@ -586,51 +547,24 @@ private slots:
         QVERIFY(find(QStringLiteral("Trichuris")).yMin > last.yMin);
     }
 
-    // Print and Save: the statements, the stored row and the report; opened
-    // again, every stored value is shown and the save is the request's second.
+    // Print and Save: the report; opened again, every stored value is shown
+    // and the save is the request's second. The statements of both saves are
+    // in expected/singletext_<exam>_saves.txt.
     void printSaveThenReopenAndSaveAgain_data() {
-        addColumns<QString, QString, QString, QStringList, QStringList>("exam", "request", "title",
-                                                                        "typed", "statements");
-        const QString reg = QStringLiteral(
-            "laboratory..LAB_SaveResultEntry 'H-20417','ADM-5521','%1','CM','W3-12','12/05/2026',"
-            "'%2','DR-011','H','0','EMP-7','90','I','%1','CH-260451','%3','R','MT-001'");
-        const QString logged =
-            QStringLiteral("select * from laboratory..tblablogbook where requestnum = 'LR26-0006'");
-        const QString verify =
-            QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0006','EMP-7'");
-        addRows<QString, QString, QString, QStringList, QStringList>({
+        addColumns<QString, QString, QString, QStringList>("exam", "request", "title", "typed");
+        addRows<QString, QString, QString, QStringList>({
             {"fecalysis, all ten boxes, logged",
              "34",
              "LR26-0006",
              "MARIVEL MEMORIAL HOSPITAL",
              {"LIGHT BROWN AND WATERY", "NEG", "NORMAL", "+", "NEG", "NEG", "ASCARIS", "HOOKWORM",
-              "NONE", "E. HISTOLYTICA CYSTS"},
-             {logged, verify,
-              "select * from laboratory..tblabresulthcodes where requestnum ='LR26-0006'",
-              "laboratory..lab_save_hcodes 0,'LR26-0006','LIGHT BROWN AND WATERY','NEG','NORMAL',"
-              "'+','NEG','NEG','ASCARIS','HOOKWORM','NONE','E. HISTOLYTICA "
-              "CYSTS','','','','','','',"
-              "'','','','','','Seen by Dr. O''Neil'"}},
+              "NONE", "E. HISTOLYTICA CYSTS"}},
             {"Widal, apostrophe, logged",
              "96",
              "LR26-0006",
              "SAN TEODORO DOCTORS HOSPITAL",
-             {"1:80", "", "", "1:40", "", "", "", "O'H 1:160"},
-             {logged, verify,
-              "select * from laboratory..tblabresulthcodes where requestnum ='LR26-0006'",
-              reg.arg("96", today, "LR26-0006"),
-              "laboratory..lab_save_hcodes 0,'LR26-0006','1:80','','','1:40','','','','O''H 1:160',"
-              "'','','','','','','','','','','','','','Seen by Dr. O''Neil'"}},
-            {"Weil-Felix, no log-book row",
-             "97",
-             "WALKIN-9",
-             "",
-             {"1:40", "", "1:320"},
-             {"select * from laboratory..tblablogbook where requestnum = 'WALKIN-9'",
-              "select * from laboratory..tblabresulthcodes where requestnum ='WALKIN-9'",
-              reg.arg("97", today, "WALKIN-9"),
-              "laboratory..lab_save_hcodes 0,'WALKIN-9','1:40','','1:320','','','','','','','','',"
-              "'','','','','','','','','','','Seen by Dr. O''Neil'"}},
+             {"1:80", "", "", "1:40", "", "", "", "O'H 1:160"}},
+            {"Weil-Felix, no log-book row", "97", "WALKIN-9", "", {"1:40", "", "1:320"}},
         });
     }
     void printSaveThenReopenAndSaveAgain() {
@@ -638,7 +572,6 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, title);
         QFETCH(QStringList, typed);
-        QFETCH(QStringList, statements);
         lab_->database().keeper().Execute(
             QStringLiteral("update patient_data..tbHospitalInfo set Title = '%1'").arg(title));
         open(request, exam);
@@ -656,8 +589,7 @@ private slots:
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
-        QCOMPARE(ado::statementTrace().mid(2), statements);
-        const QStringList firstTrace = ado::statementTrace();
+        const QString first = linesText(ado::statementTrace());
         QCOMPARE(lab_->printedFiles().size(), 1);
         VERIFY_EXPECTED(stampsMasked(PrintCapture::text(lab_->printedFiles().first())),
                         QStringLiteral("resultforms/expected/singletext_%1.txt").arg(exam));
@@ -675,13 +607,8 @@ private slots:
         signOff(again, QStringLiteral("Seen by Dr. O'Neil"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(again);
-        const QStringList trace = ado::statementTrace();
-        QCOMPARE(trace.last(),
-                 QString(statements.last())
-                     .replace(QStringLiteral("hcodes 0,"), QStringLiteral("hcodes 1,")));
-        QVERIFY(!trace.join('\n').contains(QLatin1String("LAB_SaveResultEntry")));
         VERIFY_EXPECTED(
-            QString(linesText(firstTrace) + "--\n" + linesText(trace)).replace(today, "<TODAY>"),
+            QString(first + "--\n" + linesText(ado::statementTrace())).replace(today, "<TODAY>"),
             QStringLiteral("resultforms/expected/singletext_%1_saves.txt").arg(exam));
     }
 
