@@ -1,7 +1,9 @@
 // The result forms: the window the first exam chooses, and the urinalysis,
-// stool and single-text windows.
+// stool, single-text, histopathology and Pap smear windows.
 
 #include "entry/modulestate.h"
+#include "forms/histopath/frmHistopath.h"
+#include "forms/papsmear/frmPapSmear2.h"
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
@@ -14,10 +16,13 @@
 #include "support/scripteduser.h"
 #include "support/threads.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QMimeData>
 #include <QTest>
 #include <map>
 
+using resultforms::frmPapSmear2;
 using resultforms::frmStool;
 using resultforms::frmUrinalysis2;
 using resultforms::SingleTextForm;
@@ -69,6 +74,43 @@ std::function<void(forms::Form&)> typeAll(const QStringList& texts) {
 
 const QString today = vrt::Variant(vrt::Today()).toString();
 
+resultforms::frmHistopath& histo(forms::Form& f) {
+    return static_cast<resultforms::frmHistopath&>(f);
+}
+
+// Pasted from a word processor as formatted paragraphs: two pages.
+const QString pastedHtml = "<p><b>The patient's colon.</b></p>" +
+                           QString("<p>Section of the bowel wall.</p>").repeated(60);
+
+frmPapSmear2& pap(forms::Form& f) {
+    return static_cast<frmPapSmear2&>(f);
+}
+
+// The codes as saved, then the frames a choice opens (the untitled ones)
+// that the user can reach.
+QString papState(forms::Form& f) {
+    QStringList open;
+    for (const QGroupBox* box : f.findChildren<QGroupBox*>())
+        if (box->title().isEmpty() && box->isEnabled())
+            open << box->objectName();
+    open.sort();
+    return pap(f).codes().join('|') + " / " + open.join(' ');
+}
+
+// Clicks each choice of "a;b;..."; "name=text" types into a box instead.
+void choose(ScriptedUser::FormScript& script, const QString& steps) {
+    for (const QString& step : steps.split(';', Qt::SkipEmptyParts))
+        step.contains('=') ? script.type(step.section('=', 0, 0), step.section('=', 1))
+                           : script.click(step);
+}
+
+void fixPapReported(forms::Form& f) {
+    pap(f).dtReportDate->setValue(vrt::Variant("12/6/2026"));
+    pap(f).dtReportTime->setValue(vrt::Variant("2:05:09 PM"));
+}
+
+const QString nothing = "||||||||||||||||0|0|0|0|0|0|0|0|0 / ";
+
 } // namespace
 
 class TestResultEntry : public QObject {
@@ -99,6 +141,13 @@ class TestResultEntry : public QObject {
                       QStringLiteral("STOOL EXAMINATION"));
         entry::state().Remarks = QStringLiteral("formed stool");
     }
+    QString spooled() {
+        QStringList lines;
+        for (const QStringList& row :
+             lab_->rows("select RowLine from LABORATORY..tbLabPrint order by SeqNo"))
+            lines << row[0];
+        return lines.join('\n') + QStringLiteral("\n(%1 lines)\n").arg(lines.size());
+    }
     // A fecalysis, Widal or Weil-Felix request.
     void open(const QString& request, const QString& exam) {
         lab_->request(request, QStringLiteral("H"), exam, QStringLiteral("EXAM ") + exam);
@@ -111,6 +160,7 @@ private slots:
     void init() { FETCH_LAB_SESSION(lab_); }
     void cleanup() {
         lab_.reset();
+        entry::state().Pathologist.clear(); // the single-text tests' signature
         QVERIFY(!forms::isLoaded<frmUrinalysis2>());
         QVERIFY(!forms::isLoaded<frmStool>());
     }
@@ -661,6 +711,172 @@ private slots:
                                            "where LabNum = 'LR26-0006'")),
                  QList<QStringList>({{"0"}}));
         QCOMPARE(lab_->printedFiles().size(), 1);
+    }
+
+    // Nothing while the sign-off stays cancelled; then Print and Save over a
+    // stale spool row, and the request opened again saves in mode 1. The
+    // statements, the stored and spooled rows and what the reopened form shows
+    // are in expected/histopath_<request>_saves.txt.
+    void histopathPrintSaveThenReopen_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("logged, typed, one page") << "LR26-0008"
+                                                 << "HP'26-0201";
+        QTest::newRow("walk-in, pasted, two pages") << "WALKIN-9"
+                                                    << "HP26-0202";
+    }
+    void histopathPrintSaveThenReopen() {
+        QFETCH(QString, request);
+        QFETCH(QString, number);
+        const bool paste = request == QLatin1String("WALKIN-9");
+        lab_->database().keeper().Execute(QStringLiteral(
+            "insert into LABORATORY..tbLabPrint_Histopath (Microscopy) values ('STALE')"));
+        lab_->request(request, "X", "401", "HISTOPATHOLOGY");
+        ado::statementTrace().clear();
+        ScriptedUser user;
+        user.expectForm(QStringLiteral("frmHistopath"))
+            .run([](forms::Form& f) {
+                QCOMPARE(QApplication::focusWidget(), histo(f).txtHistopathNum);
+                histo(f).dtReportDate->setValue(vrt::Variant(QStringLiteral("12/06/2026")));
+                histo(f).dtReportTime->setValue(vrt::Variant(QStringLiteral("2:45 PM")));
+                entry::state().SignOffCancelled = true;
+            })
+            .click(QStringLiteral("cmdExam(0)"))
+            .click(QStringLiteral("cmdExam(2)"))
+            .run([](forms::Form&) {
+                QCOMPARE(ado::statementTrace().size(), 2);
+                entry::state().SignOffCancelled = false;
+            })
+            .type(QStringLiteral("txtHistopathNum"), number)
+            .key(Qt::Key_Return)
+            .run([paste](forms::Form& f) {
+                QCOMPARE(QApplication::focusWidget(), histo(f).dtReportDate);
+                auto* html = new QMimeData;
+                html->setHtml(pastedHtml);
+                QApplication::clipboard()->setMimeData(html);
+                if (paste)
+                    histo(f).rtfSpecimen->paste();
+            })
+            .type(QStringLiteral("rtfSpecimen"), paste ? QString() : "The patient's polyp, 1.2 cm.")
+            .type(QStringLiteral("rtfInterpretation"), QStringLiteral("O'Neil adenoma."))
+            .click(QStringLiteral("cmdExam(2)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QVERIFY(lab_->object().HasSaved());
+        QString saves =
+            linesText(ado::statementTrace()) +
+            linesText(
+                lab_->rows("select HistopathNum, ResultDate, GrossDescription, FinalDiagnosis from "
+                           "LABORATORY..tbLabResultHistoCytology where RequestNum = '" +
+                           request + "'")) +
+            linesText(lab_->rows("select Microscopy from LABORATORY..tbLabPrint_Histopath"));
+        // Only this report's row is in the spool, and on paper.
+        QCOMPARE(lab_->printedFiles().size(), 1);
+        VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().first()),
+                        "resultforms/expected/histopath_" + request + ".txt");
+
+        ado::statementTrace().clear();
+        ScriptedUser again;
+        again.expectForm(QStringLiteral("frmHistopath"))
+            .run([&](forms::Form& f) {
+                saves +=
+                    "--\n" +
+                    linesText(QStringList(
+                        {histo(f).txtHistopathNum->text(),
+                         vrt::Format(vrt::Variant(histo(f).dtReportDate->Value()), "mm/dd/yyyy"),
+                         vrt::Format(vrt::Variant(histo(f).dtReportTime->Value()), "HH:mm AM/PM"),
+                         forms::linesOf(histo(f).rtfSpecimen),
+                         forms::linesOf(histo(f).rtfInterpretation)}));
+            })
+            .click(QStringLiteral("cmdExam(0)"));
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(again);
+        VERIFY_EXPECTED(saves + linesText(ado::statementTrace()),
+                        "resultforms/expected/histopath_" + request + "_saves.txt");
+    }
+
+    // Choices as clicked, saved, stored and reloaded, with the frames they open.
+    void papChoicesSaveAndReload_data() {
+        QTest::addColumn<QString>("clicks");
+        QTest::addColumn<QString>("expected");
+        addRows<QString, QString>({
+            {"nothing chosen", "", nothing},
+            {"condition clears its reason", "optCondition(1);optSatisfactory(2);optCondition(0)",
+             "0||||||||||||||||0|0|0|0|0|0|0|0|0 / "},
+            {"infection unticked clears its boxes",
+             "chkBenign(1);chkInfection(0);chkInfection(3);chkBenign(1);chkBenign(1)",
+             "||||||||||||||||0|1|0|0|0|0|0|0|0 / fraInfection"},
+            {"carcinoma closes both grades",
+             "optSquamos(1);optSquamos2(0);optLowgrade(1);optSquamos2(2)",
+             "||||||1||2||||||||0|0|0|0|0|0|0|0|0 / fraSquamos2"},
+            {"atypical cells clear the lesion and its grade",
+             "optSquamos(1);optSquamos2(1);optHighgrade(2);optSquamos(0)",
+             "||||||0||||||||||0|0|0|0|0|0|0|0|0 / fraSquamos1"},
+            {"first buttons reload selected",
+             "optGeneral(0);optGrandular(0);optEndometrial(0);optHormonal(2);optDueTo(0);"
+             "chkBenign(3);optInflammation(0);chkBenign(4);optIUD(1)",
+             "|||0|0|1||||||0|0||2|0|0|0|0|1|1|0|0|0|0 / fraDueTo fraEndometrial fraIUD "
+             "fraInflammation"},
+        });
+    }
+    void papChoicesSaveAndReload() {
+        QFETCH(QString, clicks);
+        QFETCH(QString, expected);
+        lab_->request("LR26-0004", "H", "57", "PAP SMEAR");
+        const auto check = [expected](forms::Form& f) { QCOMPARE(papState(f), expected); };
+        ScriptedUser user;
+        auto& first = user.expectForm("frmPapSmear2").run([](forms::Form& f) {
+            QCOMPARE(papState(f), nothing);
+        });
+        choose(first, clicks);
+        first.run(fixPapReported).run(check).click("cmdExam(2)");
+        user.expectForm("frmRemarksInput").click("cmdFinish(0)");
+        user.expectForm("frmPapSmear2").run(check).click("cmdExam(0)");
+        user.expectForm("frmRemarksInput").click("cmdFinish(0)");
+        lab_->object().Show_ResultEntry(0, 0);
+        QVERIFY(lab_->object().HasSaved());
+        if (clicks.isEmpty()) // every box printed, all empty
+            VERIFY_EXPECTED(spooled(), "resultforms/expected/papsmear_empty_spool.txt");
+        ado::statementTrace().clear();
+        // Missing codes (Null) reload as no choice and a clear box.
+        lab_->database().keeper().Execute(
+            "update LABORATORY..tbLabResultHCodes set Result3 = NULL, Result18 = NULL");
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        // The second save replaces the row without registering again.
+        QVERIFY(!ado::statementTrace().join('\n').contains("LAB_SaveResultEntry"));
+        QVERIFY(ado::statementTrace().last().startsWith("Laboratory..Lab_Save_HCodes 1, "));
+        const QStringList row = lab_->rows("LABORATORY..lab_getresulthcodes 'LR26-0004'").at(0);
+        QCOMPARE((row.mid(2, 18) + row.mid(21, 7)).join('|'), expected.section(" / ", 0, 0));
+    }
+
+    // Print & Save: the spool, the page and the statements.
+    void papPrintAndSave() {
+        lab_->request("LR26-0004", "H", "57", "PAP SMEAR");
+        ScriptedUser user;
+        auto& script = user.expectForm("frmPapSmear2");
+        choose(script, "txtCytology=c-1'7;txtLMP=nov 20;chkBenign(0);chkBenign(1);chkInfection(1);"
+                       "optCondition(2);optUnsatisfactory(3);optGeneral(2);chkBenign(4);optIUD(1);"
+                       "txtOthers=pessary;optSquamos(1);optSquamos2(1);optHighgrade(2);"
+                       "optSquamos(0);optSquamos1(1);optGrandular(2);optAdenocarcinoma(1);"
+                       "txtNonEpithelial=none;optHormonal(1);txtMI=0/70/30");
+        script.run(fixPapReported)
+            .run([](forms::Form& f) { pap(f).setChoice(frmPapSmear2::chkInfection, 3, 2); })
+            .click("cmdExam(2)");
+        user.expectForm("frmRemarksInput")
+            .run([](forms::Form& f) {
+                f.findChild<QObject*>("txtRemarks")
+                    ->setProperty("plainText", "Repeat in 6 months.\nIt's due.");
+            })
+            .click("cmdFinish(0)");
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        VERIFY_EXPECTED(spooled(), "resultforms/expected/papsmear_spool.txt");
+        VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().value(0)),
+                        "resultforms/expected/papsmear.txt");
+        VERIFY_EXPECTED(linesText(ado::statementTrace())
+                            .replace(vrt::Variant(vrt::Today()).toString(), "<TODAY>"),
+                        "resultforms/expected/papsmear_saves.txt");
     }
 };
 
