@@ -136,11 +136,7 @@ class TestResultEntry : public QObject {
         entry::state().Remarks = QStringLiteral("formed stool");
     }
     QString spooled() {
-        QStringList lines;
-        for (const QStringList& row :
-             lab_->rows("select RowLine from LABORATORY..tbLabPrint order by SeqNo"))
-            lines << row[0];
-        return lines.join('\n') + QStringLiteral("\n(%1 lines)\n").arg(lines.size());
+        return linesText(lab_->rows("select RowLine from LABORATORY..tbLabPrint order by SeqNo"));
     }
     // A fecalysis, Widal or Weil-Felix request.
     void open(const QString& request, const QString& exam) {
@@ -273,22 +269,21 @@ private slots:
         // The second visit loads the result and saves it with mode 1.
         ado::statementTrace().clear();
         entry::state().Remarks.clear();
+        QStringList shown;
         ScriptedUser again;
         again.expectForm(QStringLiteral("frmUrinalysis2"))
-            .run([](forms::Form& f) {
-                QCOMPARE(ua(f).txtResults(0)->text(), QStringLiteral("YELLOW"));
-                QCOMPARE(ua(f).cboCoded(0)->currentText(), QStringLiteral("Positive"));
-                QCOMPARE(ua(f).cboCoded(11)->currentText(), QStringLiteral("Few/HPF"));
-                QCOMPARE(ua(f).dtReportTime->text(), QStringLiteral("02:05:09 PM"));
-                QCOMPARE(entry::state().Remarks, QStringLiteral("clean catch"));
+            .run([&shown](forms::Form& f) {
+                shown << ua(f).txtResults(0)->text() << ua(f).cboCoded(0)->currentText()
+                      << ua(f).cboCoded(11)->currentText() << ua(f).dtReportTime->text()
+                      << entry::state().Remarks << "--";
             })
             .run(reportedAt("2:05:09 PM"))
             .type(QStringLiteral("txtResults(2)"), QStringLiteral("hazy"))
             .click(QStringLiteral("cmdExam(0)"));
         lab_->object().Show_ResultEntry(600, 900);
         VERIFY_SCRIPT(again);
-        // Saved again in mode 1, not registered again.
-        VERIFY_EXPECTED(first + "--\n" + linesText(ado::statementTrace()),
+        // Shown again, then saved in mode 1 and not registered again.
+        VERIFY_EXPECTED(first + "--\n" + linesText(shown + ado::statementTrace()),
                         QStringLiteral("resultforms/expected/urinalysis_saves.txt"));
     }
 
@@ -521,9 +516,7 @@ private slots:
         VERIFY_EXPECTED(PrintCapture::text(lab_->printedFiles().first()),
                         QStringLiteral("resultforms/expected/stool.txt"));
         // Color is cut to 38 in the spool; the Ascaris value on its row is not.
-        VERIFY_EXPECTED(linesText(lab_->rows(QStringLiteral(
-                            "select RowLine from LABORATORY..tbLabPrint order by SeqNo"))),
-                        QStringLiteral("resultforms/expected/stool_spool.txt"));
+        VERIFY_EXPECTED(spooled(), QStringLiteral("resultforms/expected/stool_spool.txt"));
     }
 
     // A stored row whose columns hold no value loads as empty boxes and
