@@ -159,8 +159,7 @@ private slots:
     }
 
     void scrolling_data() {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("firstTop");
+        addColumns<int, int>("value", "firstTop");
         addRows<int, int>(
             {{"minimum", 9300, 0}, {"middle", 20000, -10700}, {"maximum", 60650, -51350}});
     }

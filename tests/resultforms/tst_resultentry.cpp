@@ -125,7 +125,6 @@ class TestResultEntry : public QObject {
                 values + QStringLiteral(")"));
     }
 
-    // The requests of the urinalysis and the stool tests.
     void urinalysis() {
         lab_->request(QStringLiteral("LR26-0001"), QStringLiteral("H"), QStringLiteral("23"),
                       QStringLiteral("URINALYSIS"));
@@ -299,7 +298,6 @@ private slots:
                  vrt::Format(vrt::Variant(vrt::Today()), QStringLiteral("mm/dd/yyyy")));
     }
 
-    // Print & Save prints even when the save failed, after the message.
     void failedSaveIsShownAndStillPrints() {
         urinalysis();
         lab_->dropProcedure(QStringLiteral("lab_save_hcodes"));
