@@ -3,13 +3,11 @@
 #include "examform/frmExamForm.h"
 #include "platform/ado/trace.h"
 #include "support/labsession.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
-#include "platform/runtime/datetime.h"
-
 #include <QApplication>
-#include <QRegularExpression>
 #include <QTest>
 
 using examform::frmExamForm;
@@ -73,6 +71,12 @@ const char* storedColumns =
     "H6, F1, G1, G2, G3, G4, G5, Remarks from LABORATORY..tbLabResultValues "
     "where RequestNum = 'LR26-0009'";
 
+// The expected file of this data row: examform/expected/<kind>_<row>.txt.
+QString expectedFor(const char* kind) {
+    return QStringLiteral("examform/expected/%1_%2.txt")
+        .arg(QLatin1String(kind), QLatin1String(QTest::currentDataTag()));
+}
+
 } // namespace
 
 class TestExamForm : public QObject {
@@ -124,65 +128,38 @@ private slots:
         lab_.reset();
     }
 
+    // Each row's screens and scroll bar are in expected/geometry_<row>.txt.
     void layout_data() {
         QTest::addColumn<QStringList>("exams");
         QTest::addColumn<QString>("specialised");
-        QTest::addColumn<QString>("expected");
-        addRows<QStringList, QString, QString>({
-            {"three of type 1",
-             {"1;101;FBS", "1;102;BUN", "1;103;CREA"},
-             "",
-             "ctlscrnNormalValues 250 1200; no scroll"},
-            {"stacked by index",
-             {"2;201;PREGNANCY", "1;101;FBS"},
-             "",
-             "ctlscrnNormalValues 250 600; ctlscrnShortForm 950 2800; no scroll"},
-            {"type Q", {"Q;999;OTHER"}, "", "ctlscrnNormalValues 250 600; no scroll"},
-            {"prompt lines", {"4;301;BLOOD TYPING"}, "", "ctlscrnSpecific 250 950; no scroll"},
-            {"stool by model",
-             {"1;101;FBS", "H;206;STOOL"},
-             "frmStool",
-             "ctlscrnNormalValues 250 900; no scroll"},
-            {"fecalysis by model",
-             {"1;101;FBS", "H;34;FECALYSIS"},
-             "frmfecalysis",
-             "ctlscrnNormalValues 250 900; no scroll"},
-            {"Widal by model",
-             {"1;101;FBS", "H;96;WIDAL"},
-             "frmWidalTest",
-             "ctlscrnNormalValues 250 900; no scroll"},
-            {"taller than the form",
-             {"Z;411;FNA", "Z;412;FNA 2"},
-             "",
-             "ctlscrnHisoCytology 0 12300; scroll 9300-12650"},
-            {"200 exams", repeated(200, QStringLiteral("1;1%1;EXAM %1")), "",
-             "ctlscrnNormalValues 0 60300; scroll 9300-60650"},
-            {"Pap smear by model",
-             {"1;101;FBS", "H;57;PAP SMEAR"},
-             "frmPapSmear2",
-             "ctlscrnNormalValues 250 900; no scroll"},
-            {"histopathology by code 14",
-             {"1;101;FBS", "X;401;HISTOPATHOLOGY"},
-             "frmHistopath",
-             "ctlscrnNormalValues 250 900; no scroll"},
+        addRows<QStringList, QString>({
+            {"three-of-type-1", {"1;101;FBS", "1;102;BUN", "1;103;CREA"}, ""},
+            {"stacked-by-index", {"2;201;PREGNANCY", "1;101;FBS"}, ""},
+            {"type-Q", {"Q;999;OTHER"}, ""},
+            {"prompt-lines", {"4;301;BLOOD TYPING"}, ""},
+            {"stool-by-model", {"1;101;FBS", "H;206;STOOL"}, "frmStool"},
+            {"fecalysis-by-model", {"1;101;FBS", "H;34;FECALYSIS"}, "frmfecalysis"},
+            {"Widal-by-model", {"1;101;FBS", "H;96;WIDAL"}, "frmWidalTest"},
+            {"taller-than-the-form", {"Z;411;FNA", "Z;412;FNA 2"}, ""},
+            {"200-exams", repeated(200, QStringLiteral("1;1%1;EXAM %1")), ""},
+            {"Pap-smear-by-model", {"1;101;FBS", "H;57;PAP SMEAR"}, "frmPapSmear2"},
+            {"histopathology-by-code-14", {"1;101;FBS", "X;401;HISTOPATHOLOGY"}, "frmHistopath"},
         });
     }
     void layout() {
         QFETCH(QStringList, exams);
         QFETCH(QString, specialised);
-        QFETCH(QString, expected);
         addExams(lab_->object(), exams);
         ScriptedUser user;
         if (!specialised.isEmpty())
             user.expectForm(specialised).click(QStringLiteral("cmdExam(1)"));
         entry::Draw_Exams();
         VERIFY_SCRIPT(user);
-        QCOMPARE(geometry(), expected);
+        VERIFY_EXPECTED(geometry() + u'\n', expectedFor("geometry"));
     }
 
     void scrolling_data() {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("firstTop");
+        addColumns<int, int>("value", "firstTop");
         addRows<int, int>(
             {{"minimum", 9300, 0}, {"middle", 20000, -10700}, {"maximum", 60650, -51350}});
     }
@@ -244,184 +221,88 @@ private slots:
         QCOMPARE(ado::statementTrace().size(), 1);
     }
 
-    // Each row: the exams, the procedure and arguments of the last statement
-    // after "'LR26-0009',", the stored rows (columns that are not Null).
+    // Each row's statements and stored rows (columns that are not Null) are
+    // in expected/save_<row>.txt.
     void saveByLayout_data() {
         QTest::addColumn<QStringList>("exams");
-        QTest::addColumn<QString>("procedure");
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QStringList>("rows");
-        addRows<QStringList, QString, QString, QStringList>({
-            {"0 numeric",
-             {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL"},
-             "edit",
-             "'101','1','70','110','mg/"
-             "dL','95.46','','','','','','0','0','','','','','','','','','it''s "
-             "ok','0','','','','','0', '0',''",
-             {"LayoutIndex=0 A1=70 A2=110 A3=mg/dL A4=95.46 Remarks=it's ok"}},
-            {"0 text range",
-             {"C;106;ESR;up to 20||12|mm/hr"},
-             "edit",
-             "'106','C','0','0','mm/"
-             "hr','0','12','','','','','0','0','','','','','','','','','it''s ok','0','up to "
-             "20','12','up to 20','','0', '0',''",
-             {"LayoutIndex=0 A1=0 A2=0 A3=mm/hr A4=0 A5=12 G1=up to 20 Remarks=it's ok"}},
-            {"1 free text",
-             {"2;201;PREGNANCY TEST (URINE);POSI'TIVE"},
-             "edit",
-             "'201','2','0','0','','0','POSI''TIVE','','','','','0','0','','','','','','','','','"
-             "it''s ok','1','','POSI''TIVE','','','0', '0',''",
-             {"LayoutIndex=1 A5=POSI'TIVE Remarks=it's ok"}},
-            {"2 prompts",
-             {"4;301;BLOOD TYPING;O\r\nPOSITIVE"},
-             "edit",
-             "'301','4','0','0','','0','O\r\nPOSITIVE\r\n','','','','','0','0','','','','','','',''"
-             ",'','it''s ok','2','','O\r\nPOSITIVE\r\n','','','0', '0',''",
-             {"LayoutIndex=2 A5=O\r\nPOSITIVE\r\n Remarks=it's ok"}},
-            {"3 cut-off",
-             {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"},
-             "edit",
-             "'302','5','0','0','','0','REACTIVE','NS1 "
-             "Antigen','2.5','1.0','','0','0','','','','','','','','','it''s "
-             "ok','3','','REACTIVE','','','0', '0',''",
-             {"LayoutIndex=3 A5=REACTIVE B1=NS1 Antigen B2=2.5 B3=1.0 Remarks=it's ok"}},
-            {"4 specimen",
-             {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"},
-             "specs",
-             "'311','6','0','0','','0','NONREACTIVE','','','','SERUM','0','0','','','','','','','',"
-             "'','it''s ok','4','Y',2",
-             {"LayoutIndex=4 A5=NONREACTIVE B4=SERUM F1=Y Remarks=it's ok"}},
-            {"5 conventional and SI",
-             {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"},
-             "edit",
-             "'141','8','0','200','mg/"
-             "dL','0','','','','','','150','1.7','','','','','','','','','it''s "
-             "ok','5','','','','','0', '2.26','mmol/L'",
-             {"LayoutIndex=5 A1=0 A2=200 A3=mg/dL C1=150 C2=1.7 G3=0 G4=2.26 G5=mmol/L "
-              "Remarks=it's ok"}},
-            {"6 drug assay",
-             {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"},
-             "edit",
-             "'601','F','0','0','','0','NEG','','','','','0','0','1000 "
-             "ng/mL','NEGATIVE','','','','','','','it''s ok','6','','NEG','','','0', '0',''",
-             {"LayoutIndex=6 A5=NEG E1=1000 ng/mL E2=NEGATIVE Remarks=it's ok"}},
-            {"7 cytology",
-             {"Z;411;FNA;C-26-118|THYROID|||BENIGN NODULE|BENIGN"},
-             "edit",
-             "'411','Z','0','0','','0','','','','','','0','0','','','C-26-118','THYROID','','','"
-             "BENIGN NODULE','BENIGN','it''s ok','7','','','','','0', '0',''",
-             {"LayoutIndex=7 H1=C-26-118 H2=THYROID H3= H4= H5=BENIGN NODULE H6=BENIGN "
-              "Remarks=it's ok"}},
-            {"8 with conversion",
-             {"A;131;HEMATOCRIT;37-47||41|%"},
-             "edit",
-             "'131','A','0','0','%','0','41','','','','','0','0','','','','','','','','','it''s "
-             "ok','8','37-47','41','37-47','','0', '0',''",
-             {"LayoutIndex=8 A3=% A5=41 G1=37-47 Remarks=it's ok"}},
-            {"9 second form",
-             {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L"},
-             "edit",
-             "'151','N','0','0','','0','','','','','','41','0.68','','','','','','','','','it''s "
-             "ok','9','0-41','','0-41','0-0.68','0', '0','U/L'",
-             {"LayoutIndex=9 C1=41 C2=0.68 G1=0-41 G2=0-0.68 G5=U/L Remarks=it's ok"}},
-            {"slots carried, empty left out",
+        addRows<QStringList>({
+            {"0-numeric", {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL"}},
+            {"0-text-range", {"C;106;ESR;up to 20||12|mm/hr"}},
+            {"1-free-text", {"2;201;PREGNANCY TEST (URINE);POSI'TIVE"}},
+            {"2-prompts", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}},
+            {"3-cut-off", {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"}},
+            {"4-specimen", {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"}},
+            {"5-conventional-and-SI", {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"}},
+            {"6-drug-assay", {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"}},
+            {"7-cytology", {"Z;411;FNA;C-26-118|THYROID|||BENIGN NODULE|BENIGN"}},
+            {"8-with-conversion", {"A;131;HEMATOCRIT;37-47||41|%"}},
+            {"9-second-form", {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L"}},
+            {"slots-carried-empty-left-out",
              {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE", "2;201;PREGNANCY TEST;NEGATIVE",
-              "1;101;FBS;70|110||mg/dL"},
-             "edit",
-             "'201','2','0','0','','0','NEGATIVE','NS1 "
-             "Antigen','2.5','1.0','','0','0','','','','','','','','','it''s "
-             "ok','1','','NEGATIVE','','','0', '0',''",
-             {"LayoutIndex=1 A5=NEGATIVE Remarks=it's ok",
-              "LayoutIndex=3 A5=REACTIVE B1=NS1 Antigen B2=2.5 B3=1.0 Remarks=it's ok"}},
+              "1;101;FBS;70|110||mg/dL"}},
         });
     }
     void saveByLayout() {
         QFETCH(QStringList, exams);
-        QFETCH(QString, procedure);
-        QFETCH(QString, arguments);
-        QFETCH(QStringList, rows);
-        const QString statement =
-            (procedure == QLatin1String("edit")
-                 ? QStringLiteral("LABORATORY..LAB_Save_EditResultEntries 'LR26-0009',")
-                 : QStringLiteral("laboratory..LAB_Save_SpecsResultEntries 'LR26-0009',")) +
-            arguments;
         addExams(lab_->object(), exams);
         save();
-        const QStringList trace = ado::statementTrace();
-        QCOMPARE(trace.last(), statement);
-        QVERIFY(trace.contains(
-            QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0009','EMP-7'")));
-        QCOMPARE(stored(), rows);
+        VERIFY_EXPECTED(linesText(ado::statementTrace()) + linesText(stored()),
+                        expectedFor("save"));
         QVERIFY(lab_->object().HasSaved());
         QVERIFY(lab_->printedFiles().isEmpty());
     }
 
-    // Print and Save: each printed report's text against its expected file.
+    // Print and Save: the printed reports, one after the other, are in
+    // expected/print_<row>.txt.
     void printedReports_data() {
         QTest::addColumn<QStringList>("exams");
         QTest::addColumn<bool>("profile");
-        QTest::addColumn<QStringList>("reports");
-        addRows<QStringList, bool, QStringList>({
-            {"normal values",
+        addRows<QStringList, bool>({
+            {"layout0",
              {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL", "C;105;HBSAG;Negative||Positive|",
               "1;102;CREATININE;0.6|1.2|0.9|mg/dL"},
-             false,
-             {"layout0"}},
-            {"mixed, names empty",
+             false},
+            {"mixed05-names-empty",
              {"1;109;;70|110|80|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L",
               "8;143;AMMONIA;1234.56|9876.54|1000.25|1999.75|mEq/L/hr|||1000.25|1999.75|umol/L/h",
               "1;101;FBS;70|110|95|mg/dL", "8;142;;1|1|0|2|mg/dL||||1|mmol/L"},
-             false,
-             {"mixed05"}},
-            {"coded text", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}, false, {"layout2"}},
-            {"two histopathology",
+             false},
+            {"layout2-coded-text", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}, false},
+            {"layout7-two-histopathology",
              {"Z;411;FNA THYROID;C-26-7|THYROID|LEFT LOBE||COLLOID NODULE|BENIGN",
               "Z;412;FNA BREAST;C-26-8|BREAST|||FIBROADENOMA|BENIGN"},
-             false,
-             {"layout7a", "layout7b"}},
-            {"normal values, then free text",
+             false},
+            {"layout0-then-1",
              {"1;101;FBS;70|110|95|mg/dL", "2;201;PREGNANCY TEST;POSITIVE"},
-             false,
-             {"layout0then1", "layout1"}},
-            {"free text, specimen",
+             false},
+            {"layout1-then-4",
              {"2;201;PREGNANCY TEST;POSITIVE", "6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"},
-             false,
-             {"layout1", "layout4"}},
-            {"cut-off, drug, conversion",
+             false},
+            {"layout368-cut-off-drug-conversion",
              {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE",
               "F;601;METHAMPHETAMINE;1000 ng/mL|NEGATIVE|NEG", "A;131;HEMATOCRIT;37-47||41|%"},
-             false,
-             {"layout368"}},
-            {"second form",
+             false},
+            {"layout9-second-form",
              {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L",
               "N;152;SGOT (AST);1234567|0-37|20.64|0-0.62|||U/L"},
-             false,
-             {"layout9"}},
+             false},
             {"profile",
              {"1;141;TRIGLYCERIDES;0|150|162.345|mg/dL", "1;142;HDL;40|60||mg/dL",
               "1;143;HIV SCREEN;Negative||Reactive|"},
-             true,
-             {"profile"}},
+             true},
         });
     }
     void printedReports() {
         QFETCH(QStringList, exams);
         QFETCH(bool, profile);
-        QFETCH(QStringList, reports);
         lab_->object().ProfileMode(profile);
         lab_->object().ProfileExamID(QStringLiteral("P-1"));
         addExams(lab_->object(), exams);
         save(QStringLiteral("cmdExam(2)"));
-        QCOMPARE(lab_->printedFiles().size(), reports.size());
-        for (int k = 0; k < reports.size(); ++k) {
-            QString text = PrintCapture::text(lab_->printedFiles()[k]);
-            text.replace(QRegularExpression(QStringLiteral("RUNDATE :   \\S+")),
-                         QStringLiteral("RUNDATE :   <RUNDATE>"));
-            text.replace(QRegularExpression(QStringLiteral("\\d+:\\d\\d:\\d\\d [AP]M")),
-                         QStringLiteral("<RUNTIME>"));
-            text.replace(vrt::Variant(vrt::Today()).toString(), QStringLiteral("<TODAY>"));
-            VERIFY_EXPECTED(text, QStringLiteral("examform/expected/%1.txt").arg(reports[k]));
-        }
+        QString reports;
+        for (const QString& pdf : lab_->printedFiles())
+            reports += QStringLiteral("<job>\n") + stampsMasked(PrintCapture::text(pdf));
+        VERIFY_EXPECTED(reports, expectedFor("print"));
     }
 
     void editModeOffSendsNothing() {
@@ -437,12 +318,8 @@ private slots:
     void unloggedRequestIsNotVerified() {
         addExams(lab_->object(), {"2;201;PREGNANCY TEST;NEGATIVE"}, QStringLiteral("LR26-0099"));
         save();
-        QCOMPARE(
-            ado::statementTrace().mid(1),
-            (QStringList{"select * from laboratory..tblablogbook where requestnum = 'LR26-0099'",
-                         "LABORATORY..LAB_Save_EditResultEntries "
-                         "'LR26-0099','201','2','0','0','','0','NEGATIVE','','','','','0','0','',''"
-                         ",'','','','','','','it''s ok','1','','NEGATIVE','','','0', '0',''"}));
+        VERIFY_EXPECTED(linesText(ado::statementTrace()),
+                        QStringLiteral("examform/expected/save_unlogged.txt"));
     }
 
     void promptLinesKeptForTheReport() {
@@ -461,21 +338,12 @@ private slots:
                  {"1;141;TRIGLYCERIDES;0|150|162.345|mg/dL", "1;142;HDL CHOLESTEROL;40|60||mg/dL",
                   "1;143;LDL;0|100|positive|mg/dL"});
         save();
-        const QStringList trace = ado::statementTrace();
-        QCOMPARE(trace.size(), 4);
-        QCOMPARE(
-            trace[3],
-            QStringLiteral(
-                "LABORATORY..LAB_Save_EditProfileResultEntries 'LR26-0009','P-LIPID',"
-                "'|||0||150||162.345||mg/dL||H||TRIGLYCERIDES||0||150|','',"
-                "'|||0||100||positive||mg/"
-                "dL||||LDL||0||100|','','','','','','','','','','','','','','','','it''s ok'"));
-        QCOMPARE(lab_->rows(QStringLiteral(
-                     "select Slot0, Slot1, Slot3, Slot17, Remarks from "
-                     "LABORATORY..tbLabProfileResult where ProfileExamID = 'P-LIPID'")),
-                 (QList<QStringList>{{"|||0||150||162.345||mg/dL||H||TRIGLYCERIDES||0||150|", "",
-                                      "", "", "it's ok"}}));
         QVERIFY(stored().isEmpty());
+        VERIFY_EXPECTED(linesText(ado::statementTrace()) +
+                            linesText(lab_->rows(QStringLiteral(
+                                "select Slot0, Slot1, Slot3, Slot17, Remarks from "
+                                "LABORATORY..tbLabProfileResult where ProfileExamID = 'P-LIPID'"))),
+                        QStringLiteral("examform/expected/save_profile.txt"));
     }
 
     void failureLeavesNothingStored() {

@@ -1,5 +1,7 @@
 #include "printcapture.h"
 
+#include "platform/runtime/datetime.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -160,4 +162,27 @@ QString differenceFromExpected(const QString& actual, const QString& name) {
                 .arg(el, al, out.fileName());
     }
     return QStringLiteral("%1: line ends differ").arg(name);
+}
+
+QString linesText(const QStringList& lines) {
+    QString text;
+    for (QString line : lines)
+        text +=
+            line.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")) + u'\n';
+    return text;
+}
+
+QString linesText(const QList<QStringList>& rows) {
+    QStringList lines;
+    for (const QStringList& row : rows)
+        lines << row.join(QLatin1String(" | "));
+    return linesText(lines);
+}
+
+QString stampsMasked(QString text) {
+    text.replace(QRegularExpression(QStringLiteral("RUNDATE :   \\S+")),
+                 QStringLiteral("RUNDATE :   <RUNDATE>"));
+    text.replace(QRegularExpression(QStringLiteral("\\d+:\\d\\d:\\d\\d [AP]M")),
+                 QStringLiteral("<RUNTIME>"));
+    return text.replace(vrt::Variant(vrt::Today()).toString(), QStringLiteral("<TODAY>"));
 }

@@ -45,6 +45,14 @@ private:
 // differs, and the actual text is written beside the test as <name>.actual.
 QString differenceFromExpected(const QString& actual, const QString& name);
 
+// Statements or stored rows one a line for an expected file, columns
+// between " | ", a line break inside one shown as \r or \n.
+QString linesText(const QStringList& lines);
+QString linesText(const QList<QStringList>& rows);
+// A printed report's text with the run date, every clock time and today's
+// date standing as <RUNDATE>, <RUNTIME> and <TODAY>.
+QString stampsMasked(QString text);
+
 // Fails the test when actual differs from the expected file.
 #define VERIFY_EXPECTED(actual, name)                                                              \
     do {                                                                                           \

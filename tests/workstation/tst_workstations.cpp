@@ -9,6 +9,7 @@
 #include "platform/forms/msgbox.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
+#include "support/rows.h"
 #include "support/scripteduser.h"
 
 #include <QComboBox>
@@ -76,11 +77,9 @@ private slots:
     void initTestCase_data() { addBackendRows(); }
 
     void twoWorkstationsPrintOnlyTheirOwnPatients_data() {
-        QTest::addColumn<bool>("histopath");
-        QTest::addColumn<int>("jobs");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("stool") << false << 25 << QStringLiteral("Color           = ");
-        QTest::newRow("histopathology") << true << 20 << QStringLiteral("Histopath #: ");
+        addColumns<bool, int, QString>("histopath", "jobs", "result");
+        addRows<bool, int, QString>({{"stool", false, 25, "Color           = "},
+                                     {"histopathology", true, 20, "Histopath #: "}});
     }
     void twoWorkstationsPrintOnlyTheirOwnPatients() {
         QFETCH_GLOBAL(QString, backend);
@@ -143,9 +142,7 @@ private slots:
     }
 
     void savingOverAnotherWorkstationsResultsAsksFirst_data() {
-        QTest::addColumn<bool>("storedBefore");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("storedAfter");
+        addColumns<bool, int, QString>("storedBefore", "answer", "storedAfter");
         QTest::newRow("changed, saved over") << true << int(forms::vbYes) << "MINE";
         QTest::newRow("changed, kept open") << true << int(forms::vbNo) << "NULL";
         QTest::newRow("created meanwhile, saved over") << false << int(forms::vbYes) << "MINE";
@@ -193,14 +190,10 @@ private slots:
     }
 
     void aLongResultIsSavedAndLoadedWhole_data() {
-        QTest::addColumn<QString>("examId");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<int>("column");
-        QTest::newRow("stool") << QStringLiteral("35") << QStringLiteral("txtResults(0)") << 1;
-        QTest::newRow("urinalysis")
-            << QStringLiteral("23") << QStringLiteral("txtResults(16)") << 17;
-        QTest::newRow("urinalysis coded")
-            << QStringLiteral("23") << QStringLiteral("cboCoded(11)") << 30;
+        addColumns<QString, QString, int>("examId", "box", "column");
+        addRows<QString, QString, int>({{"stool", "35", "txtResults(0)", 1},
+                                        {"urinalysis", "23", "txtResults(16)", 17},
+                                        {"urinalysis coded", "23", "cboCoded(11)", 30}});
     }
     void aLongResultIsSavedAndLoadedWhole() {
         QFETCH(QString, examId);
