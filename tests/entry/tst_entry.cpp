@@ -11,6 +11,7 @@
 #include "platform/com/registry.h"
 #include "support/errors.h"
 #include "support/metatypes.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 #include "support/testregistry.h"
 #include "support/threads.h"
@@ -328,23 +329,7 @@ private slots:
             QCOMPARE(object.dispatch()->GetIDsOfNames(m.name.toLower(), &id), vcom::S_OK);
             QCOMPARE(id, m.id);
         }
-        QCOMPARE(got.join(u','),
-                 QStringLiteral(
-                     "EmployeeName 6803001f let 1,ProfileExamID 6803001e let 1,"
-                     "Reagent 6803001d let 1,Remarks 6803001c let 1,Pathologist 6803001b let 1,"
-                     "ExamModel 6803001a let 1,MedTechID 68030019 let 1,ProfileMode 68030018 let 1,"
-                     "Amount 68030017 let 1,DoctorID 68030016 let 1,Switch 68030015 let 1,"
-                     "EditMode 68030014 let 1,TransDate 68030013 let 1,ResultDate 68030012 let 1,"
-                     "ReferenceNumber 68030011 let 1,SectionID 68030010 let 1,"
-                     "PatientType 6803000f let 1,RoomID 6803000e let 1,EmployeeID 6803000d let 1,"
-                     "RequestNum 6803000c let 1,HospNum 6803000b let 1,CivilStatus 6803000a let 1,"
-                     "IDNum 68030009 let 1,PatName 68030008 let 1,Age 68030007 let 1,"
-                     "Sex 68030006 let 1,SectionName 68030005 let 1,DoctorName 68030004 let 1,"
-                     "ExamTitle 68030003 let 1,SQLConnection 60030020 call 1,"
-                     "Space_Allowance 68030002 let 1,ProfileScreen 68030001 let 1,"
-                     "HasSaved 68030000 get 0,Clear_Exams 60030023 call 0,"
-                     "Show_ResultEntry 60030024 call 2,Modify_Exam 60030025 call 5,"
-                     "Add_Exam 60030026 call 10"));
+        VERIFY_EXPECTED(got.join(u'\n') + u'\n', QStringLiteral("entry/expected/interface.txt"));
     }
 
     // The dual interface answers its own identifier, from the object and
