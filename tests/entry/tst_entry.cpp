@@ -207,27 +207,22 @@ private slots:
     }
 
     // The identifier must match exactly; values are replaced only when
-    // given and not empty. Record: what follows "EM|1.5|REF|LAB|".
-    void modify_data() {
-        addColumns<QString, bool, Variant, QString>("id", "hasData", "data", "record");
-        addRows<const char*, bool, Variant, const char*>({
-            {"shorter replaces", "A", true, values({"x", "y"}), "0|W|A|NEW||1|x,y"},
-            {"longer replaces", "A", true, values({"a", "b", "c", "d"}), "0|W|A|NEW||1|a,b,c,d"},
-            {"no data keeps old", "A", false, values({"x"}), "0|W|A|NEW||0|1,2,3"},
-            {"empty array keeps old", "A", true, Variant::array({}), "0|W|A|NEW||1|1,2,3"},
-            {"other case", "a", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-            {"trailing space", "A ", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-            {"missing", "zz", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-        });
-    }
+    // given and not empty.
     void modify() {
-        QFETCH(QString, id);
-        QFETCH(bool, hasData);
-        QFETCH(Variant, data);
-        QFETCH(QString, record);
-        addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
-        entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), hasData, data);
-        QCOMPARE(records(), QStringList{QStringLiteral("EM|1.5|REF|LAB|") + record});
+        VERIFY_TRANSCRIPT(QStringLiteral("entry/expected/modify.txt"), [](QString input) {
+            entry::Clear_Exams();
+            addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
+            const QString id = takeQuoted(input);
+            const bool hasData = input.startsWith(QLatin1String("true"));
+            input = input.section(u' ', 1);
+            std::vector<Variant> data;
+            if (input.startsWith(u'"'))
+                for (const QString& v : takeQuoted(input).split(u'|'))
+                    data.emplace_back(v);
+            entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), hasData,
+                               Variant::array(std::move(data)));
+            return records().join(QStringLiteral(" / "));
+        });
     }
 
     // A bad varData raises after the record's fields were written; the
