@@ -199,72 +199,32 @@ private slots:
         QVERIFY(isNow(columns(*c_, widalRegistered, {"UpdateDate"}).first()));
     }
 
-    void codedResults_data() {
-        // expected: Result1..Result33, empty for no row
-        addColumns<QString, QString, QStringList, bool>("statement", "request", "expected",
-                                                        "replaced");
-
-        const QStringList tail = repeated(2, "") + repeated(11, NUL);
-        const QStringList fecalysis = split("YELLOW, SOFT|NEGATIVE|NORMAL|NONE|NEGATIVE|NEGATIVE|"
-                                            "NONE SEEN|NONE SEEN|NONE SEEN|NO TROPHOZOITES SEEN");
-        QTest::newRow("fecalysis, mode 1, key in lower case")
-            << singleTextCodes(1, "lr26-0002", fecalysis, 11, "Repeat exam after deworming.")
-            << "LR26-0002"
-            << fecalysis + repeated(9, "") + QStringList{"Repeat exam after deworming."} + tail
-            << true;
-
-        const QStringList widal = split("1:160|1:80|1:40|1:20|1:320|1:160|1:80|1:40");
-        QTest::newRow("Widal, mode 0, quote in the remarks")
-            << singleTextCodes(0, "LR26-0003", widal, 13, "Typhoid fever; patient''s 2nd sample.")
-            << "LR26-0003"
-            << widal + repeated(11, "") + QStringList{"Typhoid fever; patient's 2nd sample."} + tail
-            << false;
-
-        const QStringList codes = split("0||1|0|2||0|0|1||0|0|0||0|1|1|0|0|0|0|1|0|0|0");
-        const QStringList papTail = split("||0/30/70|11/20/2026|12/6/2026|10:30:00 AM");
-        QTest::newRow("Pap smear, mode 0")
-            << papSmearCodes(0, "LR26-0004", "CY26-0412", codes, papTail,
-                             "Repeat smear in 12 months.")
-            << "LR26-0004"
-            << QStringList{"CY26-0412"} + codes.mid(0, 18) +
-                   QStringList{"Repeat smear in 12 months."} + codes.mid(18) + papTail
-            << false;
-
-        QTest::newRow("mode 2 stores nothing")
-            << singleTextCodes(2, "LR26-0003", widal, 13, "Not saved.") << "LR26-0003"
-            << QStringList() << false;
-    }
     void codedResults() {
-        QFETCH(QString, statement);
-        QFETCH(QString, request);
-        QFETCH(QStringList, expected);
-        QFETCH(bool, replaced);
-        QCOMPARE(expected.size() % 33, 0);
-
-        // The save sequence of the coded forms: look the row up, then write it.
-        const QString key = QStringLiteral(" = '%1'").arg(request);
-        Recordset existing;
-        existing.Open(QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum") + key, *c_,
-                      2, 3, -1);
-        QCOMPARE(existing.eof(), !replaced);
-        c_->Execute(statement);
-        existing.Close();
-
-        const QList<QStringList> direct = fetch(
-            *c_,
-            QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum") + key);
-        QCOMPARE(direct.size(), expected.isEmpty() ? 0 : 1);
-        QCOMPARE(fetch(*c_, QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum") + key),
-                 direct);
-        const QList<QStringList> procedure =
-            fetch(*c_, QStringLiteral("laboratory..lab_getresulthcodes '%1'").arg(request));
-        QCOMPARE(procedure.size(), direct.size());
-        if (expected.isEmpty())
-            return;
-        QCOMPARE(direct.first().mid(1, 33), expected);
-        QCOMPARE(procedure.first(), direct.first().mid(0, 34));
-        const QString updated = direct.first().last();
-        QVERIFY2(replaced ? isNow(updated) : updated == NUL, qPrintable(updated));
+        VERIFY_TRANSCRIPT(
+            QStringLiteral("db/expected/coded_results.txt"), [&](const QString& input) {
+                const QString request = input.section(u':', 0, 0);
+                const QString source =
+                    QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '%1'")
+                        .arg(request);
+                Recordset existing;
+                existing.Open(source, *c_, 2, 3, -1);
+                const QString found =
+                    existing.eof() ? QStringLiteral("new, ") : QStringLiteral("replacing, ");
+                c_->Execute(input.section(QStringLiteral(": "), 1));
+                existing.Close();
+                const QList<QStringList> direct =
+                    fetch(*c_, QStringLiteral("select * from ") + source);
+                const QList<QStringList> procedure =
+                    fetch(*c_, QStringLiteral("laboratory..lab_getresulthcodes '%1'").arg(request));
+                if (fetch(*c_, source) != direct || procedure.size() != direct.size() ||
+                    (!direct.isEmpty() && procedure.first() != direct.first().mid(0, 34)))
+                    return QStringLiteral("the three readings differ");
+                if (direct.isEmpty())
+                    return found + QStringLiteral("nothing stored");
+                const QString updated = direct.first().last();
+                return found + direct.first().mid(1, 33).join(u'|') + QStringLiteral(", updated ") +
+                       (isNow(updated) ? QStringLiteral("now") : updated);
+            });
     }
 
     // Columns not named in the expected text are Null.
