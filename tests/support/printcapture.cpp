@@ -1,5 +1,4 @@
 #include "printcapture.h"
-#include "spoolsample.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -203,11 +202,4 @@ QString takeQuoted(QString& text) {
     }
     text = text.mid(i + 1).trimmed();
     return out;
-}
-
-QStringList cytologySpoolLines() {
-    QStringList lines =
-        expectedText(QStringLiteral("support/data/cytology_spool.txt")).split(u'\n');
-    lines.removeLast(); // after the last line's end
-    return lines;
 }

@@ -2,12 +2,20 @@
 
 #include "entry/modulestate.h"
 
+#include <QFile>
 #include <QStringList>
 
 // A 52-line spooled report with the widths of the cervico-vaginal cytology
 // sheet (its widest line is 105 characters), one apostrophe in the remarks;
 // read from support/data/cytology_spool.txt, one spooled line a line.
-QStringList cytologySpoolLines();
+inline QStringList cytologySpoolLines() {
+    QFile f(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/support/data/cytology_spool.txt"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(f.fileName()));
+    QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
+    lines.removeLast(); // after the last line's end
+    return lines;
+}
 
 // The patient, request and hospital heading the sample reports are printed for.
 inline void setSamplePatient() {
