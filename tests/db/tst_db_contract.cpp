@@ -6,6 +6,7 @@
 #include "platform/runtime/datetime.h"
 #include "support/database.h"
 #include "support/errors.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 
 #include <QTest>
@@ -172,29 +173,18 @@ private slots:
                  qPrintable(got[3]));
     }
 
-    void resultEntry_data() {
-        addColumns<QString, QString, QString, QString>("transDate", "resultDate", "storedTrans",
-                                                       "storedResult");
-        addRows<const char*, const char*, const char*, const char*>({
-            {"date and long time", "12/1/2026 9:40:00 AM", "12/6/2026", "2026-12-01 09:40:00",
-             "2026-12-06 00:00:00"},
-            {"padded, afternoon", "12/01/2026 09:40 PM", "12/06/2026 12:05 AM",
-             "2026-12-01 21:40:00", "2026-12-06 00:05:00"},
-            {"noon, ISO", "12/1/2026 12:15:30 PM", "2026-12-06 14:00:00", "2026-12-01 12:15:30",
-             "2026-12-06 14:00:00"},
-            {"no result date", "12/1/2026 9:40:00 AM", "", "2026-12-01 09:40:00", "~"},
-        });
-    }
     void resultEntry() {
-        QFETCH(QString, transDate);
-        QFETCH(QString, resultDate);
-        QFETCH(QString, storedTrans);
-        QFETCH(QString, storedResult);
-        c_->Execute(saveResultEntry(widalEntry(transDate, resultDate)));
-        QCOMPARE(columns(*c_, widalRegistered, entryColumns),
-                 widalEntry(storedTrans, storedResult));
-        QCOMPARE(columns(*c_, widalRegistered, {"UpdateDate"}), QStringList{NUL});
-        QVERIFY(isNow(columns(*c_, widalRegistered, {"EntryDate"}).first()));
+        VERIFY_TRANSCRIPT(QStringLiteral("db/expected/result_entry.txt"), [&](QString input) {
+            c_->Execute(QStringLiteral(
+                "delete from laboratory..tbLabResultEntry where LabNum = 'LR26-0003'"));
+            const QString transDate = takeQuoted(input);
+            c_->Execute(saveResultEntry(widalEntry(transDate, takeQuoted(input))));
+            const QStringList dates = columns(*c_, widalRegistered, {"EntryDate", "UpdateDate"});
+            return columns(*c_, widalRegistered, entryColumns).join(u'|') +
+                   (isNow(dates.value(0)) ? QStringLiteral(", entered now")
+                                          : QStringLiteral(", entered ") + dates.value(0)) +
+                   QStringLiteral(", updated ") + dates.value(1);
+        });
 
         // Again: the row is replaced (another room, another technologist).
         QStringList again = widalEntry("12/1/2026 9:40:00 AM", "12/7/2026");
@@ -209,72 +199,32 @@ private slots:
         QVERIFY(isNow(columns(*c_, widalRegistered, {"UpdateDate"}).first()));
     }
 
-    void codedResults_data() {
-        // expected: Result1..Result33, empty for no row
-        addColumns<QString, QString, QStringList, bool>("statement", "request", "expected",
-                                                        "replaced");
-
-        const QStringList tail = repeated(2, "") + repeated(11, NUL);
-        const QStringList fecalysis = split("YELLOW, SOFT|NEGATIVE|NORMAL|NONE|NEGATIVE|NEGATIVE|"
-                                            "NONE SEEN|NONE SEEN|NONE SEEN|NO TROPHOZOITES SEEN");
-        QTest::newRow("fecalysis, mode 1, key in lower case")
-            << singleTextCodes(1, "lr26-0002", fecalysis, 11, "Repeat exam after deworming.")
-            << "LR26-0002"
-            << fecalysis + repeated(9, "") + QStringList{"Repeat exam after deworming."} + tail
-            << true;
-
-        const QStringList widal = split("1:160|1:80|1:40|1:20|1:320|1:160|1:80|1:40");
-        QTest::newRow("Widal, mode 0, quote in the remarks")
-            << singleTextCodes(0, "LR26-0003", widal, 13, "Typhoid fever; patient''s 2nd sample.")
-            << "LR26-0003"
-            << widal + repeated(11, "") + QStringList{"Typhoid fever; patient's 2nd sample."} + tail
-            << false;
-
-        const QStringList codes = split("0||1|0|2||0|0|1||0|0|0||0|1|1|0|0|0|0|1|0|0|0");
-        const QStringList papTail = split("||0/30/70|11/20/2026|12/6/2026|10:30:00 AM");
-        QTest::newRow("Pap smear, mode 0")
-            << papSmearCodes(0, "LR26-0004", "CY26-0412", codes, papTail,
-                             "Repeat smear in 12 months.")
-            << "LR26-0004"
-            << QStringList{"CY26-0412"} + codes.mid(0, 18) +
-                   QStringList{"Repeat smear in 12 months."} + codes.mid(18) + papTail
-            << false;
-
-        QTest::newRow("mode 2 stores nothing")
-            << singleTextCodes(2, "LR26-0003", widal, 13, "Not saved.") << "LR26-0003"
-            << QStringList() << false;
-    }
     void codedResults() {
-        QFETCH(QString, statement);
-        QFETCH(QString, request);
-        QFETCH(QStringList, expected);
-        QFETCH(bool, replaced);
-        QCOMPARE(expected.size() % 33, 0);
-
-        // The save sequence of the coded forms: look the row up, then write it.
-        const QString key = QStringLiteral(" = '%1'").arg(request);
-        Recordset existing;
-        existing.Open(QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum") + key, *c_,
-                      2, 3, -1);
-        QCOMPARE(existing.eof(), !replaced);
-        c_->Execute(statement);
-        existing.Close();
-
-        const QList<QStringList> direct = fetch(
-            *c_,
-            QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum") + key);
-        QCOMPARE(direct.size(), expected.isEmpty() ? 0 : 1);
-        QCOMPARE(fetch(*c_, QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum") + key),
-                 direct);
-        const QList<QStringList> procedure =
-            fetch(*c_, QStringLiteral("laboratory..lab_getresulthcodes '%1'").arg(request));
-        QCOMPARE(procedure.size(), direct.size());
-        if (expected.isEmpty())
-            return;
-        QCOMPARE(direct.first().mid(1, 33), expected);
-        QCOMPARE(procedure.first(), direct.first().mid(0, 34));
-        const QString updated = direct.first().last();
-        QVERIFY2(replaced ? isNow(updated) : updated == NUL, qPrintable(updated));
+        VERIFY_TRANSCRIPT(
+            QStringLiteral("db/expected/coded_results.txt"), [&](const QString& input) {
+                const QString request = input.section(u':', 0, 0);
+                const QString source =
+                    QStringLiteral("Laboratory..tbLabResultHCodes where RequestNum = '%1'")
+                        .arg(request);
+                Recordset existing;
+                existing.Open(source, *c_, 2, 3, -1);
+                const QString found =
+                    existing.eof() ? QStringLiteral("new, ") : QStringLiteral("replacing, ");
+                c_->Execute(input.section(QStringLiteral(": "), 1));
+                existing.Close();
+                const QList<QStringList> direct =
+                    fetch(*c_, QStringLiteral("select * from ") + source);
+                const QList<QStringList> procedure =
+                    fetch(*c_, QStringLiteral("laboratory..lab_getresulthcodes '%1'").arg(request));
+                if (fetch(*c_, source) != direct || procedure.size() != direct.size() ||
+                    (!direct.isEmpty() && procedure.first() != direct.first().mid(0, 34)))
+                    return QStringLiteral("the three readings differ");
+                if (direct.isEmpty())
+                    return found + QStringLiteral("nothing stored");
+                const QString updated = direct.first().last();
+                return found + direct.first().mid(1, 33).join(u'|') + QStringLiteral(", updated ") +
+                       (isNow(updated) ? QStringLiteral("now") : updated);
+            });
     }
 
     // Columns not named in the expected text are Null.
@@ -360,37 +310,23 @@ private slots:
                                    "Chronic cholecystitis with cholelithiasis.", ""}));
     }
 
-    void technologists_data() {
-        addColumns<QString, QString>("statement", "ids");
-        addRows<const char*, const char*>({
-            {"by identifier, lower case", "sp_listsearchmedtech 0,'mt04'", "MT04"},
-            {"as the dialog writes it", "sp_listsearchmedtech 0,'DELA PAZ,MARK ANTHONY GUTIERREZ'",
-             "MT04"},
-            {"no middle name", "sp_listsearchmedtech 0,'GALVEZ,CHERYL '", "MT07"},
-            {"first name first", "sp_listsearchmedtech 0,'Janine Abellera'", "MT01"},
-            {"quote in the name", "sp_listsearchmedtech 0,'o''neal,lucia nuñez'", "MT08"},
-            {"search, empty text", "LABORATORY..sp_listsearchmedtech 1,''",
-             "MT01 MT02 MT03 MT04 MT05 MT06 MT07 MT08 MT-001"},
-            {"search, name as the list shows it",
-             "LABORATORY..sp_listsearchmedtech 1,'dela paz, mark'", "MT04"},
-            {"search, non-ASCII letter", "LABORATORY..sp_listsearchmedtech 1,'ñez'", "MT08"},
-        });
-    }
     void technologists() {
-        QFETCH(QString, statement);
-        QFETCH(QString, ids);
         c_->Execute(QStringLiteral("insert into LABORATORY..tbLabMedTech (MedTechID, lastname, "
                                    "firstname, middlename, LicenseNo) values "
                                    "('MT08','O''NEAL','LUCIA','NUÑEZ','0065120')"));
-        const auto rs = c_->Execute(statement);
-        QCOMPARE(rs->columnNames().join(QLatin1Char(',')),
-                 QStringLiteral("MedTechID,lastname,firstname,middlename"));
-        QStringList got;
-        for (const auto& row : rs->rows())
-            got << shown(row[0]);
-        QCOMPARE(got.join(u' '), ids);
-        if (ids == QLatin1String("MT08"))
-            QCOMPARE(shown(rs->rows()[0][1]), QStringLiteral("O'NEAL"));
+        VERIFY_TRANSCRIPT(QStringLiteral("db/expected/technologists.txt"),
+                          [&](const QString& statement) {
+                              const auto rs = c_->Execute(statement);
+                              QStringList got;
+                              for (const auto& row : rs->rows())
+                                  got << shown(row[0]);
+                              if (rs->columnNames().join(u',') !=
+                                  QLatin1String("MedTechID,lastname,firstname,middlename"))
+                                  got << QStringLiteral("columns ") + rs->columnNames().join(u',');
+                              return got.join(u' ');
+                          });
+        const auto quoted = c_->Execute(QStringLiteral("sp_listsearchmedtech 0,'MT08'"));
+        QCOMPARE(shown(quoted->rows().at(0)[1]), QStringLiteral("O'NEAL"));
     }
 
     void refused_data() {

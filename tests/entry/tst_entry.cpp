@@ -11,6 +11,7 @@
 #include "platform/com/registry.h"
 #include "support/errors.h"
 #include "support/metatypes.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 #include "support/testregistry.h"
 #include "support/threads.h"
@@ -206,27 +207,22 @@ private slots:
     }
 
     // The identifier must match exactly; values are replaced only when
-    // given and not empty. Record: what follows "EM|1.5|REF|LAB|".
-    void modify_data() {
-        addColumns<QString, bool, Variant, QString>("id", "hasData", "data", "record");
-        addRows<const char*, bool, Variant, const char*>({
-            {"shorter replaces", "A", true, values({"x", "y"}), "0|W|A|NEW||1|x,y"},
-            {"longer replaces", "A", true, values({"a", "b", "c", "d"}), "0|W|A|NEW||1|a,b,c,d"},
-            {"no data keeps old", "A", false, values({"x"}), "0|W|A|NEW||0|1,2,3"},
-            {"empty array keeps old", "A", true, Variant::array({}), "0|W|A|NEW||1|1,2,3"},
-            {"other case", "a", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-            {"trailing space", "A ", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-            {"missing", "zz", true, values({"x"}), "1|U|A|TITLE A||1|1,2,3"},
-        });
-    }
+    // given and not empty.
     void modify() {
-        QFETCH(QString, id);
-        QFETCH(bool, hasData);
-        QFETCH(Variant, data);
-        QFETCH(QString, record);
-        addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
-        entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), hasData, data);
-        QCOMPARE(records(), QStringList{QStringLiteral("EM|1.5|REF|LAB|") + record});
+        VERIFY_TRANSCRIPT(QStringLiteral("entry/expected/modify.txt"), [](QString input) {
+            entry::Clear_Exams();
+            addSimple(QStringLiteral("A"), true, values({"1", "2", "3"}));
+            const QString id = takeQuoted(input);
+            const bool hasData = input.startsWith(QLatin1String("true"));
+            input = input.section(u' ', 1);
+            std::vector<Variant> data;
+            if (input.startsWith(u'"'))
+                for (const QString& v : takeQuoted(input).split(u'|'))
+                    data.emplace_back(v);
+            entry::Modify_Exam(id, QStringLiteral("W"), QStringLiteral("NEW"), hasData,
+                               Variant::array(std::move(data)));
+            return records().join(QStringLiteral(" / "));
+        });
     }
 
     // A bad varData raises after the record's fields were written; the
@@ -328,23 +324,7 @@ private slots:
             QCOMPARE(object.dispatch()->GetIDsOfNames(m.name.toLower(), &id), vcom::S_OK);
             QCOMPARE(id, m.id);
         }
-        QCOMPARE(got.join(u','),
-                 QStringLiteral(
-                     "EmployeeName 6803001f let 1,ProfileExamID 6803001e let 1,"
-                     "Reagent 6803001d let 1,Remarks 6803001c let 1,Pathologist 6803001b let 1,"
-                     "ExamModel 6803001a let 1,MedTechID 68030019 let 1,ProfileMode 68030018 let 1,"
-                     "Amount 68030017 let 1,DoctorID 68030016 let 1,Switch 68030015 let 1,"
-                     "EditMode 68030014 let 1,TransDate 68030013 let 1,ResultDate 68030012 let 1,"
-                     "ReferenceNumber 68030011 let 1,SectionID 68030010 let 1,"
-                     "PatientType 6803000f let 1,RoomID 6803000e let 1,EmployeeID 6803000d let 1,"
-                     "RequestNum 6803000c let 1,HospNum 6803000b let 1,CivilStatus 6803000a let 1,"
-                     "IDNum 68030009 let 1,PatName 68030008 let 1,Age 68030007 let 1,"
-                     "Sex 68030006 let 1,SectionName 68030005 let 1,DoctorName 68030004 let 1,"
-                     "ExamTitle 68030003 let 1,SQLConnection 60030020 call 1,"
-                     "Space_Allowance 68030002 let 1,ProfileScreen 68030001 let 1,"
-                     "HasSaved 68030000 get 0,Clear_Exams 60030023 call 0,"
-                     "Show_ResultEntry 60030024 call 2,Modify_Exam 60030025 call 5,"
-                     "Add_Exam 60030026 call 10"));
+        VERIFY_EXPECTED(got.join(u'\n') + u'\n', QStringLiteral("entry/expected/interface.txt"));
     }
 
     // The dual interface answers its own identifier, from the object and

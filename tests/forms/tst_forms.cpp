@@ -9,6 +9,7 @@
 #include "platform/forms/keys.h"
 #include "platform/forms/msgbox.h"
 #include "support/errors.h"
+#include "support/printcapture.h"
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
@@ -267,74 +268,30 @@ private slots:
 
     // Data pre-fills a row, typing replaces what the cell held, and
     // Get_FullResult answers for the exam named by its title.
-    void fullResult_data() {
-        addColumns<int, QString, QStringList, QStringList, QStringList>(
-            "screen", "prompts", "given", "typed", "expected");
-        const QStringList glucose{"70", "110", "99", "mg/dL", "", ""};
-        const QStringList sugar{"", "", "70", "110", "mg/dL", "0.0555", "", "3.9", "6.1", "mmol/L"};
-        const QStringList histology{"C-26-0142",         "Cervix", "", "", "Benign squamous mucosa",
-                                    "Chronic cervicitis"};
-        // clang-format off
-        addRows<int, const char*, QStringList, QStringList, QStringList>({
-            {"normal values, high", 0, "", glucose, {"126"},
-             {"70", "110", "126", "mg/dL", "H", "Exam"}},
-            {"normal values, low", 0, "", glucose, {"65.5"},
-             {"70", "110", "65.5", "mg/dL", "L", "Exam"}},
-            {"normal values, at the limit", 0, "", glucose, {"110"},
-             {"70", "110", "110", "mg/dL", "", "Exam"}},
-            {"normal values, text result", 0, "", {"Negative"}, {"Trace"},
-             {"Negative", "", "Trace", "", "", "Exam"}},
-            {"normal values, earlier result kept", 0, "", glucose, {""},
-             {"70", "110", "99", "mg/dL", "", "Exam"}},
-            {"short form", 1, "", {}, {"No growth\nafter 48 hours"},
-             {"No growth\r\nafter 48 hours"}},
-            {"short form, earlier text", 1, "", {"Seen\r\nbefore"}, {"\nagain"},
-             {"Seen\r\nbefore\r\nagain"}},
-            {"template text", 2, "Gram stain:\r\nCulture:", {}, {" no growth"},
-             {"Gram stain:\r\nCulture: no growth"}},
-            {"template not over an earlier text", 2, "Gram stain:", {"Done"}, {""}, {"Done"}},
-            {"prompt lines", 3, "Color\r\nConsistency\r\nOccult blood\r\n", {},
-             {"Brown", "Formed", "Negative"}, {"Brown\r\nFormed\r\nNegative\r\n"}},
-            {"prompt lines, earlier results", 3, "Color\nConsistency", {"Yellow\r\nSoft\r\n"},
-             {"", "Watery"}, {"Yellow\r\nWatery\r\n"}},
-            {"cut-off", 4, "", {"", "1.00"}, {"0.35", "Non-reactive"},
-             {"Exam", "1.00", "0.35", "Non-reactive"}},
-            {"specimen", 5, "", {"Urine"}, {"", "y", "E. coli\n> 100,000 CFU/mL"},
-             {"Urine", "E. coli\r\n> 100,000 CFU/mL", "", "", "Y"}},
-            {"conventional, SI filled", 6, "", sugar, {"150"},
-             {"150", "8.33", "70", "110", "mg/dL", "0.0555", "H", "3.9", "6.1", "mmol/L"}},
-            {"conventional, small SI", 6, "", sugar, {"0.4"},
-             {"0.4", "0.0222", "70", "110", "mg/dL", "0.0555", "L", "3.9", "6.1", "mmol/L"}},
-            {"conventional, SI typed without a factor", 6, "",
-             {"", "", "", "", "mg/dL", "", "", "3.9", "6.1", "mmol/L"}, {"Hemolysed", "7.2"},
-             {"Hemolysed", "7.2", "", "", "mg/dL", "", "H", "3.9", "6.1", "mmol/L"}},
-            {"conventional and SI texts", 7, "", {"", "0.5-1.2", "", "44-106", "", "", "mg/dL"},
-             {"1.1", "97"}, {"1.1", "0.5-1.2", "97", "44-106", "", "", "mg/dL"}},
-            {"drug assay", 8, "", {"50 ng/mL"}, {"Negative", "No drug detected"},
-             {"50 ng/mL", "No drug detected", "Negative"}},
-            {"histopathology", 9, "", {}, histology, histology},
-        });
-        // clang-format on
-    }
     void fullResult() {
-        QFETCH(int, screen);
-        QFETCH(QString, prompts);
-        QFETCH(QStringList, given);
-        QFETCH(QStringList, typed);
-        QFETCH(QStringList, expected);
-        Stack stack({screen});
-        EntryScreen& s = *stack.screens[0];
-        s.setTextLookup([&](const QString& id) { return id == "E1" ? prompts : QString(); });
-        if (given.isEmpty())
-            s.Add_Exam("0", "Exam", "E1");
-        else
-            s.Add_Exam("0", "Exam", "E1", data(given));
-        // A second exam after it must not answer for the first.
-        s.Add_Exam("0", "Other", "E2", data({"1", "2", "3"}));
-        stack.show();
-        QVERIFY(s.focusFirst());
-        typeAndEnter(typed);
-        QCOMPARE(result(s, "Exam"), expected);
+        VERIFY_TRANSCRIPT(QStringLiteral("forms/expected/full_result.txt"),
+                          [](const QString& input) {
+                              QString rest = input.section(u' ', 1);
+                              Stack stack({input.section(u' ', 0, 0).toInt()});
+                              EntryScreen& s = *stack.screens[0];
+                              const QString prompts = takeQuoted(rest);
+                              s.setTextLookup([&](const QString& id) {
+                                  return id == "E1" ? prompts : QString();
+                              });
+                              if (rest.startsWith(u'-')) {
+                                  rest = rest.mid(1).trimmed();
+                                  s.Add_Exam("0", "Exam", "E1");
+                              } else {
+                                  s.Add_Exam("0", "Exam", "E1", data(takeQuoted(rest).split(u'|')));
+                              }
+                              // A second exam after it must not answer for the first.
+                              s.Add_Exam("0", "Other", "E2", data({"1", "2", "3"}));
+                              stack.show();
+                              if (!s.focusFirst())
+                                  return QStringLiteral("no cell takes the focus");
+                              typeAndEnter(takeQuoted(rest).split(u'|'));
+                              return quotedText(result(s, "Exam").join(u'|'));
+                          });
     }
 
     // Enter walks a 20-exam panel, skips a hidden screen and goes on into the

@@ -125,34 +125,18 @@ private slots:
     }
     void cleanup() { forms::setMessageSink({}); }
 
-    // Fix_Width cuts or pads to the width; Fill_Spaces pads to one more and
-    // never cuts. Both trim spaces (not tabs) first.
-    void widths_data() {
-        addColumns<QString, QString, int, QString>("call", "value", "width", "expected");
-        addRows<const char*, const char*, int, const char*>({
-            {"trimmed, then cut", "Fix", "  ab  ", 1, "a"},
-            {"empty, padded", "Fix", "", 3, "   "},
-            {"width 0", "Fix", "abc", 0, ""},
-            {"inner spaces stay", "Fix", " a  b ", 6, "a  b  "},
-            {"tabs are not trimmed", "Fix", "\tab", 4, "\tab "},
-            {"negative width", "Fix", "abc", -1, "error 5"},
-            {"one more than the width", "Fill", "abc", 5, "abc   "},
-            {"longer than the width, uncut", "Fill", "abcdefg", 5, "abcdefg"},
-            {"empty, width 0", "Fill", "", 0, " "},
-            {"trimmed first", "Fill", "  abc ", 3, "abc "},
-        });
-    }
     void widths() {
-        QFETCH(QString, call);
-        QFETCH(QString, value);
-        QFETCH(int, width);
-        QFETCH(QString, expected);
-        QString result;
-        const Raised r = raised([&] {
-            result = call == QLatin1String("Fix") ? Fix_Width(value, int16_t(width))
-                                                  : Fill_Spaces(value, int16_t(width));
+        VERIFY_TRANSCRIPT(QStringLiteral("report/expected/widths.txt"), [](const QString& input) {
+            QString rest = input.section(u' ', 1);
+            const QString value = takeQuoted(rest);
+            const auto width = int16_t(rest.toShort());
+            QString result;
+            const Raised r = raised([&] {
+                result = input.startsWith(QLatin1String("Fix_Width ")) ? Fix_Width(value, width)
+                                                                       : Fill_Spaces(value, width);
+            });
+            return r.number ? QStringLiteral("error %1").arg(r.number) : quotedText(result);
         });
-        QCOMPARE(r.number ? QStringLiteral("error %1").arg(r.number) : result, expected);
     }
 
     void addTextAppendsPlainCourierPieces() {
@@ -317,34 +301,18 @@ private slots:
         QVERIFY(lines[2].startsWith(centred + QString(14, u' ') + QStringLiteral("RUNTIME : ")));
     }
 
-    // The name is cut at 40; "Admission # : " starts in column 53.
-    void patientBlock_data() {
-        addColumns<QString, QString, QString, QString>("name", "sex", "idNum", "line1");
-        addRows<const char*, const char*, const char*, const char*>({
-            {"short name padded", "DELA CRUZ, MARIA", "Female", "A-26-0001",
-             "Name      : DELA CRUZ, MARIA                        Admission # : A-26-0001  Age: "
-             "34 Y  Sex: F"},
-            {"long name cut at 40", "MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION ESPERANZA", "Male",
-             "A-26-0002",
-             "Name      : MONTEMAYOR-VILLANUEVA, MARIA CONCEPCION Admission # : A-26-0002  Age: "
-             "34 Y  Sex: M"},
-            {"admission number untrimmed, no sex", "  REYES, ANA  ", "", " 0012 ",
-             "Name      : REYES, ANA                              Admission # :  0012   Age: 34 "
-             "Y  Sex:  "},
-        });
-    }
     void patientBlock() {
-        QFETCH(QString, name);
-        QFETCH(QString, sex);
-        QFETCH(QString, idNum);
-        QFETCH(QString, line1);
-        entry::state().PatName = name;
-        entry::state().Sex = sex;
-        entry::state().IDNum = idNum;
-        Add_PatientHeader();
-        QCOMPARE(reportLines().size(), 4);
-        QCOMPARE(reportLines()[0], line1);
-        QVERIFY(allNinePoint());
+        VERIFY_TRANSCRIPT(QStringLiteral("report/expected/patient_block.txt"), [](QString input) {
+            reportDocument().setText(QString());
+            entry::state().PatName = takeQuoted(input);
+            entry::state().Sex = takeQuoted(input);
+            entry::state().IDNum = takeQuoted(input);
+            Add_PatientHeader();
+            return QStringLiteral("%1 lines, %2, ")
+                       .arg(reportLines().size())
+                       .arg(pieceFormats().join(QStringLiteral(" + "))) +
+                   quotedText(reportLines().value(0));
+        });
     }
 
     // The signatures start on line 35, or on line 69 when the results end
@@ -444,34 +412,16 @@ private slots:
         QCOMPARE(raised([&] { app.OpenReport(path, int16_t(mode)); }).number, number);
     }
 
-    void faultyDefinitions_data() {
-        addColumns<QString, QString>("text", "description");
-        addRows<const char*, const char*>({
-            {"unknown statement", "report name=x\nsection y",
-             "Test.RPT, line 2: unknown statement section."},
-            {"text outside a band", "text \"x\"", "Test.RPT, line 1: text belongs in a band."},
-            {"setting after the bands", "[header]\nfont name=Arial size=9",
-             "Test.RPT, line 2: font comes before the bands."},
-            {"unclosed quote", "[header]\n\n# note\ntext \"x",
-             "Test.RPT, line 4: a quoted text is not closed."},
-            {"bad width", "[detail]\ntext \"{RowLine:wide}\"",
-             "Test.RPT, line 2: the field {RowLine:wide} has no width after ':'."},
-            {"unknown type", "parameter name=When type=moment",
-             "Test.RPT, line 1: unknown type moment (text, number, boolean, date, datetime)."},
-            {"parameter twice", "parameter name=A\nparameter name=a",
-             "Test.RPT, line 2: parameter a is defined twice."},
-            {"centred and right", "[header]\ntext center right \"x\"",
-             "Test.RPT, line 2: a line is either centred or right-aligned."},
-        });
-    }
     void faultyDefinitions() {
-        QFETCH(QString, text);
-        QFETCH(QString, description);
-        DefinitionFile file(text);
-        Application app;
-        const Raised r = raised([&] { app.OpenReport(file.path()); });
-        QCOMPARE(r.number, errDefinition);
-        QCOMPARE(r.description, description);
+        VERIFY_TRANSCRIPT(
+            QStringLiteral("report/expected/faulty_definitions.txt"), [](QString input) {
+                DefinitionFile file(takeQuoted(input));
+                Application app;
+                const Raised r = raised([&] { app.OpenReport(file.path()); });
+                return (r.number == errDefinition ? QStringLiteral("error <definition>")
+                                                  : QStringLiteral("error %1").arg(r.number)) +
+                       QStringLiteral(": ") + r.description;
+            });
     }
 
     void parameterValuesSuitTheirType_data() {

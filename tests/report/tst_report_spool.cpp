@@ -80,29 +80,17 @@ private slots:
         QCOMPARE(spooled(c), QStringList());
     }
 
-    void insertPrintLine_data() {
-        addColumns<int, QString, QString, QString>("rowNum", "line", "statement", "stored");
-        const QString head =
-            QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('");
-        addRows<int, const char*, QString, const char*>({
-            {"plain", 1, "  Color           = BROWN", head + "1','  Color           = BROWN')",
-             "  Color           = BROWN"},
-            {"apostrophes to backquotes", 1, "Patient's 'stool'", head + "1','Patient`s `stool`')",
-             "Patient`s `stool`"},
-            {"empty line", 1, "", head + "1','')", ""},
-            {"line breaks kept", 1, "first\r\nsecond", head + "1','first\r\nsecond')",
-             "first\r\nsecond"},
-            {"other row number", 12, "x", head + "12','x')", "<row number 12>\nx"},
-        });
-    }
     void insertPrintLine() {
-        QFETCH(int, rowNum);
-        QFETCH(QString, line);
-        QFETCH(QString, statement);
-        QFETCH(QString, stored);
-        Insert_PrintLine(int16_t(rowNum), line);
-        QCOMPARE(ado::statementTrace(), QStringList{statement});
-        QCOMPARE(spooled(*entry::state().LabConnection).join(u'\n'), stored);
+        auto& c = *entry::state().LabConnection;
+        VERIFY_TRANSCRIPT(QStringLiteral("report/expected/print_lines.txt"), [&](QString input) {
+            c.Execute(QStringLiteral("delete from LABORATORY..tbLabPrint"));
+            ado::statementTrace().clear();
+            const auto rowNum = int16_t(input.section(u' ', 0, 0).toShort());
+            input = input.section(u' ', 1);
+            Insert_PrintLine(rowNum, takeQuoted(input));
+            const QString sent = quotedText(ado::statementTrace().join(QStringLiteral(" ; ")));
+            return sent + QStringLiteral(" stores ") + quotedText(spooled(c).join(u'\n'));
+        });
     }
 
     void printLabReportPrintsTheSpoolInOrder() {

@@ -186,3 +186,45 @@ QString stampsMasked(QString text) {
                  QStringLiteral("<RUNTIME>"));
     return text.replace(vrt::Variant(vrt::Today()).toString(), QStringLiteral("<TODAY>"));
 }
+
+QString replayTranscript(const QString& name,
+                         const std::function<QString(const QString&)>& answer) {
+    static const QString arrow = QStringLiteral(" -> ");
+    static const QString note = QStringLiteral("  # ");
+    QStringList out;
+    for (const QString& line : expectedText(name).split(u'\n')) {
+        const qsizetype at = line.indexOf(arrow);
+        if (line.isEmpty() || line.startsWith(u'#') || at < 0) {
+            out << line;
+            continue;
+        }
+        const qsizetype noteAt = line.indexOf(note, at);
+        out << line.left(at + arrow.size()) + answer(line.left(at)) +
+                   (noteAt < 0 ? QString() : line.mid(noteAt));
+    }
+    return out.join(u'\n');
+}
+
+QString quotedText(const QString& text) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        const qsizetype escape = QStringLiteral("\\\"\t\r\n").indexOf(c);
+        out += escape < 0 ? QString(c) : QString(u'\\') + QStringLiteral("\\\"trn").at(escape);
+    }
+    return out + u'"';
+}
+
+QString takeQuoted(QString& text) {
+    QString out;
+    qsizetype i = 1;
+    for (; i < text.size() && text[i] != u'"'; ++i) {
+        if (text[i] == u'\\' && ++i < text.size()) {
+            const qsizetype escape = QStringLiteral("\\\"trn").indexOf(text[i]);
+            out += escape < 0 ? text[i] : QStringLiteral("\\\"\t\r\n").at(escape);
+        } else {
+            out += text[i];
+        }
+    }
+    text = text.mid(i + 1).trimmed();
+    return out;
+}

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <vector>
 
 // Points the default printer at a folder of the test's own for as long as it
@@ -59,3 +60,18 @@ QString stampsMasked(QString text);
         const QString difference_ = differenceFromExpected(actual, name);                          \
         QVERIFY2(difference_.isEmpty(), qPrintable(difference_));                                  \
     } while (false)
+
+// A transcript is an expected-output file of lines "<input> -> <answer>",
+// each maybe followed by "  # note"; empty lines and "#" lines are kept as
+// they are. Replaying it asks answer() for every input and gives the
+// transcript with the actual answers, notes kept.
+QString replayTranscript(const QString& name, const std::function<QString(const QString&)>& answer);
+
+// Fails the test when any answer differs from the transcript file.
+#define VERIFY_TRANSCRIPT(name, answer) VERIFY_EXPECTED(replayTranscript(name, answer), name)
+
+// A text in double quotes, with \\, \", \t, \r and \n escapes; quotedText()
+// writes one, takeQuoted() reads one from the start of text and removes it
+// there (and the blanks after it).
+QString quotedText(const QString& text);
+QString takeQuoted(QString& text);
