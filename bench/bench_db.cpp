@@ -168,18 +168,9 @@ void BM_SavePreparedQtPostgres(benchmark::State& state) {
     const QStringList coded = codedValues();
     for (auto _ : state) {
         db.transaction();
-        logbook.bindValue(0, request);
-        if (!logbook.exec()) {
-            state.SkipWithError(qPrintable(logbook.lastError().text()));
+        const bool found = readLogbook(logbook, request, state);
+        if (state.error_occurred())
             break;
-        }
-        bool found = false;
-        while (logbook.next()) {
-            found = true;
-            for (int i = 0; i < logbook.record().count(); ++i)
-                benchmark::DoNotOptimize(logbook.value(i));
-        }
-        logbook.finish();
         verify.bindValue(0, request);
         verify.bindValue(1, employee);
         for (int i = 0; i < entryValues.size(); ++i)
@@ -225,18 +216,9 @@ void BM_SavePreparedQt(benchmark::State& state) {
     const QStringList coded = codedValues();
     for (auto _ : state) {
         db.transaction();
-        logbook.bindValue(0, request);
-        if (!logbook.exec()) {
-            state.SkipWithError(qPrintable(logbook.lastError().text()));
+        const bool found = readLogbook(logbook, request, state);
+        if (state.error_occurred())
             break;
-        }
-        bool found = false;
-        while (logbook.next()) {
-            found = true;
-            for (int i = 0; i < logbook.record().count(); ++i)
-                benchmark::DoNotOptimize(logbook.value(i));
-        }
-        logbook.finish();
         if (found) {
             bind(verify, 1, request);
             bind(verify, 2, employee);

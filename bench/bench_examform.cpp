@@ -92,16 +92,7 @@ void saveAsPreparedQt(benchmark::State& state) {
     for (auto _ : state) {
         tx.exec(QStringLiteral("BEGIN IMMEDIATE"));
         for (int i = 0; i < 20; ++i) {
-            logbook.bindValue(0, request);
-            logbook.exec();
-            bool found = false;
-            while (logbook.next()) {
-                found = true;
-                for (int c = 0; c < logbook.record().count(); ++c)
-                    benchmark::DoNotOptimize(logbook.value(c));
-            }
-            logbook.finish();
-            if (found) {
+            if (readLogbook(logbook, request, state)) {
                 verify.bindValue(QStringLiteral(":p1"), request);
                 verify.bindValue(QStringLiteral(":p2"), employee);
                 verify.exec();

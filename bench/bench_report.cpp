@@ -38,17 +38,22 @@ void emptyFolder(const QString& folder) {
         dir.remove(f);
 }
 
+// Spools the lines and prints them as the cytology report does.
+void printSpool(const QStringList& lines) {
+    report::Clear_PrintTable();
+    for (const QString& line : lines)
+        report::Insert_PrintLine(1, line);
+    report::Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
+                            QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
+                            QStringLiteral("N"), false);
+}
+
 void SpooledReportToPdf(benchmark::State& state) {
     setUpSession();
     const QStringList lines = cytologySpoolLines();
     const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
     for (auto _ : state) {
-        report::Clear_PrintTable();
-        for (const QString& line : lines)
-            report::Insert_PrintLine(1, line);
-        report::Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
-                                QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
-                                QStringLiteral("N"), false);
+        printSpool(lines);
         state.PauseTiming();
         emptyFolder(folder);
         state.ResumeTiming();
@@ -118,14 +123,7 @@ void SpooledReportIntoFolder(benchmark::State& state) {
     const QByteArray previous = qgetenv("VANTREL_PRINT_DIR");
     qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
     const QStringList lines = cytologySpoolLines();
-    const auto print = [&] {
-        report::Clear_PrintTable();
-        for (const QString& line : lines)
-            report::Insert_PrintLine(1, line);
-        report::Print_LabReport(QStringLiteral("CERVICO-VAGINAL CYTOLOGY REPORT"),
-                                QStringLiteral("(BETHESDA SYSTEM)"), QString(), QString(),
-                                QStringLiteral("N"), false);
-    };
+    const auto print = [&] { printSpool(lines); };
     // The process's first print into a folder lists it; the prints after it
     // are what a workstation's day is made of.
     print();

@@ -231,7 +231,7 @@ private slots:
             {"1-free-text", {"2;201;PREGNANCY TEST (URINE);POSI'TIVE"}},
             {"2-prompts", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}},
             {"3-cut-off", {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"}},
-            {"4-specimen", {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"}},
+            {"4-sample-type", {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"}},
             {"5-conventional-and-SI", {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"}},
             {"6-drug-assay", {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"}},
             {"7-cytology", {"Z;411;FNA;C-26-118|THYROID|||BENIGN NODULE|BENIGN"}},

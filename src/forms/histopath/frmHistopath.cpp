@@ -125,12 +125,8 @@ frmHistopath::frmHistopath() {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(imgHelp);
     buttons->addStretch();
-    const char* captions[] = {"&Save", "Cance&l", "&Print and Save"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
-        buttons->addWidget(b);
-        forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
-    }
+    addExamButtons(buttons, *this, cmdExam, {"&Save", "Cance&l", "&Print and Save"},
+                   [this](int i) { cmdExam_Click(i); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraMain, 1);
     layout->addLayout(buttons);
@@ -242,11 +238,10 @@ void frmHistopath::Print_Result() {
 
 void frmHistopath::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index,
+        *this, index, stored,
         [this] {
             bool saved = false;
             Save_Entries(saved);
-            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }

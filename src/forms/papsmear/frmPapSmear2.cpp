@@ -324,13 +324,10 @@ frmPapSmear2::frmPapSmear2() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    const char* captions[] = {"&Save", "E&xit", "&Print & Save"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
-        buttons->addWidget(b);
-        forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
-        order << b;
-    }
+    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+                   [this](int i) { cmdExam_Click(i); });
+    for (int i = 0; i < 3; ++i)
+        order << cmdExam(i);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sstbPapSmear);
     layout->addLayout(buttons);
@@ -631,12 +628,7 @@ void frmPapSmear2::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index,
-        [this] {
-            Save_Entries();
-            return !stored.keptOpen();
-        },
-        [this] { Print_Result(); });
+        *this, index, stored, [this] { Save_Entries(); }, [this] { Print_Result(); });
 }
 
 } // namespace resultforms

@@ -3,6 +3,7 @@
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
 #include "platform/ado/errors.h"
+#include "platform/forms/errorguard.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
@@ -259,15 +260,28 @@ void spoolAndPrint(const QStringList& rows, const QString& title, const QString&
     report::Print_LabReport(title, subtitle, QString(), QString(), QStringLiteral("N"), false);
 }
 
-void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,
-                  const std::function<void()>& print) {
+void addExamButtons(QBoxLayout* row, forms::Form& form,
+                    forms::ControlArray<controls::FlatBttn>& cmdExam,
+                    const std::array<const char*, 3>& captions,
+                    const std::function<void(int)>& click) {
+    for (int i = 0; i < 3; ++i) {
+        auto* b =
+            cmdExam.add(i, new controls::FlatBttn(QString::fromUtf8(captions[size_t(i)]), &form));
+        row->addWidget(b);
+        forms::connectGuarded(b, &QPushButton::clicked, &form, [click, i] { click(i); });
+    }
+}
+
+void cmdExamClick(forms::Form& form, int index, const StoredResults& stored,
+                  const std::function<void()>& save, const std::function<void()>& print) {
     if (index == 1) {
         form.Unload();
         return;
     }
     if (entry::state().SignOffCancelled)
         return;
-    if (!save())
+    save();
+    if (stored.keptOpen())
         return;
     if (index == 2)
         print();

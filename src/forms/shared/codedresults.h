@@ -1,16 +1,20 @@
 #pragma once
 
-// What the coded-result forms (urinalysis, stool) share: the save steps
+// What the result forms share: the save steps
 // around their own coded statement, the load of a stored row, the report
 // pickers and the quoting of values.
 
 #include "platform/ado/recordset.h"
 #include "platform/controls/dtpicker.h"
+#include "platform/controls/flatbutton.h"
+#include "platform/forms/controlarray.h"
 #include "platform/forms/form.h"
 
+#include <QBoxLayout>
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -129,9 +133,17 @@ void spoolAndPrint(const QStringList& rows,
 
 // The buttons of a coded form: 0 saves, 2 saves and prints (whether or not
 // the save succeeded), both only when the sign-off was not cancelled, and
-// then close the form; 1 closes it without saving. save returns false when
-// the user chose to keep the form open: nothing is printed then.
-void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,
-                  const std::function<void()>& print);
+// then close the form; 1 closes it without saving. When the user chose to
+// keep the form open after the save (stored.keptOpen()), nothing is printed
+// and the form stays.
+// Adds the form's three buttons, cmdExam(0) to cmdExam(2), to a row; each
+// click reaches click with the button's index.
+void addExamButtons(QBoxLayout* row, forms::Form& form,
+                    forms::ControlArray<controls::FlatBttn>& cmdExam,
+                    const std::array<const char*, 3>& captions,
+                    const std::function<void(int)>& click);
+
+void cmdExamClick(forms::Form& form, int index, const StoredResults& stored,
+                  const std::function<void()>& save, const std::function<void()>& print);
 
 } // namespace resultforms

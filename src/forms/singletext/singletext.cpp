@@ -159,12 +159,8 @@ SingleTextForm::SingleTextForm(const SingleTextMember& member)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    const char* captions[] = {"&Save", "&Cancel", "&Print and Save"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = cmdExam.add(i, new controls::FlatBttn(lit(captions[i]), this));
-        buttons->addWidget(b);
-        forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
-    }
+    addExamButtons(buttons, *this, cmdExam, {"&Save", "&Cancel", "&Print and Save"},
+                   [this](int i) { cmdExam_Click(i); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
@@ -271,11 +267,10 @@ void SingleTextForm::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index,
+        *this, index, stored,
         [this] {
             bool saved = false;
             Save_Exam(saved);
-            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }

@@ -104,12 +104,8 @@ frmStool::frmStool() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    const char* captions[] = {"&Save", "E&xit", "&Print & Save"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
-        buttons->addWidget(b);
-        forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
-    }
+    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+                   [this](int i) { cmdExam_Click(i); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addLayout(buttons);
@@ -185,11 +181,10 @@ void frmStool::Print_Result() {
 
 void frmStool::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index,
+        *this, index, stored,
         [this] {
             bool saved = false;
             Save_Entries(saved);
-            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }

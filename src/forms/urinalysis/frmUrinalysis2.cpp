@@ -190,12 +190,8 @@ frmUrinalysis2::frmUrinalysis2() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    const char* captions[] = {"&Save", "E&xit", "&Print & Save"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
-        buttons->addWidget(b);
-        forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
-    }
+    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+                   [this](int i) { cmdExam_Click(i); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sstbMain);
     layout->addLayout(buttons);
@@ -307,11 +303,10 @@ void frmUrinalysis2::Print_Result() {
 
 void frmUrinalysis2::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index,
+        *this, index, stored,
         [this] {
             bool saved = false;
             Save_Entries(saved);
-            return !stored.keptOpen();
         },
         [this] { Print_Result(); });
 }
