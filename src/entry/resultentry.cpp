@@ -97,6 +97,7 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     form.setIdentity(patientIdentity());
     form.setTop(intTop);
     form.setLeft(intLeft);
+    form.rememberStored();
     form.ShowModal();
 }
 

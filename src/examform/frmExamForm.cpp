@@ -189,8 +189,9 @@ void frmExamForm::cmdExam_Click(int index) {
     if (s.SignOffCancelled)
         return;
     PrintAfterSave = index == 2;
-    Save_Entries();
-    Unload();
+    // A save that did not go through leaves everything typed for a retry.
+    if (Save_Entries())
+        Unload();
 }
 
 } // namespace examform

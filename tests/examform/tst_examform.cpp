@@ -2,6 +2,7 @@
 #include "entry/modulestate.h"
 #include "examform/frmExamForm.h"
 #include "platform/ado/trace.h"
+#include "platform/controls/dtpicker.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
 #include "support/rows.h"
@@ -84,9 +85,13 @@ class TestExamForm : public QObject {
 
     std::unique_ptr<LabSession> lab_;
 
-    // Saves the request with the sign-off's Finish and the remarks typed there.
-    void save(const QString& button = QStringLiteral("cmdExam(0)")) {
+    // Saves the request with the sign-off's Finish and the remarks typed
+    // there; first adds what the user meets before the exam form.
+    void save(const QString& button = QStringLiteral("cmdExam(0)"),
+              const std::function<void(ScriptedUser&)>& before = {}) {
         ScriptedUser user;
+        if (before)
+            before(user);
         user.expectForm(QStringLiteral("frmExamForm")).click(button);
         user.expectForm(QStringLiteral("frmRemarksInput"))
             .type(QStringLiteral("txtRemarks"), QStringLiteral("it's ok"))
@@ -195,8 +200,7 @@ private slots:
         VERIFY_SCRIPT(user);
         QVERIFY(entry::state().SignOffCancelled);
         QVERIFY(!lab_->object().HasSaved());
-        QCOMPARE(ado::statementTrace(),
-                 QStringList{QStringLiteral("select * from patient_data..tbHospitalInfo")});
+        QCOMPARE(ado::statementTrace().size(), 2); // the heading and the read of what is stored
     }
 
     void backKeepsTypedValues() {
@@ -218,7 +222,7 @@ private slots:
         user.expectForm(QStringLiteral("frmRemarksInput")).click(QStringLiteral("cmdFinish(1)"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
-        QCOMPARE(ado::statementTrace().size(), 1);
+        QCOMPARE(ado::statementTrace().size(), 2);
     }
 
     // Each row's statements and stored rows (columns that are not Null) are
@@ -228,13 +232,18 @@ private slots:
         addRows<QStringList>({
             {"0-numeric", {"1;101;FASTING BLOOD SUGAR;70|110|95.456|mg/dL"}},
             {"0-text-range", {"C;106;ESR;up to 20||12|mm/hr"}},
+            {"0-low-only", {"1;101;FBS;40||95|mg/dL"}},
+            {"0-high-only", {"1;101;FBS;|110|95|mg/dL"}},
             {"1-free-text", {"2;201;PREGNANCY TEST (URINE);POSI'TIVE"}},
             {"2-prompts", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}},
             {"3-cut-off", {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"}},
             {"4-sample-type", {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"}},
+            {"4-specimen-only", {"6;311;HBSAG SCREENING;SERUM"}},
             {"5-conventional-and-SI", {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"}},
             {"6-drug-assay", {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"}},
+            {"6-interpretation-only", {"F;601;METHAMPHETAMINE SCREEN;|NEGATIVE|"}},
             {"7-cytology", {"Z;411;FNA;C-26-118|THYROID|||BENIGN NODULE|BENIGN"}},
+            {"7-number-only", {"Z;411;FNA;C-26-119"}},
             {"8-with-conversion", {"A;131;HEMATOCRIT;37-47||41|%"}},
             {"9-second-form", {"N;151;SGPT (ALT);41|0-41|0.68|0-0.68|||U/L"}},
             {"slots-carried-empty-left-out",
@@ -312,7 +321,8 @@ private slots:
         QCOMPARE(ado::statementTrace(),
                  QStringList{QStringLiteral("select * from patient_data..tbHospitalInfo")});
         QVERIFY(!lab_->object().HasSaved());
-        QCOMPARE(lab_->printedFiles().size(), 1);
+        // The cytology exam has its number only, and is printed too.
+        QCOMPARE(lab_->printedFiles().size(), 2);
     }
 
     void unloggedRequestIsNotVerified() {
@@ -346,27 +356,119 @@ private slots:
                         QStringLiteral("examform/expected/save_profile.txt"));
     }
 
-    void failureLeavesNothingStored() {
+    void valueThatIsNoNumberKeepsTheFormOpen() {
         addExams(lab_->object(),
                  {"1;101;FBS;70|110|95|mg/dL", "8;141;TRIGLYCERIDES;150|1.70|abc|200|mg/dL"});
         ScriptedUser user;
-        user.expectForm(QStringLiteral("frmExamForm")).click(QStringLiteral("cmdExam(2)"));
+        user.expectForm(QStringLiteral("frmExamForm"))
+            .click(QStringLiteral("cmdExam(2)"))
+            .run([](forms::Form& f) { QVERIFY(f.isVisible()); })
+            .click(QStringLiteral("cmdExam(1)"));
         user.expectForm(QStringLiteral("frmRemarksInput")).click(QStringLiteral("cmdFinish(0)"));
         user.expectMessage(QStringLiteral("Data was not Saved! Error:[Type mismatch]"));
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
-        QCOMPARE(user.messages().first().title,
-                 QStringLiteral("Save_Entries of Result Entry Class"));
         QCOMPARE(user.messages().first().icon, forms::MsgIcon::Critical);
-        QVERIFY(ado::statementTrace().join('\n').contains(QLatin1String("'101','1','70'")));
-        QVERIFY(stored().isEmpty());
-        QCOMPARE(
-            lab_->rows(QStringLiteral(
-                "select Verified from LABORATORY..tblablogbook where RequestNum = 'LR26-0009'")),
-            (QList<QStringList>{{"0"}}));
+        QCOMPARE(ado::statementTrace().size(), 2); // the heading and the read of what is stored
         QVERIFY(!lab_->object().HasSaved());
-        QVERIFY(!forms::isLoaded<frmExamForm>());
         QVERIFY(lab_->printedFiles().isEmpty());
+    }
+
+    // Another workstation saved the request's results after the form read
+    // them: Yes saves over them, No keeps the form with what was typed.
+    void savingOverAnotherWorkstationsResultsAsksFirst_data() {
+        addColumns<bool, int, QString>("storedBefore", "answer", "storedAfter");
+        addRows<bool, int, QString>(
+            {{"changed, saved over", true, forms::vbYes, "95|NULL"},
+             {"changed, kept open", true, forms::vbNo, "NULL|THEIRS"},
+             {"created meanwhile, saved over", false, forms::vbYes, "95|NULL"}});
+    }
+    void savingOverAnotherWorkstationsResultsAsksFirst() {
+        QFETCH(bool, storedBefore);
+        QFETCH(int, answer);
+        QFETCH(QString, storedAfter);
+        addExams(lab_->object(), {"1;101;FBS;70|110||mg/dL"});
+        auto other = lab_->database().open();
+        const auto otherSaves = [&](const QString& text) {
+            other->Execute(
+                "delete from LABORATORY..tbLabResultValues where RequestNum = 'LR26-0009'");
+            other->Execute("insert into LABORATORY..tbLabResultValues (RequestNum, LabExamID, A5) "
+                           "values ('LR26-0009', '101', '" +
+                           text + "')");
+        };
+        if (storedBefore)
+            otherSaves("LOADED");
+        ScriptedUser user;
+        auto& script = user.expectForm("frmExamForm")
+                           .type("ctlscrnNormalValues.txtEntry(0)", "95")
+                           .run([&](forms::Form&) { otherSaves("THEIRS"); })
+                           .click("cmdExam(2)");
+        user.expectForm("frmRemarksInput").click("cmdFinish(0)");
+        user.expectMessage("The results of this request were changed at another workstation since "
+                           "you opened them. Save yours over them?",
+                           answer);
+        if (answer == forms::vbNo)
+            script
+                .run([](forms::Form& f) {
+                    QCOMPARE(f.findChild<QWidget*>("ctlscrnNormalValues.txtEntry(0)")
+                                 ->property("text")
+                                 .toString(),
+                             "95");
+                })
+                .click("cmdExam(1)");
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
+        QCOMPARE(user.messages().value(0).defaultButton, 1);
+        QCOMPARE(lab_->rows("select A4, A5 from LABORATORY..tbLabResultValues where RequestNum = "
+                            "'LR26-0009'")
+                     .value(0)
+                     .join('|'),
+                 storedAfter);
+        QCOMPARE(lab_->object().HasSaved(), answer == forms::vbYes);
+        QCOMPARE(lab_->printedFiles().size(), answer == forms::vbYes ? 1 : 0);
+    }
+
+    // The histopathology form the code-14 exam opens saves and prints it; the
+    // row it leaves on the screen above, left empty, is not saved.
+    void genericThenHistopathologySavesAndPrintsBoth() {
+        addExams(lab_->object(), {"1;101;FBS;70|110|95|mg/dL", "X;401;HISTOPATHOLOGY"});
+        save("cmdExam(2)", [](ScriptedUser& user) {
+            user.expectForm("frmHistopath").type("txtHistopathNum", "HP-26-7").click("cmdExam(2)");
+        });
+        QCOMPARE(stored(),
+                 QStringList{"LayoutIndex=0 A1=70 A2=110 A3=mg/dL A4=95 Remarks=it's ok"});
+        QCOMPARE(lab_->rows("select HistopathNum from LABORATORY..tbLabResultHistoCytology where "
+                            "RequestNum = 'LR26-0009'"),
+                 QList<QStringList>{{"HP-26-7"}});
+        QCOMPARE(lab_->printedFiles().size(), 2);
+    }
+
+    // A form opened through the layout shows the report date it stored.
+    void reopenedThroughTheLayoutKeepsTheReportDate_data() {
+        addColumns<QString, QString, QString>("exam", "window", "dateColumn");
+        addRows<QString, QString, QString>(
+            {{"urinalysis", "H;23;URINALYSIS", "frmUrinalysis2", "Result32"},
+             {"stool", "H;35;STOOL", "frmStool", "Result22"},
+             {"Pap smear", "H;57;PAP SMEAR", "frmPapSmear2", "Result32"}});
+    }
+    void reopenedThroughTheLayoutKeepsTheReportDate() {
+        QFETCH(QString, exam);
+        QFETCH(QString, window);
+        QFETCH(QString, dateColumn);
+        lab_->database().keeper().Execute(
+            "insert into LABORATORY..tbLabResultHCodes (RequestNum, Result28, Result29, Result30, "
+            "Result31, " +
+            dateColumn + ") values ('LR26-0009', '', '', '', '', '11/30/2026')");
+        addExams(lab_->object(), {"1;101;FBS", exam});
+        ScriptedUser user;
+        user.expectForm(window)
+            .run([](forms::Form& f) {
+                QCOMPARE(f.findChild<controls::DTPicker*>("dtReportDate")->text(), "11/30/2026");
+            })
+            .click("cmdExam(1)");
+        user.expectForm("frmExamForm").click("cmdExam(1)");
+        lab_->object().Show_ResultEntry(0, 0);
+        VERIFY_SCRIPT(user);
     }
 };
 

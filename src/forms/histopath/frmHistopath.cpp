@@ -18,10 +18,6 @@ namespace resultforms {
 
 namespace {
 
-ado::Connection& connection() {
-    return entry::labConnection();
-}
-
 QString backquoted(QString text) {
     return text.replace(u'\'', u'`');
 }
@@ -173,7 +169,7 @@ void frmHistopath::Fill_Results() {
 void frmHistopath::Save_Entries(bool& result) {
     const bool saved = runSave(stored, [this](ado::Connection& c) {
         const QString labNum = q(entry::examList().at(0).LabNum);
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         const bool hasRow = hasCodedRow(
             c, stored,
             QStringLiteral(
@@ -238,10 +234,11 @@ void frmHistopath::Print_Result() {
 
 void frmHistopath::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

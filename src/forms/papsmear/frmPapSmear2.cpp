@@ -464,6 +464,8 @@ QStringList frmPapSmear2::codes() const {
 }
 
 void frmPapSmear2::Fill_Results() {
+    // The load sets the pickers to today: it runs first, so what is loaded stays.
+    ensureLoaded();
     auto rs = loadCodedRow(stored);
     if (!rs)
         return;
@@ -500,7 +502,7 @@ void frmPapSmear2::Fill_Results() {
 
 bool frmPapSmear2::Save_Entries() {
     return runSave(stored, [this](ado::Connection& c) {
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         const QStringList list = codes();
         const bool hasRow = hasCodedRow(c, stored);
         if (!hasRow)
@@ -628,7 +630,7 @@ void frmPapSmear2::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index, stored, [this] { Save_Entries(); }, [this] { Print_Result(); });
+        *this, index, [this] { return Save_Entries(); }, [this] { Print_Result(); });
 }
 
 } // namespace resultforms

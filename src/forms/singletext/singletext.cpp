@@ -203,7 +203,7 @@ void SingleTextForm::Save_Exam(bool& result) {
         stored,
         [this](ado::Connection& c) {
             const entry::ExamRec& exam = entry::examList().at(0);
-            verifyIfLogged(c);
+            verifyIfLogged(c, exam.LabNum);
             const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
             const bool hasRow = hasCodedRow(
                 c, stored,
@@ -267,10 +267,11 @@ void SingleTextForm::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Exam(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

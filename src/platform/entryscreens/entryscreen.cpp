@@ -3,6 +3,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/forms/msgbox.h"
+#include "platform/runtime/text.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,14 +27,8 @@ bool editable(Cell cell) {
     return cell == Cell::Entry || cell == Cell::Memo || cell == Cell::YesNo;
 }
 
-// A decimal number as a technologist types one: sign, digits, point, exponent.
 std::optional<double> number(const QString& text) {
-    static const QRegularExpression decimal(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    const QString t = text.trimmed();
-    if (!decimal.match(t).hasMatch())
-        return std::nullopt;
-    return t.toDouble();
+    return vrt::decimalNumber(text);
 }
 
 // Two decimals, or three significant digits below 1, without trailing zeros;
