@@ -207,32 +207,13 @@ QString args(const QStringList& values) {
 
 // The 24 arguments both result procedures start with.
 QStringList commonArguments(const entry::ExamRec& exam, const Slots& v, int layout) {
+    const QString& remarks = entry::state().Remarks;
     const QString a1 = v.A1Missing ? QString() : D(v.A1);
     const QString a2 = v.A2Missing ? QString() : D(v.A2);
-    return {exam.LabNum,
-            exam.LabExamID,
-            exam.FormType,
-            a1,
-            a2,
-            v.A3,
-            D(v.A4),
-            v.A5,
-            v.B1,
-            v.B2,
-            v.B3,
-            v.B4,
-            D(v.C1),
-            D(v.C2),
-            v.E1,
-            v.E2,
-            v.H[0],
-            v.H[1],
-            v.H[2],
-            v.H[3],
-            v.H[4],
-            v.H[5],
-            entry::state().Remarks,
-            QString::number(layout)};
+    return {exam.LabNum, exam.LabExamID, exam.FormType, a1,     a2,      v.A3,
+            D(v.A4),     v.A5,           v.B1,          v.B2,   v.B3,    v.B4,
+            D(v.C1),     D(v.C2),        v.E1,          v.E2,   v.H[0],  v.H[1],
+            v.H[2],      v.H[3],         v.H[4],        v.H[5], remarks, QString::number(layout)};
 }
 
 QString resultStatement(const entry::ExamRec& exam, const Slots& v, int layout) {
