@@ -22,6 +22,9 @@ bool sameValue(const vrt::Variant& a, const vrt::Variant& b) {
     return a.isNull() == b.isNull() && a.text() == b.text();
 }
 
+// Two saves of one request at the same moment take turns on PostgreSQL too
+// (SQLite's write lock already lets one save at a time), so neither compares
+// with results that the other is about to replace.
 void lockRequest(ado::Connection& c, const QString& key) {
     if (c.backend() != ado::Backend::PostgreSQL)
         return;
@@ -74,6 +77,7 @@ bool saveStep(const std::function<void(ado::Connection&)>& body, const QString& 
     try {
         c = &connection();
         if (transaction) {
+            // A spool that never got printed must not hold the save's transaction.
             report::abandonPrintJob();
             c->BeginTrans();
             open = true;
@@ -128,7 +132,6 @@ void StoredResults::compare(Values now) {
 
 bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
                  const QString& failure, bool transaction) {
-    stored.keptOpen_ = false;
     const QString key = stored.lockKey_.isEmpty()
                             ? QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum
                             : stored.lockKey_;
@@ -147,10 +150,8 @@ bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection
                                              "workstation since you opened them. Save yours over "
                                              "them?"),
                               forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2,
-                              title) != forms::vbYes) {
-                stored.keptOpen_ = true;
+                              title) != forms::vbYes)
                 return false;
-            }
             // Saved over what the user was told of; a change after that asks again.
             stored.read_ = stored.seen_;
         }

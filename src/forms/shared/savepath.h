@@ -31,8 +31,8 @@ void verifyIfLogged(ado::Connection& connection, const QString& request);
 // transaction commits. On a failure everything body wrote is undone and
 // failure + description + "]" is shown (critical, "Save_Entries of Result
 // Entry Class"); false then. Without transaction body runs on its own
-// (writing nothing). A ChangedElsewhere leaving body is rolled back and
-// passed on without a message.
+// (writing nothing). A stop by StoredResults::compare is rolled back and
+// passed on without a message, for saveChecked to ask.
 bool saveStep(const std::function<void(ado::Connection&)>& body, const QString& failure,
               bool transaction = true);
 // The message of a save that failed before its statements.
@@ -55,16 +55,12 @@ public:
     Values values(const ado::Recordset* row) const;
     // What a window read by its own statements.
     void remember(Values values);
-    // Inside the save: stops it (ChangedElsewhere) when now is not what was
-    // read. Nothing read: nothing to compare.
+    // Inside the save: stops it, for the user to be asked, when now is not
+    // what was read. Nothing read: nothing to compare.
     void compare(Values now);
     // Saves of the same key take turns (PostgreSQL; SQLite's write lock
     // already lets one save at a time).
     void setLockKey(const QString& key) { lockKey_ = key; }
-
-    // Whether the last save stopped because the user chose to keep the
-    // window open rather than save over another workstation's results.
-    bool keptOpen() const { return keptOpen_; }
 
 private:
     friend bool saveChecked(StoredResults&, const std::function<void(ado::Connection&)>&,
@@ -72,7 +68,6 @@ private:
     bool known_ = false;
     Values read_;
     Values seen_; // what was found changed, while the user is asked
-    bool keptOpen_ = false;
     QStringList columns_;
     QString lockKey_;
 };
@@ -81,8 +76,8 @@ private:
 // before it writes. When the results changed elsewhere the user is asked
 // "The results of this request were changed at another workstation since
 // you opened them. Save yours over them?": Yes saves again (asking again
-// only if they changed once more), No leaves everything as it is
-// (stored.keptOpen()). True when the save committed.
+// only if they changed once more), No leaves everything as it is. True
+// when the save committed.
 bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
                  const QString& failure, bool transaction = true);
 
