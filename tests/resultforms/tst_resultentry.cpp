@@ -148,7 +148,7 @@ private slots:
     void cleanup() {
         lab_.reset();
         entry::state().Pathologist.clear(); // the single-text tests' signature
-        entry::state().EditMode = false; // the failed-save test's exam form
+        entry::state().EditMode = false;    // the failed-save test's exam form
         QVERIFY(!forms::isLoaded<frmUrinalysis2>());
         QVERIFY(!forms::isLoaded<frmStool>());
     }
