@@ -37,9 +37,10 @@ public:
     frmExamForm();
     ~frmExamForm() override;
 
-    // Window size in twips.
-    int Width() const { return width() * forms::TwipsPerPixel; }
-    int Height() const { return height() * forms::TwipsPerPixel; }
+    // Size in twips of the area below the patient banner that holds the
+    // screens, the scroll bar and the buttons: the form as its layout sees it.
+    int Width() const { return body()->width() * forms::TwipsPerPixel; }
+    int Height() const { return body()->height() * forms::TwipsPerPixel; }
 
     // The screen of a screen index 0..9; nothing outside that range.
     entryscreens::EntryScreen* Get_Screen(int index) const;

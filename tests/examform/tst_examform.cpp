@@ -60,11 +60,11 @@ QString focused() {
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
 }
 
-// The focused cell lies inside the window.
+// The focused cell lies inside the window's area below the banner.
 bool focusInView(forms::Form& f) {
     QWidget* w = QApplication::focusWidget();
-    const QRect r(w->mapTo(&f, QPoint(0, 0)), w->size());
-    return r.top() >= 0 && r.bottom() <= f.height();
+    const QRect r(w->mapTo(f.body(), QPoint(0, 0)), w->size());
+    return r.top() >= 0 && r.bottom() <= f.body()->height();
 }
 
 const char* storedColumns =

@@ -118,14 +118,12 @@ frmHistopath::frmHistopath() {
     imgHelp->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(24, 24));
     imgHelp->setToolTip(QStringLiteral("Enter in the number moves on; the texts wrap and scroll. "
                                        "An apostrophe is kept as a backquote."));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(imgHelp);
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "Cance&l", "&Print and Save"},
+    buttonRow()->addWidget(imgHelp);
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "Cance&l", "&Print and Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(fraMain, 1);
-    layout->addLayout(buttons);
 
     const QList<QWidget*> order{txtHistopathNum,   dtReportDate, dtReportTime, rtfSpecimen,
                                 rtfInterpretation, cmdExam(0),   cmdExam(1),   cmdExam(2)};

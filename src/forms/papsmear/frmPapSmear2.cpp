@@ -322,15 +322,13 @@ frmPapSmear2::frmPapSmear2() {
     screen2->addWidget(frame(QStringLiteral("fraHormonal")), 0, 1);
     screen2->setRowStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
     for (int i = 0; i < 3; ++i)
         order << cmdExam(i);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(sstbPapSmear);
-    layout->addLayout(buttons);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(900, 640);

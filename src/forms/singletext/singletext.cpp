@@ -157,14 +157,11 @@ SingleTextForm::SingleTextForm(const SingleTextMember& member)
     }
     grid->setRowStretch(grid->rowCount(), 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "&Cancel", "&Print and Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "&Cancel", "&Print and Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
 
     QList<QWidget*> order;
     for (int i = 0; i < member.boxes; ++i)

@@ -103,13 +103,11 @@ frmStool::frmStool() {
     right->addWidget(when);
     right->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addLayout(columns);
-    layout->addLayout(buttons);
 
     QList<QWidget*> order;
     for (int i = 0; i <= last; ++i)

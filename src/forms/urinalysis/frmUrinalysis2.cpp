@@ -188,13 +188,11 @@ frmUrinalysis2::frmUrinalysis2() {
         addRow(frames[QString::fromLatin1(finding->frame)], QString::fromLatin1(finding->caption),
                box);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(sstbMain);
-    layout->addLayout(buttons);
 
     // Tab order: the boxes as Enter visits them, the report pickers after the
     // first screen's boxes, then the buttons.
