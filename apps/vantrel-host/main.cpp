@@ -131,6 +131,8 @@ int main(int argc, char** argv) {
     const QString connection = connected ? parser.value(QStringLiteral("connection")) : QString();
     try {
         Laboratory laboratory(connected ? connection : prepareDatabase(folder));
+        if (connected)
+            laboratory.requests(true); // a database not prepared fails here, before any visit
         if (walkthrough) {
             // With VANTREL_GRAB_DIR set, the log book is pictured first.
             if (const QString grabs = qEnvironmentVariable("VANTREL_GRAB_DIR"); !grabs.isEmpty()) {
@@ -145,8 +147,8 @@ int main(int argc, char** argv) {
         return app.exec();
     } catch (const vrt::RuntimeError& e) {
         err() << "host: error " << e.number() << ": " << e.description() << "\n";
-        if (connected)
-            err() << "host: the database must be prepared beforehand, for example with: "
+        if (connected && connection.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+            err() << "host: the host creates no database; prepare it beforehand with: "
                      "vantrel-db init-pg \""
                   << connection << "\" --demo\n";
         return 1;
