@@ -35,8 +35,8 @@ Elements referenceValues(ado::Connection& connection, const QString& labExamId) 
     return elements;
 }
 
-// Where the exam form's result layouts keep each element in their slots: a
-// stored row read back into the elements the entry screen shows.
+// Where each result layout of the exam form (index 0..9) keeps the elements
+// in its value slots: a stored row read back into what the screen shows.
 struct SlotElement {
     const char* slot;
     int element;
