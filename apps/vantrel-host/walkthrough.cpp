@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTextStream>
@@ -294,7 +295,13 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
         if (!saved || made.isEmpty() || errorsShown != errorsBefore)
             ++failures;
     }
-    out() << "walkthrough: saved rows are in " << lab.connection().ConnectionString() << "\n";
+    // A server's password stays off the screen and out of logs.
+    out() << "walkthrough: saved rows are in "
+          << lab.connection().ConnectionString().replace(
+                 QRegularExpression(QStringLiteral("(Password|Pwd)=[^;]*"),
+                                    QRegularExpression::CaseInsensitiveOption),
+                 QStringLiteral("\\1=***"))
+          << "\n";
     if (printed.isEmpty())
         out() << "walkthrough: no report was printed in " << prints.absolutePath() << "\n";
     else
