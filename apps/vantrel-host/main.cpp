@@ -70,14 +70,9 @@ int main(int argc, char** argv) {
     // Without a display the log book cannot open: the host says so and runs
     // its walk-through offscreen instead of stopping at the platform plugin.
     const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (!platformChosen) {
-        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            ; // the platform's own choice
-        else if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-        else
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    if (!platformChosen && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM",
+                qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Clinical Laboratory"));
     QCommandLineParser parser;
@@ -104,8 +99,8 @@ int main(int argc, char** argv) {
               << (qEnvironmentVariableIsEmpty("DISPLAY")
                       ? QStringLiteral("DISPLAY is not set")
                       : QStringLiteral("cannot connect to ") + qEnvironmentVariable("DISPLAY"))
-              << "): running the walk-through offscreen. Set QT_QPA_PLATFORM=offscreen to "
-                 "ask for it.\n";
+              << "): running the walk-through offscreen (QT_QPA_PLATFORM=offscreen asks for "
+                 "it).\n";
     const bool connected = parser.isSet(QStringLiteral("connection"));
     if (connected && parser.isSet(QStringLiteral("data"))) {
         err() << "host: --connection and --data exclude each other.\n";
