@@ -1,6 +1,7 @@
 // A laboratory application's side of Vantrel: it opens the laboratory
-// database, registers the component, creates it by its ProgID, hands it one
-// request of the log book and lets the technologist enter the results.
+// database (the folder of the embedded one, or a connection string),
+// registers the component, creates it by its ProgID, hands it one request of
+// the log book and lets the technologist enter the results.
 #include <vantrel/entry/server.h>
 #include <vantrel/platform/ado/recordset.h>
 #include <vantrel/platform/com/createobject.h>
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     if (argc != 3) {
-        out << "usage: example-host <database folder> <request number>\n";
+        out << "usage: example-host <database folder>|<connection string> <request number>\n";
         return 2;
     }
     QString request = QString::fromLocal8Bit(argv[2]);
@@ -35,8 +36,11 @@ int main(int argc, char** argv) {
                            request.replace(QLatin1Char('\''), QStringLiteral("''")) +
                            QLatin1Char('\'');
     try {
+        const QString where = QString::fromLocal8Bit(argv[1]);
         auto db = std::make_shared<ado::Connection>();
-        db->Open(QStringLiteral("Provider=SQLite;Data Source=") + QString::fromLocal8Bit(argv[1]));
+        db->Open(where.contains(QLatin1Char('='))
+                     ? where
+                     : QStringLiteral("Provider=SQLite;Data Source=") + where);
 
         // Once per user is enough; vantrel-regsvr <library> does the same.
         if (DllRegisterServer() < 0)
