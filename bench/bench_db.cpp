@@ -21,6 +21,7 @@
 #include <QSqlRecord>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -300,7 +301,8 @@ void BM_RequestLookup(benchmark::State& state) {
 struct AuditLaboratory {
     QTemporaryDir dir;
     ado::Connection c;
-    explicit AuditLaboratory(bool audited) {
+    bool audited;
+    explicit AuditLaboratory(bool withAudit) : audited(withAudit) {
         if (audited) {
             dbsetup::createFolder(dir.path(), true);
         } else {
@@ -320,6 +322,15 @@ struct AuditLaboratory {
     }
 };
 
+// The audit trail's rows so far (none before it existed).
+double auditRows(AuditLaboratory& lab) {
+    if (!lab.audited)
+        return 0;
+    return lab.c.Execute(QStringLiteral("select count(*) from LABORATORY..tbLabAudit"))
+        ->rows()[0][0]
+        .toDouble();
+}
+
 // The exam form's save of 20 normal-value exams of one request; every save
 // changes each exam's result, so the audit writes 20 rows.
 void BM_PanelSave(benchmark::State& state) {
@@ -329,6 +340,7 @@ void BM_PanelSave(benchmark::State& state) {
     const QString logbook =
         QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + panel +
         QStringLiteral("'");
+    const double before = auditRows(lab);
     int64_t n = 0;
     try {
         for (auto _ : state) {
@@ -354,6 +366,8 @@ void BM_PanelSave(benchmark::State& state) {
     } catch (const vrt::RuntimeError& e) {
         state.SkipWithError(e.what());
     }
+    state.counters["audit rows/save"] =
+        (auditRows(lab) - before) / std::max<double>(1, double(state.iterations()));
 }
 
 // A coded-result save as the urinalysis form sends it (the log book, the
@@ -366,6 +380,7 @@ void BM_UrinalysisSave(benchmark::State& state) {
     const QString yellow = s.codes;
     const QString amber =
         QString(s.codes).replace(QStringLiteral("BROWN"), QStringLiteral("AMBER"));
+    const double before = auditRows(lab);
     int64_t n = 0;
     try {
         for (auto _ : state) {
@@ -375,6 +390,8 @@ void BM_UrinalysisSave(benchmark::State& state) {
     } catch (const vrt::RuntimeError& e) {
         state.SkipWithError(e.what());
     }
+    state.counters["audit rows/save"] =
+        (auditRows(lab) - before) / std::max<double>(1, double(state.iterations()));
 }
 
 } // namespace

@@ -19,14 +19,6 @@ QString literal(const QString& text) {
     return QLatin1Char('\'') + quoted(text) + QLatin1Char('\'');
 }
 
-bool hasTable(QSqlDatabase db, const QString& database, const QString& table) {
-    QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type = 'table' AND "
-                                 "name = %2")
-                      .arg(database, literal(table))) &&
-           q.next();
-}
-
 } // namespace
 
 void Connection::applyTransactionContext() {
@@ -56,14 +48,18 @@ void Connection::applyTransactionContext() {
             return;
         }
         for (const auto& [database, values] : rows) {
-            if (!hasTable(db_, database, QStringLiteral("transaction_context")))
+            if (q.exec(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_context (name, "
+                                      "value) VALUES ")
+                           .arg(database) +
+                       values.join(QStringLiteral(", ")))) {
+                contextTables_ << database;
                 continue;
-            if (!q.exec(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_context (name, "
-                                       "value) VALUES ")
-                            .arg(database) +
-                        values.join(QStringLiteral(", "))))
-                raiseStatement(QStringLiteral("[SQLite] ") + q.lastError().text());
-            contextTables_ << database;
+            }
+            // Refused before it ran (the transaction goes on) when the
+            // database has no such table.
+            const QString why = q.lastError().text();
+            if (!why.contains(QLatin1String("no such table")))
+                raiseStatement(QStringLiteral("[SQLite] ") + why);
         }
     } catch (const vrt::RuntimeError&) {
         RollbackTrans();
