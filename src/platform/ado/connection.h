@@ -7,9 +7,13 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 /// Data access: connections, recordsets and their errors.
 namespace ado {
@@ -109,6 +113,19 @@ public:
     void RollbackTrans(); ///< undoes what the transaction wrote
     ///@}
 
+    /// Values every transaction carries for the database's own use (its
+    /// triggers), asked for at each BeginTrans and kept out of the statement
+    /// trace: "<database>.<name>" and a value; empty values are left out.
+    /// PostgreSQL: the transaction-local setting of that name. SQLite: a row
+    /// (name, value) of <database>.transaction_context, written after BEGIN
+    /// IMMEDIATE and removed before COMMIT, so no other connection sees it
+    /// (a database without that table is passed by).
+    using TransactionContext = std::vector<std::pair<QString, QString>>;
+    /// Sets the function that gives each transaction's values.
+    void setTransactionContext(std::function<TransactionContext()> context) {
+        context_ = std::move(context);
+    }
+
     /// adUseServer or adUseClient; recordsets opened later inherit it.
     int32_t CursorLocation() const { return cursorLocation_; }
     /// Sets the cursor location recordsets opened later inherit.
@@ -137,6 +154,8 @@ private:
     void discard();
     void reconnectIfDropped();
     [[noreturn]] static void raiseTransactionFailed();
+    void applyTransactionContext();
+    void clearTransactionContext();
     detail::Engine& engine();
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
@@ -153,6 +172,8 @@ private:
     // Server connections: what reopens a dropped one.
     QString userId_, password_;
     bool lost_ = false; // dropped, and opening it again failed
+    std::function<TransactionContext()> context_;
+    QStringList contextTables_; // SQLite: written in the open transaction
 };
 
 } // namespace ado
