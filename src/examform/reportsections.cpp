@@ -46,8 +46,7 @@ enum class Fit {
     Cut,  // Fix_Width: names and captions, cut to the field
     Keep, // Fix_Width, but a longer value continues on the next line
     Fill, // Fill_Spaces, a longer value continues on the next line
-    Raw,  // as it stands; the last field of a line continues on the next
-          // line rather than pass the right margin
+    Raw,  // as it stands
 };
 
 // One field of a line: what stands before it, then the value in its field.
@@ -97,7 +96,10 @@ QString shaped(const Field& f, const Ctx& c, int column, bool last, int capacity
             overflow.push_back({at, width, rest});
         return f.lead + report::Fix_Width(head, int16_t(fieldWidth));
     };
-    switch (f.fit) {
+    // Nothing follows the last field: a longer value there only wraps at the
+    // right margin.
+    const bool whole = last && f.fit != Fit::Cut && vrt::Trim(value).size() > f.width;
+    switch (whole ? Fit::Raw : f.fit) {
     case Fit::Cut:
         return f.lead + report::Fix_Width(value, int16_t(f.width));
     case Fit::Keep:
@@ -110,14 +112,16 @@ QString shaped(const Field& f, const Ctx& c, int column, bool last, int capacity
             return continued(f.width, f.width + 1);
         return f.lead + report::Fill_Spaces(value, int16_t(f.width));
     case Fit::Raw:
-        if (last && capacity - at >= 10 && at + value.size() > capacity) {
-            const auto [head, rest] = splitAt(value, capacity - at);
-            overflow.push_back({at, capacity - at, rest});
-            return f.lead + head;
-        }
         break;
     }
-    return f.lead + value;
+    // The last field continues under itself rather than pass the margin.
+    const QString shown = f.fit == Fit::Raw ? value : vrt::Trim(value);
+    if (last && capacity - at >= 10 && at + shown.size() > capacity) {
+        const auto [head, rest] = splitAt(shown, capacity - at);
+        overflow.push_back({at, capacity - at, rest});
+        return f.lead + head;
+    }
+    return f.lead + shown;
 }
 
 // A line, then as many lines as its longest continued value needs, each

@@ -74,7 +74,7 @@ const char* storedColumns =
     "where RequestNum = 'LR26-0009'";
 
 // The expected file of this data row: examform/expected/<kind>_<row>.txt.
-const QStringList flagged0{"1;101;FBS;70|110|126|mg/dL", "1;102;POTASSIUM;3.5|5.1|2.9|mEq/L",
+const QStringList flagged0{"1;101;FBS;70|110|126|mg/dL", "1;102;POTASSIUM;3.5|5.1|2.9|mmol/L",
                            "1;103;HDL;40||35|mg/dL", "1;104;CHOLESTEROL;|200|150|mg/dL"};
 
 QString expectedFor(const char* kind) {
