@@ -519,18 +519,25 @@ void Report::PrintOut(bool promptUser) {
         r = layOut(reserve);
         pages = r->pages();
     }
+    const auto draw = [&job](const OutLine& l, double y) {
+        // Placed lines (centred, right-aligned, indented) keep their place
+        // as leading blanks, counted in the line's own font.
+        const double space = job.advance(QStringLiteral(" "), l.format);
+        job.composeLine(QString(space > 0 ? qRound(l.x / space) : 0, u' ') + l.text);
+        if (!l.text.trimmed().isEmpty())
+            job.drawText(l.x, y + l.ascent, l.text, l.format);
+    };
     for (size_t p = 0; p < pages.size(); ++p) {
-        if (p > 0)
+        if (p > 0) {
             job.newPage();
+            job.composePageBreak();
+        }
         for (const Placed& placed : pages[p])
-            if (!placed.line.text.trimmed().isEmpty())
-                job.drawText(placed.line.x, placed.y + placed.line.ascent, placed.line.text,
-                             placed.line.format);
+            draw(placed.line, placed.y);
         if (reserve > 0) {
             double y = job.height() - reserve;
             for (const OutLine& l : r->pageFooter(int(p + 1), int(pages.size()))) {
-                if (!l.text.trimmed().isEmpty())
-                    job.drawText(l.x, y + l.ascent, l.text, l.format);
+                draw(l, y);
                 y += l.height;
             }
         }
