@@ -169,10 +169,9 @@ QString typed(const Slots& v, int element) {
     return vrt::Trim(v.Typed.value(element));
 }
 
+// A number as the entry screen reads one.
 bool decimal(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    return number.match(vrt::Trim(text)).hasMatch();
+    return vrt::decimalNumber(text).has_value();
 }
 
 QString screenFlag(const Slots& v, int element) {

@@ -17,6 +17,9 @@ struct Slots {
     // The exam's elements as the entry screen gave them (element k at k): the
     // report shows ranges and flags as the screen shows them.
     QStringList Typed;
+    // A numeric normal range given with one limit only: the other is not
+    // stored (its argument is sent empty) and A1 or A2 holds 0.
+    bool A1Missing = false, A2Missing = false;
 };
 
 // One exam as its report section sees it.
