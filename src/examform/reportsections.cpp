@@ -5,6 +5,8 @@
 
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/connectionstring.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
 #include "report/blocks.h"
@@ -13,6 +15,7 @@
 
 #include <QRegularExpression>
 #include <functional>
+#include <optional>
 
 namespace examform {
 
@@ -41,8 +44,8 @@ using Value = std::function<QString(const Ctx&)>;
 
 enum class Fit {
     Cut,  // Fix_Width: names and captions, cut to the field
-    Keep, // Fix_Width, but a longer value prints whole: a result is never cut
-    Fill, // Fill_Spaces
+    Keep, // Fix_Width, but a longer value continues on the next line
+    Fill, // Fill_Spaces, a longer value continues on the next line
     Raw,  // as it stands
 };
 
@@ -60,30 +63,156 @@ Value text(const char* s) {
     return [t = QString::fromUtf8(s)](const Ctx&) { return t; };
 }
 
-QString shaped(const Field& f, const Ctx& c) {
+// Characters of the report font that fit between the margins of the sheet.
+int lineCapacity(int size) {
+    return int(558 / (0.6 * size));
+}
+
+// The rest of a value too long for its field, to print under its column.
+struct Overflow {
+    int column;
+    int width;
+    QString rest;
+};
+
+// What of text fits in width characters: up to its last blank that fits,
+// else cut there; the rest, trimmed.
+std::pair<QString, QString> splitAt(const QString& text, int width) {
+    if (text.size() <= width)
+        return {text, QString()};
+    qsizetype at = text.lastIndexOf(u' ', width);
+    if (at <= 0)
+        at = width;
+    return {vrt::RTrim(text.left(at)), vrt::Trim(text.mid(at))};
+}
+
+QString shaped(const Field& f, const Ctx& c, int column, bool last, int capacity,
+               std::vector<Overflow>& overflow) {
     const QString value = f.value(c);
-    switch (f.fit) {
+    const int at = column + int(f.lead.size());
+    auto continued = [&](int width, int fieldWidth) {
+        const auto [head, rest] = splitAt(vrt::Trim(value), width);
+        if (!rest.isEmpty())
+            overflow.push_back({at, width, rest});
+        return f.lead + report::Fix_Width(head, int16_t(fieldWidth));
+    };
+    // Nothing follows the last field: a longer value there only wraps at the
+    // right margin.
+    const bool whole = last && f.fit != Fit::Cut && vrt::Trim(value).size() > f.width;
+    switch (whole ? Fit::Raw : f.fit) {
     case Fit::Cut:
         return f.lead + report::Fix_Width(value, int16_t(f.width));
     case Fit::Keep:
+        // A blank is kept between a continued value and the next column.
         if (vrt::Trim(value).size() > f.width)
-            return f.lead + vrt::Trim(value) + u' ';
+            return continued(f.width - 1, f.width);
         return f.lead + report::Fix_Width(value, int16_t(f.width));
     case Fit::Fill:
+        if (vrt::Trim(value).size() > f.width)
+            return continued(f.width, f.width + 1);
         return f.lead + report::Fill_Spaces(value, int16_t(f.width));
     case Fit::Raw:
         break;
     }
-    return f.lead + value;
+    // The last field continues under itself rather than pass the margin.
+    const QString shown = f.fit == Fit::Raw ? value : vrt::Trim(value);
+    if (last && capacity - at >= 10 && at + shown.size() > capacity) {
+        const auto [head, rest] = splitAt(shown, capacity - at);
+        overflow.push_back({at, capacity - at, rest});
+        return f.lead + head;
+    }
+    return f.lead + shown;
 }
 
+// A line, then as many lines as its longest continued value needs, each
+// piece of them under its own column.
 void addLine(const Line& line, const Ctx& c, int size) {
+    const int capacity = lineCapacity(size);
+    std::vector<Overflow> overflow;
+    int column = 0;
     for (size_t p = 0; p < line.size(); ++p) {
         QString piece;
-        for (const Field& f : line[p])
-            piece += shaped(f, c);
+        for (size_t f = 0; f < line[p].size(); ++f) {
+            const bool last = p + 1 == line.size() && f + 1 == line[p].size();
+            piece += shaped(line[p][f], c, column + int(piece.size()), last, capacity, overflow);
+        }
+        column += int(piece.size());
         report::Add_Text(p + 1 == line.size() ? piece + crlf : piece, int16_t(size));
     }
+    while (!overflow.empty()) {
+        QString next;
+        std::vector<Overflow> still;
+        for (const Overflow& o : overflow) {
+            const auto [head, rest] = splitAt(o.rest, o.width);
+            next = next.leftJustified(o.column, u' ') + head;
+            if (!rest.isEmpty())
+                still.push_back({o.column, o.width, rest});
+        }
+        report::Add_Text(next + crlf, int16_t(size));
+        overflow = std::move(still);
+    }
+}
+
+// The printed result carries the flag the entry screen gave it, unless the
+// connection asks for reports without flags ("Report Flags=No").
+bool flagsPrinted() {
+    const auto& connection = entry::state().LabConnection;
+    if (!connection)
+        return true;
+    return ado::ConnectionString::parse(connection->ConnectionString())
+               .value(QStringLiteral("Report Flags"))
+               .trimmed()
+               .compare(QLatin1String("No"), Qt::CaseInsensitive) != 0;
+}
+
+QString typed(const Slots& v, int element) {
+    return vrt::Trim(v.Typed.value(element));
+}
+
+// A number as the entry screen reads one.
+bool decimal(const QString& text) {
+    return vrt::decimalNumber(text).has_value();
+}
+
+QString screenFlag(const Slots& v, int element) {
+    const QString flag = typed(v, element);
+    if (flag != QLatin1String("H") && flag != QLatin1String("L"))
+        return QString();
+    return flagsPrinted() ? flag : QString();
+}
+
+QString flagged(const QString& value, const QString& flag) {
+    return flag.isEmpty() ? value : vrt::Trim(value) + u' ' + flag;
+}
+
+// A range with a limit left empty reads as the screen shows it: the one
+// limit with its side, or nothing.
+std::optional<QString> oneSided(const Slots& v, int lowElement, int highElement) {
+    const QString low = typed(v, lowElement), high = typed(v, highElement);
+    if (v.Typed.isEmpty() || (!low.isEmpty() && !high.isEmpty()))
+        return std::nullopt;
+    if (decimal(low))
+        return QStringLiteral("\u2265 ") + low;
+    if (decimal(high))
+        return QStringLiteral("\u2264 ") + high;
+    return low + high;
+}
+
+// Layout 5: the screen flags the conventional result when it and one of its
+// limits are numbers, otherwise the SI result.
+bool conventionalFlagged(const Slots& v) {
+    return decimal(typed(v, 1)) && (decimal(typed(v, 3)) || decimal(typed(v, 4)));
+}
+
+// A result left empty prints empty, not as a measured 0.
+QString measured(const Slots& v, int element, double value) {
+    return !v.Typed.isEmpty() && typed(v, element).isEmpty() ? QString() : D(value);
+}
+
+QString range5(const Slots& v, double low, double high, int lowElement) {
+    if (auto one = oneSided(v, lowElement, lowElement + 1))
+        return *one;
+    return report::Fill_Spaces(D(low), 7) + u'-' + report::Fill_Spaces(D(high), 7);
 }
 
 // The layouts whose exams share one report: column captions, a body line per
@@ -114,9 +243,14 @@ const Tabular tabular[10] = {
      0,
      title,
      {{{"", Fit::Cut, 20, title}},
-      {{S(12), Fit::Keep, 10, [](const Ctx& c) { return c.v.NormalText ? c.v.A5 : D(c.v.A4); }}},
+      {{S(12), Fit::Keep, 10,
+        [](const Ctx& c) {
+            return flagged(c.v.NormalText ? c.v.A5 : D(c.v.A4), screenFlag(c.v, 5));
+        }}},
       {{S(14), Fit::Keep, 10,
         [](const Ctx& c) {
+            if (auto one = oneSided(c.v, 1, 2))
+                return *one;
             return c.v.NormalText ? c.v.G1 : D(c.v.A1) + QStringLiteral(" -") + D(c.v.A2);
         }},
        {"", Fit::Keep, 5, [](const Ctx& c) { return c.v.A3; }}}}},
@@ -144,13 +278,19 @@ const Tabular tabular[10] = {
      0,
      title,
      {{{"", Fit::Cut, 20, title}},
-      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C1); }}},
-      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.A1); }},
-       {"-", Fit::Fill, 7, [](const Ctx& c) { return D(c.v.A2); }},
+      {{bar, Fit::Fill, 7,
+        [](const Ctx& c) {
+            return flagged(measured(c.v, 1, c.v.C1),
+                           conventionalFlagged(c.v) ? screenFlag(c.v, 7) : QString());
+        }}},
+      {{bar, Fit::Fill, 16, [](const Ctx& c) { return range5(c.v, c.v.A1, c.v.A2, 3); }},
        {"", Fit::Fill, 8, [](const Ctx& c) { return c.v.A3; }}},
-      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.C2); }}},
-      {{bar, Fit::Fill, 7, [](const Ctx& c) { return D(c.v.G3); }},
-       {"-", Fit::Fill, 7, [](const Ctx& c) { return D(c.v.G4); }}},
+      {{bar, Fit::Fill, 7,
+        [](const Ctx& c) {
+            return flagged(measured(c.v, 2, c.v.C2),
+                           conventionalFlagged(c.v) ? QString() : screenFlag(c.v, 7));
+        }}},
+      {{bar, Fit::Fill, 16, [](const Ctx& c) { return range5(c.v, c.v.G3, c.v.G4, 8); }}},
       {{bar, Fit::Raw, 0, [](const Ctx& c) { return c.v.G5; }}}}},
     {9,
      {{{"", Fit::Raw, 0, text("Examination")},
@@ -211,9 +351,13 @@ const Tabular profile{
     [](const Ctx& c) { return c.v.K2; },
     {{{"", Fit::Cut, 20, [](const Ctx& c) { return c.v.K2; }}},
      {{S(12), Fit::Fill, 10,
-       [](const Ctx& c) { return isText(c.v.A5) ? c.v.A5 : twoDecimals(c.v.A4); }}},
+       [](const Ctx& c) {
+           return flagged(isText(c.v.A5) ? c.v.A5 : twoDecimals(c.v.A4), screenFlag(c.v, 5));
+       }}},
      {{S(14), Fit::Raw, 0,
        [](const Ctx& c) {
+           if (auto one = oneSided(c.v, 1, 2))
+               return report::Fill_Spaces(*one, 21);
            if (isText(c.v.G1))
                return report::Fill_Spaces(c.v.G1, 21);
            return report::Fill_Spaces(twoDecimals(c.v.A1), 10) + QStringLiteral(" -") +
@@ -223,14 +367,13 @@ const Tabular profile{
 };
 
 // Heading of every report: title, patient, transaction date and exam.
-void addHeading() {
+void addHeading(const QString& exam) {
     const entry::ModuleState& s = entry::state();
     document().setText(QString());
     report::Add_ReportTitle();
     report::Add_Text(crlf, 9);
     report::Add_PatientHeader();
-    report::Add_Text(QStringLiteral("Trans. Date : ") + s.ResultDate + S(2) + s.ExamTitle + crlf,
-                     9);
+    report::Add_Text(QStringLiteral("Trans. Date : ") + s.ResultDate + S(2) + exam + crlf, 9);
     report::Add_Text(crlf, 9);
 }
 
@@ -287,7 +430,9 @@ bool addOwnBody(const Ctx& c) {
             add(QStringLiteral("Histopath No. : ") + v.H[0]);
         else if (type == QLatin1String("Z"))
             add(QStringLiteral("Cytology No. : ") + v.H[0]);
-        add(QStringLiteral("Specimen : (1) ") + v.H[1] + S(15) + v.H[2] + S(15) + v.H[3]);
+        add(QStringLiteral("Specimen : (1) ") + v.H[1]);
+        add(S(15) + v.H[2]);
+        add(S(15) + v.H[3]);
         add(QString());
         add(QStringLiteral("Gross and Microscopic Diagnosis"));
         add(S(5) + v.H[4]);
@@ -325,14 +470,15 @@ void ExamReport::Add_Section(const SectionInput& exam) {
         closeRun();
         if (!exam.hasResult)
             return;
-        addHeading();
+        // An exam with a report of its own names itself.
+        addHeading(exam.title);
         addClosing(addOwnBody(c));
         keep();
         return;
     }
     const Tabular& t = exam.layout < 0 ? profile : tabular[exam.layout];
     if (!runOpen_) {
-        addHeading();
+        addHeading(entry::state().ExamTitle);
         runOpen_ = true;
         captions_ = noCaptions;
     }
@@ -375,10 +521,14 @@ void ExamReport::printAll() {
             rtb.SelFontSize = p.format.pointSize;
             rtb.SelBold = p.format.bold;
             rtb.SelCharOffset = p.format.charOffset;
+            rtb.SelFitToLine = p.format.fitToLine;
+            rtb.SelKeepWithPrevious = p.format.keepWithPrevious;
             rtb.SelText(p.text);
         }
         report::frmPrinter::instance().Print_ResultData();
     }
+    rtb.SelFitToLine = false;
+    rtb.SelKeepWithPrevious = false;
     finished_.clear();
 }
 

@@ -81,8 +81,16 @@ bool leftEmpty(int layout, const vrt::Variant& result) {
     return true;
 }
 
+QStringList typed(const vrt::Variant& r) {
+    QStringList texts;
+    for (int k = 0; k <= r.toArray().ubound(); ++k)
+        texts << el(r, k);
+    return texts;
+}
+
 void fill(int layout, const vrt::Variant& r, Slots& v) {
     auto e = [&r](int k) { return el(r, k); };
+    v.Typed = typed(r);
     switch (layout) {
     case 0:
         // One limit of a numeric range may be missing ("up to 110"): it is
@@ -155,6 +163,7 @@ void fill(int layout, const vrt::Variant& r, Slots& v) {
 // One exam's values packed into its profile slot.
 QString packProfile(const vrt::Variant& r, Slots& v) {
     QString slot;
+    v.Typed = typed(r);
     v.A1Missing = v.A2Missing = false;
     const int upper = r.toArray().ubound();
     for (int j = 0; j <= upper; ++j) {

@@ -24,11 +24,22 @@ QString centred(const QString& heading) {
     return spaces(qsizetype(indent)) + heading;
 }
 
+// A name cut to its field keeps a blank before the label after it.
+QString nameField(const QString& name, int16_t width) {
+    if (vrt::Trim(name).size() >= width)
+        return Fix_Width(name, int16_t(width - 1)) + u' ';
+    return Fix_Width(name, width);
+}
+
 } // namespace
 
 void Add_ReportTitle() {
     const entry::ModuleState& s = entry::state();
     const vrt::Date now = vrt::Now();
+    // The heading lines end with the run date and time: rather condensed than
+    // broken.
+    printing::TextDocument& rtb = frmPrinter::instance().rtbDummy;
+    rtb.SelFitToLine = true;
     Add_Text(centred(s.HospitalCompany) + crlf, 9);
     Add_Text(centred(s.HospitalTitle), 9);
     Add_Text(spaces(2) + QStringLiteral("RUNDATE : "), 9);
@@ -38,11 +49,12 @@ void Add_ReportTitle() {
     Add_Text(spaces(2) + vrt::longTime(now) + crlf, 9);
     Add_Text(Fix_Width(s.SectionName, 20), 11);
     Add_Text(spaces(8) + QStringLiteral("CLINICAL LABORATORY REPORT") + crlf, 11);
+    rtb.SelFitToLine = false;
 }
 
 void Add_PatientHeader() {
     const entry::ModuleState& s = entry::state();
-    Add_Text(QStringLiteral("Name      : ") + Fix_Width(s.PatName, 40), 9);
+    Add_Text(QStringLiteral("Name      : ") + nameField(s.PatName, 40), 9);
     Add_Text(QStringLiteral("Admission # : ") + s.IDNum, 9);
     Add_Text(spaces(2) + QStringLiteral("Age: ") + s.Age, 9);
     Add_Text(spaces(2) + QStringLiteral("Sex: ") + Fix_Width(s.Sex, 1) + crlf, 9);
@@ -64,6 +76,9 @@ void Add_Signatories() {
     for (int i = 0; i < padding; ++i)
         Add_Text(crlf, 9);
     const entry::ModuleState& s = entry::state();
+    // The signatures never stand on a page of their own.
+    printing::TextDocument& document = frmPrinter::instance().rtbDummy;
+    document.SelKeepWithPrevious = true;
     Add_Text(Fix_Width(s.EmployeeName, 50) + s.Pathologist + crlf, 9);
     Add_Text(Fix_Width(QStringLiteral("-------------------------------------"), 50) +
                  QStringLiteral("------------------------------------") + crlf,
@@ -71,6 +86,7 @@ void Add_Signatories() {
     Add_Text(Fix_Width(QStringLiteral("        MEDICAL TECHNOLOGIST         "), 50) +
                  QStringLiteral("             PATHOLOGIST            ") + crlf,
              9);
+    document.SelKeepWithPrevious = false;
 }
 
 } // namespace report

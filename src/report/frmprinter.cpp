@@ -1,9 +1,11 @@
 #include "frmprinter.h"
 
 #include "entry/audit.h"
+#include "entry/modulestate.h"
 #include "platform/forms/msgbox.h"
 #include "platform/printing/printer.h"
 #include "platform/runtime/errors.h"
+#include "platform/runtime/text.h"
 
 #include <memory>
 
@@ -22,7 +24,12 @@ frmPrinter& frmPrinter::instance() {
 
 void frmPrinter::Print_ResultData() {
     try {
-        printing::printDocument(rtbDummy, QStringLiteral("Laboratory Report"));
+        // Each sheet of a longer report says whose it is.
+        printing::printDocument(rtbDummy, QStringLiteral("Laboratory Report"), [] {
+            const entry::ModuleState& s = entry::state();
+            return vrt::Trim(s.PatName) + QStringLiteral("   Hosp. No. : ") + vrt::Trim(s.HospNum) +
+                   QStringLiteral("   Request : ") + vrt::Trim(s.RequestNum);
+        });
     } catch (const vrt::RuntimeError& e) {
         // A report that silently never comes out is worse than a warning.
         forms::MsgBox(QStringLiteral("The report was not printed.") + QStringLiteral("\r\n") +

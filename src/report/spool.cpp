@@ -6,6 +6,7 @@
 #include "entry/modulestate.h"
 #include "platform/reportengine/application.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <exception>
 #include <utility>
@@ -115,6 +116,35 @@ template <typename F> void inJob(F&& statement) {
     }
 }
 
+// The columns the library spools, which a definition reading their table
+// must print: without them the report comes out without its results.
+void requireSpooledColumns(const reportengine::Report& report) {
+    // A definition without its detail band the engine itself refuses.
+    if (report.definition().detail.empty())
+        return;
+    static const std::pair<const char*, QStringList> spooled[] = {
+        {"tbLabPrint", {QStringLiteral("RowLine")}},
+        {"tbLabPrint_Histopath", {QStringLiteral("Microscopy"), QStringLiteral("FinalDiagnosis")}},
+    };
+    for (const auto& table : report.Tables()) {
+        const QString name = table->Location().section(u'.', -1);
+        for (const auto& [spool, columns] : spooled) {
+            if (name.compare(QLatin1String(spool), Qt::CaseInsensitive) != 0)
+                continue;
+            QStringList missing;
+            for (const QString& column : columns)
+                if (!reportengine::printsField(report.definition(), column))
+                    missing << QLatin1Char('{') + column + QLatin1Char('}');
+            if (!missing.isEmpty())
+                throw vrt::RuntimeError(
+                    reportengine::errDefinition,
+                    QStringLiteral("%1: no band prints %2 of table %3. Is the file complete?")
+                        .arg(QFileInfo(report.FileName()).fileName(),
+                             missing.join(QStringLiteral(", ")), name));
+        }
+    }
+}
+
 } // namespace
 
 void beginPrintJob() {
@@ -201,7 +231,12 @@ void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
             s.ReportEngine->setDefaultDataSource(s.LabConnection->ConnectionString());
 
         auto ReportDoc = s.ReportEngine->OpenReport(strReportPath, 1);
+        requireSpooledColumns(*ReportDoc);
         ReportDoc->setCompanyName(s.HospitalCompany);
+        // Whom the report is about, for the foot of each of its pages.
+        ReportDoc->setFieldValue(QStringLiteral("PatName"), s.PatName);
+        ReportDoc->setFieldValue(QStringLiteral("HospNum"), s.HospNum);
+        ReportDoc->setFieldValue(QStringLiteral("RequestNum"), s.RequestNum);
         for (const auto& table : ReportDoc->Tables()) {
             const QString location = table->Location();
             const qsizetype dot = location.indexOf(u'.');

@@ -5,10 +5,12 @@
 #include "platform/controls/dtpicker.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
+#include "support/reportdoc.h"
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QTest>
 
 using examform::frmExamForm;
@@ -73,6 +75,9 @@ const char* storedColumns =
     "where RequestNum = 'LR26-0009'";
 
 // The expected file of this data row: examform/expected/<kind>_<row>.txt.
+const QStringList flagged0{"1;101;FBS;70|110|126|mg/dL", "1;102;POTASSIUM;3.5|5.1|2.9|mmol/L",
+                           "1;103;HDL;40||35|mg/dL", "1;104;CHOLESTEROL;|200|150|mg/dL"};
+
 QString expectedFor(const char* kind) {
     return QStringLiteral("examform/expected/%1_%2.txt")
         .arg(QLatin1String(kind), QLatin1String(QTest::currentDataTag()));
@@ -315,13 +320,26 @@ private slots:
              false},
             {"profile",
              {"1;141;TRIGLYCERIDES;0|150|162.345|mg/dL", "1;142;HDL;40|60||mg/dL",
-              "1;143;HIV SCREEN;Negative||Reactive|"},
+              "1;143;HIV SCREEN;Negative||Reactive|", "1;144;HDL-C;40||35|mg/dL"},
              true},
+            {"layout0-flags", flagged0, false},
+            {"layout0-without-flags", flagged0, false},
+            {"layout5-flags",
+             {"8;141;GLUCOSE;126|6.99|70|110|mg/dL|||3.9|6.1|mmol/L",
+              "8;142;HDL;35||40||mg/dL|||||", "8;143;CREATININE;|40|||umol/L|||53|115|umol/L"},
+             false},
         });
     }
     void printedReports() {
         QFETCH(QStringList, exams);
         QFETCH(bool, profile);
+        if (QByteArray(QTest::currentDataTag()).endsWith("without-flags")) {
+            ado::Connection host;
+            host.setConnectionString(lab_->database().connectionString() +
+                                     QStringLiteral(";Report Flags=No"));
+            entry::state().LabConnection->Close();
+            lab_->object().SQLConnection(host);
+        }
         lab_->object().ProfileMode(profile);
         lab_->object().ProfileExamID(QStringLiteral("P-1"));
         addExams(lab_->object(), exams);
@@ -330,6 +348,33 @@ private slots:
         for (const QString& pdf : lab_->printedFiles())
             reports += QStringLiteral("<job>\n") + PrintCapture::composed(pdf);
         VERIFY_EXPECTED(reports, expectedFor("print"));
+    }
+
+    // A result longer than its field continues under its own column at the
+    // report's size; the interpretation keeps its place (the whole value on
+    // one line would not fit the sheet).
+    void aLongResultContinuesUnderItsColumn() {
+        lab_->object().EditMode(false);
+        addExams(
+            lab_->object(),
+            {"F;601;METHAMPHETAMINE;1000 ng/mL|NOT CONFIRMED|PRESUMPTIVE POSITIVE, CONFIRM GC-MS"});
+        save(QStringLiteral("cmdExam(2)"));
+        const QStringList lines = reportLines();
+        const qsizetype at =
+            lines.indexOf(QRegularExpression(QStringLiteral("^METHAMPHETAMINE.*")));
+        const QString under(56, u' ');
+        QCOMPARE(
+            lines.mid(at, 3),
+            QStringList({"METHAMPHETAMINE" + QString(16, u' ') + "1000 ng/mL" + QString(15, u' ') +
+                             "PRESUMPTIVE" + QString(10, u' ') + "NOT CONFIRMED",
+                         under + "POSITIVE, CONFIRM", under + "GC-MS"}));
+        double title = 0;
+        for (const auto& w : PrintCapture::words(lab_->printedFiles().value(0)))
+            if (w.text == QLatin1String("METHAMPHETAMINE"))
+                title = w.yMax - w.yMin;
+            else if (w.text == QLatin1String("PRESUMPTIVE") || w.text == QLatin1String("GC-MS"))
+                QCOMPARE(w.yMax - w.yMin, title);
+        QVERIFY(title > 0);
     }
 
     void editModeOffSendsNothing() {

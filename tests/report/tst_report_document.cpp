@@ -202,23 +202,42 @@ private slots:
         QVERIFY(big->yMin < small->yMax && small->yMin < big->yMax);
     }
 
-    // A letter page holds 72 lines of 9 points; no header, footer or page
-    // number is added.
-    void pagesBreakWhenFullWithNothingAdded() {
+    // A letter page holds 72 lines of 9 points; on a report of more pages
+    // two of them go to whom it is about and "Page n of m" at the foot.
+    void pagesBreakWhenFullAndSayWhose() {
         PrintCapture capture;
+        entry::state().RequestNum = QStringLiteral("LR26-0042");
         for (int i = 0; i < 150; ++i)
             Add_Text(QStringLiteral("LINE%1\r\n").arg(i, 3, 10, QLatin1Char('0')), 9);
         frmPrinter::instance().Print_ResultData();
         const QString pdf = capture.files().value(0);
         QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
-        std::vector<QStringList> pages(4);
+        std::vector<QStringList> lines(4), caption(4);
         for (const auto& w : PrintCapture::words(pdf))
-            pages[size_t(w.page)] << w.text;
-        QCOMPARE(pages[1].size(), 72);
-        QCOMPARE(pages[1].first(), QStringLiteral("LINE000"));
-        QCOMPARE(pages[2].first(), QStringLiteral("LINE072"));
-        QCOMPARE(pages[3].last(), QStringLiteral("LINE149"));
-        QCOMPARE(pages[1].size() + pages[2].size() + pages[3].size(), 150);
+            (w.text.startsWith(QLatin1String("LINE")) ? lines : caption)[size_t(w.page)] << w.text;
+        QCOMPARE(lines[1].size(), 70);
+        QCOMPARE(lines[2].first(), QStringLiteral("LINE070"));
+        QCOMPARE(lines[3].last(), QStringLiteral("LINE149"));
+        QCOMPARE(lines[1].size() + lines[2].size() + lines[3].size(), 150);
+        for (int page = 1; page <= 3; ++page)
+            QCOMPARE(caption[size_t(page)].join(u' '),
+                     QStringLiteral("DELA CRUZ, MARIA CLARA Hosp. No. : 000123456 Request : "
+                                    "LR26-0042 Page %1 of 3")
+                         .arg(page));
+    }
+
+    // Signatures that no longer fit take the last results along to the
+    // next page.
+    void signaturesNeverStandAlone() {
+        PrintCapture capture;
+        composeReport(59);
+        frmPrinter::instance().Print_ResultData();
+        QStringList second;
+        for (const auto& w : PrintCapture::words(capture.files().value(0)))
+            if (w.page == 2)
+                second << w.text;
+        QCOMPARE(second.mid(0, 3), QStringList({"WBC", "Count", "157.7"}));
+        QVERIFY(second.contains(QStringLiteral("PATHOLOGIST")));
     }
 
     void aLineWiderThanThePageWrapsInsteadOfBeingCut() {

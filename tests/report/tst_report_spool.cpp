@@ -4,6 +4,7 @@
 #include "entry/modulestate.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/trace.h"
+#include "platform/reportengine/definition.h"
 #include "report/libraryfolder.h"
 #include "report/spool.h"
 #include "support/database.h"
@@ -40,6 +41,32 @@ QString writeDefinition(const QTemporaryDir& dir, const QString& text) {
         qFatal("cannot write %s", qPrintable(path));
     f.write(text.toUtf8());
     return path;
+}
+
+// The shipped surgical pathology definition, or the same without its page
+// footer (as a laboratory's older copy has it).
+QString histopathDefinition(bool withoutPageFooter) {
+    QFile f(libraryFolder() + QStringLiteral("/LabPrint_Histopath.RPT"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(f.fileName()));
+    const QString text = QString::fromUtf8(f.readAll());
+    return withoutPageFooter ? text.left(text.indexOf(QLatin1String("[pagefooter]"))) : text;
+}
+
+void spoolHistopath(const QString& microscopy, const QString& diagnosis) {
+    beginPrintJob();
+    entry::state().LabConnection->Execute(
+        QStringLiteral("insert into LABORATORY..tbLabPrint_Histopath (Microscopy, FinalDiagnosis) "
+                       "values ('%1','%2')")
+            .arg(microscopy, diagnosis));
+}
+
+vrt::Variant histopathValues() {
+    const entry::ModuleState& s = entry::state();
+    return vrt::Variant::array(
+        {s.HospitalTitle, s.HospitalAddress, QStringLiteral("SURGICAL PATHOLOGY REPORT"), QString(),
+         QStringLiteral("Histopath #: "), QStringLiteral("HP-26-0042"), s.PatName, s.HospNum,
+         s.DoctorName, s.IDNum, s.RoomID, s.Age, s.Sex, QStringLiteral("12/06/2026 10:30 AM")});
 }
 
 } // namespace
@@ -202,6 +229,77 @@ private slots:
         Insert_PrintLine(1, QStringLiteral("moved"));
         Print_Report(QString(), QStringLiteral("LABORATORY"), path, vrt::Variant::array({}));
         QCOMPARE(PrintCapture::composed(capture.files().value(0)), QStringLiteral("moved\n"));
+    }
+
+    // A long surgical pathology report: each page says whose it is and
+    // which of how many, when its definition has a page footer; a paragraph
+    // stays on one page; the signature keeps the end of the results with it.
+    void histopathologyPages_data() {
+        addColumns<bool, int>("pageFooter", "pages");
+        addRows<bool, int>(
+            {{"shipped definition", true, 3}, {"definition without a page footer", false, 2}});
+    }
+    void histopathologyPages() {
+        QFETCH(bool, pageFooter);
+        QFETCH(int, pages);
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString path = writeDefinition(dir, histopathDefinition(!pageFooter));
+        entry::state().RequestNum = QStringLiteral("LR26-0042");
+        QStringList paragraphs;
+        for (int p = 1; p <= 36; ++p)
+            paragraphs << QStringLiteral("P%1-begins ").arg(p) +
+                              QStringLiteral("tissue ").repeated(36) +
+                              QStringLiteral("P%1-ends").arg(p);
+        spoolHistopath(paragraphs.join(QStringLiteral("\r\n")), QStringLiteral("BENIGN"));
+        Print_Report(QString(), QStringLiteral("LABORATORY"), path, histopathValues());
+
+        const QString pdf = capture.files().value(0);
+        QCOMPARE(PrintCapture::info(pdf, QStringLiteral("Pages")), QString::number(pages));
+        const QStringList texts = PrintCapture::composed(pdf).split(QStringLiteral("<page>\n"));
+        QCOMPARE(texts.size(), pages);
+        for (qsizetype n = 0; n < texts.size(); ++n) {
+            QVERIFY(texts[n].contains(QLatin1String("DELA CRUZ, MARIA CLARA")));
+            QCOMPARE(texts[n].contains(QStringLiteral("Page %1 of %2").arg(n + 1).arg(pages)) &&
+                         texts[n].contains(QLatin1String("LR26-0042")),
+                     pageFooter);
+            for (int p = 1; p <= 36; ++p)
+                QCOMPARE(texts[n].contains(QStringLiteral("P%1-begins ").arg(p)),
+                         texts[n].contains(QStringLiteral(" P%1-ends").arg(p)));
+        }
+        QVERIFY(texts.last().contains(QLatin1String("BENIGN")) &&
+                texts.last().contains(QLatin1String("PATHOLOGIST")));
+    }
+
+    // A definition cut short is refused with what it lacks; nothing prints.
+    void anIncompleteDefinitionIsNamed_data() {
+        addColumns<QString, QString>("cutBefore", "message");
+        addRows<const char*, const char*>({
+            {"no bands", "[header]",
+             "Test.RPT: the definition has no [header], [detail] or [footer] band; nothing would "
+             "print. Is the file complete?"},
+            {"no detail band", "[detail]",
+             "Test.RPT: the [detail] band is missing; the rows of tbLabPrint_Histopath would not "
+             "print. Is the file complete?"},
+            {"detail cut short", "text bold \"FINAL",
+             "Test.RPT: no band prints {FinalDiagnosis} of table tbLabPrint_Histopath. Is the "
+             "file complete?"},
+        });
+    }
+    void anIncompleteDefinitionIsNamed() {
+        QFETCH(QString, cutBefore);
+        QFETCH(QString, message);
+        PrintCapture capture;
+        QTemporaryDir dir;
+        const QString full = histopathDefinition(false);
+        const QString path = writeDefinition(dir, full.left(full.indexOf(cutBefore)));
+        spoolHistopath(QStringLiteral("GROSS"), QStringLiteral("BENIGN"));
+        const Raised r = raised([&] {
+            Print_Report(QString(), QStringLiteral("LABORATORY"), path, histopathValues());
+        });
+        QCOMPARE(r.description, message);
+        QCOMPARE(r.number, reportengine::errDefinition);
+        QCOMPARE(capture.files(), QStringList());
     }
 
     void parameterValuesReachTheirFields_data() {

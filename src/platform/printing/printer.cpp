@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -321,22 +322,39 @@ void condense(PrintJob& job, SourceLine& line, std::vector<double>& advances, do
 
 } // namespace
 
-void printDocument(const TextDocument& document, const QString& documentName) {
+void printDocument(const TextDocument& document, const QString& documentName,
+                   const PageCaption& caption) {
     PrintJob job(documentName, documentPageSetup());
     if (!job.begin())
         return;
     job.composeText(QString(document.Text()).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     const CharFormat plain;
     const double width = job.width();
-    double y = 0;
-    std::deque<CharFormat> condensedFormats;
-    for (SourceLine line : splitLines(document)) {
-        auto& g = line.glyphs;
-        std::vector<double> advances(g.size());
-        for (size_t i = 0; i < g.size(); ++i)
-            advances[i] = job.advance(QString(g[i].c), *g[i].format);
-        condense(job, line, advances, width, condensedFormats);
 
+    // Every printed row: a part of a source line, and the rows that must stay
+    // on one page with it (a wrapped line's parts).
+    struct Row {
+        size_t line;
+        size_t start, end;
+        double ascent, height;
+        bool blank;
+        size_t group; // first row of its group
+    };
+    std::vector<SourceLine> lines = splitLines(document);
+    std::vector<std::vector<double>> advances(lines.size());
+    std::vector<Row> rows;
+    std::deque<CharFormat> condensedFormats;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        SourceLine& line = lines[n];
+        auto& g = line.glyphs;
+        std::vector<double>& adv = advances[n];
+        adv.resize(g.size());
+        for (size_t i = 0; i < g.size(); ++i)
+            adv[i] = job.advance(QString(g[i].c), *g[i].format);
+        if (std::any_of(g.begin(), g.end(), [](const Glyph& x) { return x.format->fitToLine; }))
+            condense(job, line, adv, width, condensedFormats);
+
+        const size_t group = rows.size();
         size_t start = 0;
         do {
             // Wrap before a character that would pass the right margin, after
@@ -345,17 +363,16 @@ void printDocument(const TextDocument& document, const QString& documentName) {
             double x = 0;
             size_t lastSpace = SIZE_MAX;
             for (; end < g.size(); ++end) {
-                if (g[end].c != u' ' && end > start && x + advances[end] > width + 0.01) {
+                if (g[end].c != u' ' && end > start && x + adv[end] > width + 0.01) {
                     if (lastSpace != SIZE_MAX)
                         end = lastSpace + 1;
                     break;
                 }
                 if (g[end].c == u' ')
                     lastSpace = end;
-                x += advances[end];
+                x += adv[end];
             }
             const bool last = end >= g.size();
-
             double ascent = 0;
             double below = 0;
             auto take = [&](const CharFormat& f) {
@@ -363,26 +380,92 @@ void printDocument(const TextDocument& document, const QString& documentName) {
                 ascent = qMax(ascent, m.ascent);
                 below = qMax(below, m.lineHeight - m.ascent);
             };
-            for (size_t i = start; i < end; ++i)
+            bool blank = true;
+            for (size_t i = start; i < end; ++i) {
                 take(*g[i].format);
+                blank = blank && g[i].c == u' ';
+            }
             if (last && line.breakFormat)
                 take(*line.breakFormat);
             if (ascent == 0)
                 take(plain);
+            rows.push_back({n, start, end, ascent, ascent + below, blank, group});
+            start = end;
+        } while (start < g.size());
+    }
 
-            if (y > 0 && y + ascent + below > job.height() + 0.01) {
-                job.newPage();
+    // Rows that keep with the rows before them (the signatures) take the
+    // three printed rows before them along.
+    const auto keeps = [&](const Row& row) {
+        const auto& g = lines[row.line].glyphs;
+        return std::any_of(g.begin() + qsizetype(row.start), g.begin() + qsizetype(row.end),
+                           [](const Glyph& x) { return x.format->keepWithPrevious; }) ||
+               (row.end == g.size() && lines[row.line].breakFormat &&
+                lines[row.line].breakFormat->keepWithPrevious);
+    };
+    for (size_t first = 0; first < rows.size(); ++first) {
+        if (!keeps(rows[first]))
+            continue;
+        size_t last = first;
+        while (last + 1 < rows.size() && keeps(rows[last + 1]))
+            ++last;
+        size_t kept = first;
+        for (int before = 0; kept > 0 && before < 3;)
+            if (!rows[--kept].blank)
+                ++before;
+        const size_t group = rows[kept].group;
+        for (size_t r = kept; r <= last; ++r)
+            rows[r].group = group;
+        first = last;
+    }
+
+    // Page starts for a page of the given height: a group goes whole to the
+    // next page when it fits on one.
+    auto paginate = [&rows](double height) {
+        std::vector<size_t> starts{0};
+        double y = 0;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            double need = rows[r].height;
+            if (rows[r].group == r) {
+                double whole = 0;
+                for (size_t k = r; k < rows.size() && rows[k].group == r; ++k)
+                    whole += rows[k].height;
+                if (whole <= height + 0.01)
+                    need = whole;
+            }
+            if (y > 0 && y + need > height + 0.01 &&
+                (rows[r].group == r || y + rows[r].height > height + 0.01)) {
+                starts.push_back(r);
                 y = 0;
             }
-            const double baseline = y + ascent;
+            y += rows[r].height;
+        }
+        return starts;
+    };
+    std::vector<size_t> starts = paginate(job.height());
+    const PrintJob::Metrics captionMetrics = job.metrics(plain);
+    const bool captioned = caption && starts.size() > 1;
+    if (captioned)
+        starts = paginate(job.height() - 2 * captionMetrics.lineHeight);
+
+    for (size_t p = 0; p < starts.size(); ++p) {
+        if (p > 0)
+            job.newPage();
+        const size_t last = p + 1 < starts.size() ? starts[p + 1] : rows.size();
+        double y = 0;
+        for (size_t r = starts[p]; r < last; ++r) {
+            const Row& row = rows[r];
+            const auto& g = lines[row.line].glyphs;
+            const auto& adv = advances[row.line];
+            const double baseline = y + row.ascent;
             double cx = 0;
-            for (size_t i = start; i < end;) {
+            for (size_t i = row.start; i < row.end;) {
                 size_t j = i;
                 QString run;
                 double runWidth = 0;
-                while (j < end && g[j].format == g[i].format) {
+                while (j < row.end && g[j].format == g[i].format) {
                     run += g[j].c;
-                    runWidth += advances[j];
+                    runWidth += adv[j];
                     ++j;
                 }
                 if (!run.trimmed().isEmpty())
@@ -390,9 +473,14 @@ void printDocument(const TextDocument& document, const QString& documentName) {
                 cx += runWidth;
                 i = j;
             }
-            y += ascent + below;
-            start = end;
-        } while (start < g.size());
+            y += row.height;
+        }
+        if (captioned) {
+            const QString page = QStringLiteral("Page %1 of %2").arg(p + 1).arg(starts.size());
+            const double baseline = job.height() - captionMetrics.descent;
+            job.drawText(0, baseline, caption(), plain);
+            job.drawText(width - job.advance(page, plain), baseline, page, plain);
+        }
     }
     job.finish();
 }

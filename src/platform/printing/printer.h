@@ -97,11 +97,18 @@ struct FinishedJob {
 // function removes the observer. Tests compare what was composed with it.
 void setJobObserver(std::function<void(const FinishedJob&)> observer);
 
+// Who a report is about, printed at the foot of every page of a report that
+// takes more than one, beside "Page n of m".
+using PageCaption = std::function<QString()>;
+
 // Prints the document as composed: each piece in its own font and size, a
-// new line at every line break, a new page when the page is full, nothing
-// added (no header, no page number). A line wider than the page wraps at its
-// last space as a rich-text box prints it. Raises PrinterError on failure.
-void printDocument(const TextDocument& document, const QString& documentName);
+// new line at every line break, a new page when the page is full. A line
+// wider than the page wraps at its last space as a rich-text box prints it
+// (a heading piece marked fitToLine condenses instead), and its parts stay
+// on one page; lines marked keepWithPrevious keep the three printed lines
+// before them. Raises PrinterError on failure.
+void printDocument(const TextDocument& document, const QString& documentName,
+                   const PageCaption& caption = {});
 
 // The paper and margins the document is printed with: a letter sheet holds
 // 72 lines of 9 points.

@@ -29,7 +29,8 @@ void TextDocument::setText(const QString& text) {
 void TextDocument::SelText(const QString& text) {
     if (text.isEmpty())
         return;
-    pieces_.push_back({text, CharFormat{SelFontName, SelFontSize, SelBold, SelCharOffset}});
+    pieces_.push_back({text, CharFormat{SelFontName, SelFontSize, SelBold, SelCharOffset,
+                                        SelFitToLine, SelKeepWithPrevious}});
 }
 
 int TextDocument::Find(const QString& text, int start, int options) const {

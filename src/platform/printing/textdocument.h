@@ -12,6 +12,12 @@ struct CharFormat {
     bool bold = false;
     // Raise above the baseline in twips (negative lowers it).
     int charOffset = 0;
+    // A line holding such a piece prints condensed when it is a little too
+    // wide, instead of wrapping (a heading that ends with the run time).
+    bool fitToLine = false;
+    // A line holding such a piece never starts a page: it goes to the next
+    // page with the three printed lines before it (a signature block).
+    bool keepWithPrevious = false;
 
     friend bool operator==(const CharFormat&, const CharFormat&) = default;
 };
@@ -34,6 +40,8 @@ public:
     double SelFontSize = 9;
     bool SelBold = false;
     int SelCharOffset = 0;
+    bool SelFitToLine = false;
+    bool SelKeepWithPrevious = false;
 
     QString Text() const;
     // Replaces the whole content by one piece in the insertion point's

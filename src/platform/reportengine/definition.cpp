@@ -54,6 +54,8 @@ public:
                     band = &d.detail;
                 else if (keyword == QLatin1String("[footer]"))
                     band = &d.footer;
+                else if (keyword == QLatin1String("[pagefooter]"))
+                    band = &d.pageFooter;
                 else
                     fault(QStringLiteral("unknown band %1.").arg(tokens[0].key));
             } else if (keyword == QLatin1String("text") || keyword == QLatin1String("blank")) {
@@ -303,6 +305,14 @@ private:
 };
 
 } // namespace
+
+bool printsField(const ReportDefinition& d, const QString& name) {
+    for (const auto* band : {&d.header, &d.detail, &d.footer, &d.pageFooter})
+        for (const LineDefinition& l : *band)
+            if (!l.blank && Template::fields(l.text).contains(name, Qt::CaseInsensitive))
+                return true;
+    return false;
+}
 
 ReportDefinition parseDefinition(const QString& text, const QString& path) {
     return Parser(path).parse(text);

@@ -55,9 +55,11 @@ struct LineDefinition {
     int sourceLine = 0;
 };
 
-// A report definition (.RPT): page, tables, parameter fields and three
-// bands: the header at the top of every page, the detail once per row of the
-// first table, the footer at the bottom of the last page.
+// A report definition (.RPT): page, tables, parameter fields and the bands:
+// the header at the top of every page, the detail once per row of the first
+// table, the footer at the bottom of the last page, and, optional, the page
+// footer at the bottom of every page of a report that takes more than one
+// (where {PageNumber} and {PageCount} stand for "n" and "m").
 struct ReportDefinition {
     QString path;
     QString name;
@@ -68,7 +70,11 @@ struct ReportDefinition {
     std::vector<LineDefinition> header;
     std::vector<LineDefinition> detail;
     std::vector<LineDefinition> footer;
+    std::vector<LineDefinition> pageFooter;
 };
+
+// Whether a band line prints the field (a parameter, column or other value).
+bool printsField(const ReportDefinition& d, const QString& name);
 
 // Raises errDefinition with the file and line of the first fault.
 ReportDefinition parseDefinition(const QString& text, const QString& path);

@@ -164,12 +164,22 @@ struct OutLine {
     double x = 0;
     double ascent = 0;
     double height = 0;
+    bool joined = false; // the wrapped part of the line above: same page
 };
 
+struct Placed {
+    OutLine line;
+    double y = 0;
+    bool detail = false;
+};
+using Page = std::vector<Placed>;
+
+// Lays the bands out on pages whose foot keeps `reserve` points free.
 class Renderer {
 public:
-    Renderer(printing::PrintJob& job, const ReportDefinition& d, Template::Lookup lookup)
-        : job_(job), d_(d), lookup_(std::move(lookup)) {}
+    Renderer(printing::PrintJob& job, const ReportDefinition& d, Template::Lookup lookup,
+             double reserve)
+        : job_(job), d_(d), lookup_(std::move(lookup)), bottom_(job.height() - reserve) {}
 
     void setRow(const TableData* table, const std::vector<vrt::Variant>* row) {
         table_ = table;
@@ -184,49 +194,90 @@ public:
     }
 
     void header() {
+        pages_.emplace_back();
         y_ = 0;
-        draw(band(d_.header));
+        for (const OutLine& l : band(d_.header))
+            place(l, false);
         headerBottom_ = y_;
     }
 
+    // A wrapped line goes whole to the next page when it does not fit; one
+    // taller than a page breaks where it must.
     void detail(const std::vector<OutLine>& lines) {
-        for (const OutLine& l : lines) {
-            if (y_ + l.height > job_.height() + 0.01 && y_ > headerBottom_) {
-                newPage();
-                header();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            double need = lines[i].height;
+            if (!lines[i].joined) {
+                double whole = need;
+                for (size_t k = i + 1; k < lines.size() && lines[k].joined; ++k)
+                    whole += lines[k].height;
+                if (whole <= bottom_ - headerBottom_ + 0.01)
+                    need = whole;
             }
-            draw({l});
+            if (y_ + need > bottom_ + 0.01 && y_ > headerBottom_)
+                newPage();
+            place(lines[i], true);
         }
     }
 
+    // At the foot of the last page. When it does not fit there, the last
+    // two printed lines of the detail (with the lines they wrap from) go to
+    // the next page with it, so the signatures never stand alone.
     void footer(const std::vector<OutLine>& lines) {
         double total = 0;
         for (const OutLine& l : lines)
             total += l.height;
-        if (y_ + total > job_.height() + 0.01) {
+        if (y_ + total > bottom_ + 0.01) {
+            Page& page = pages_.back();
+            size_t from = page.size();
+            int printed = 0;
+            while (from > 0 && page[from - 1].detail && printed < 2) {
+                --from;
+                if (!page[from].line.text.trimmed().isEmpty())
+                    ++printed;
+                while (from > 0 && page[from].line.joined && page[from - 1].detail)
+                    --from;
+            }
+            // Some of the detail stays behind: a page is never left with the
+            // heading alone.
+            const bool keep = from < page.size() && from > 0 && page[from - 1].detail;
+            std::vector<OutLine> moved;
+            if (keep)
+                for (size_t k = from; k < page.size(); ++k)
+                    moved.push_back(page[k].line);
+            if (keep)
+                page.resize(from);
             newPage();
-            header();
+            for (const OutLine& l : moved)
+                place(l, true);
         }
-        y_ = job_.height() - total;
-        draw(lines);
+        y_ = bottom_ - total;
+        for (const OutLine& l : lines)
+            place(l, false);
+    }
+
+    std::vector<Page> pages() const { return pages_; }
+
+    // The page footer of page n of m, laid out for the bottom of the page.
+    std::vector<OutLine> pageFooter(int n, int m) {
+        const Template::Lookup outer = lookup_;
+        lookup_ = [&](const QString& name) -> std::optional<QString> {
+            if (name.compare(QLatin1String("PageNumber"), Qt::CaseInsensitive) == 0)
+                return QString::number(n);
+            if (name.compare(QLatin1String("PageCount"), Qt::CaseInsensitive) == 0)
+                return QString::number(m);
+            return outer(name);
+        };
+        std::vector<OutLine> out = band(d_.pageFooter);
+        lookup_ = outer;
+        return out;
     }
 
 private:
-    void newPage() {
-        job_.newPage();
-        job_.composePageBreak();
-    }
+    void newPage() { header(); }
 
-    void draw(const std::vector<OutLine>& lines) {
-        for (const OutLine& l : lines) {
-            // Placed lines (centred, right-aligned, indented) keep their place
-            // as leading blanks, counted in the line's own font.
-            const double space = job_.advance(QStringLiteral(" "), l.format);
-            job_.composeLine(QString(space > 0 ? qRound(l.x / space) : 0, u' ') + l.text);
-            if (!l.text.trimmed().isEmpty())
-                job_.drawText(l.x, y_ + l.ascent, l.text, l.format);
-            y_ += l.height;
-        }
+    void place(const OutLine& l, bool detail) {
+        pages_.back().push_back({l, y_, detail});
+        y_ += l.height;
     }
 
     std::optional<QString> value(const QString& name) const {
@@ -268,8 +319,10 @@ private:
                 wide(vrt::RTrim(para), left, width, l.format, m, out);
                 continue;
             }
+            bool joined = false;
             for (const QString& piece : wrap(para, width, width, l.format)) {
-                OutLine o{piece, l.format, left, m.ascent, m.lineHeight};
+                OutLine o{piece, l.format, left, m.ascent, m.lineHeight, joined};
+                joined = true;
                 const double w = job_.advance(vrt::RTrim(piece), l.format);
                 if (l.align == Align::Center)
                     o.x = left + (width - w) / 2;
@@ -336,7 +389,8 @@ private:
         for (const QString& piece : wrap(text, width, width - hang, c)) {
             out.push_back({firstLine ? piece : piece.trimmed(), c, firstLine ? left : left + hang,
                            firstLine ? m.ascent : cm.ascent,
-                           firstLine ? std::max(m.lineHeight, cm.lineHeight) : cm.lineHeight});
+                           firstLine ? std::max(m.lineHeight, cm.lineHeight) : cm.lineHeight,
+                           !firstLine});
             firstLine = false;
         }
     }
@@ -379,11 +433,30 @@ private:
     printing::PrintJob& job_;
     const ReportDefinition& d_;
     Template::Lookup lookup_;
+    double bottom_;
     const TableData* table_ = nullptr;
     const std::vector<vrt::Variant>* row_ = nullptr;
     double y_ = 0;
     double headerBottom_ = 0;
+    std::vector<Page> pages_;
 };
+
+// A definition that would print a blank or partial report is refused before
+// anything prints, with what it lacks.
+void checkComplete(const ReportDefinition& d) {
+    const QString file = QFileInfo(d.path).fileName();
+    if (d.header.empty() && d.detail.empty() && d.footer.empty())
+        throw vrt::RuntimeError(
+            errDefinition,
+            QStringLiteral("%1: the definition has no [header], [detail] or [footer] band; "
+                           "nothing would print. Is the file complete?")
+                .arg(file));
+    if (!d.tables.empty() && d.detail.empty())
+        throw vrt::RuntimeError(
+            errDefinition, QStringLiteral("%1: the [detail] band is missing; the rows of %2 would "
+                                          "not print. Is the file complete?")
+                               .arg(file, d.tables.front().name));
+}
 
 } // namespace
 
@@ -405,31 +478,70 @@ void Report::PrintOut(bool promptUser) {
                 return p->CurrentValue().text();
         if (name.compare(QLatin1String("CompanyName"), Qt::CaseInsensitive) == 0)
             return companyName_;
+        for (const auto& [field, value] : fieldValues_)
+            if (field.compare(name, Qt::CaseInsensitive) == 0)
+                return value;
         return std::nullopt;
     };
 
+    checkComplete(d_);
     printing::PrintJob job(d_.name, d_.page);
     job.setCreator(companyName_);
     job.setAskUser(promptUser);
     if (!job.begin())
         return;
-    Renderer r(job, d_, lookup);
     const TableData* first = data.empty() ? nullptr : &data.front();
-    // The header and footer see the first row, so one-row reports can use it.
-    if (first && !first->rows.empty())
-        r.setRow(first, &first->rows.front());
-    r.header();
-    if (!first) {
-        r.detail(r.band(d_.detail));
-    } else {
-        for (const auto& row : first->rows) {
-            r.setRow(first, &row);
-            r.detail(r.band(d_.detail));
+    const auto layOut = [&](double reserve) {
+        auto r = std::make_unique<Renderer>(job, d_, lookup, reserve);
+        // The header and footer see the first row, so one-row reports can use it.
+        if (first && !first->rows.empty())
+            r->setRow(first, &first->rows.front());
+        r->header();
+        if (!first) {
+            r->detail(r->band(d_.detail));
+        } else {
+            for (const auto& row : first->rows) {
+                r->setRow(first, &row);
+                r->detail(r->band(d_.detail));
+            }
+        }
+        if (first && !first->rows.empty())
+            r->setRow(first, &first->rows.front());
+        r->footer(r->band(d_.footer));
+        return r;
+    };
+    std::unique_ptr<Renderer> r = layOut(0);
+    std::vector<Page> pages = r->pages();
+    double reserve = 0;
+    if (pages.size() > 1 && !d_.pageFooter.empty()) {
+        for (const OutLine& l : r->pageFooter(int(pages.size()), int(pages.size())))
+            reserve += l.height;
+        r = layOut(reserve);
+        pages = r->pages();
+    }
+    const auto draw = [&job](const OutLine& l, double y) {
+        // Placed lines (centred, right-aligned, indented) keep their place
+        // as leading blanks, counted in the line's own font.
+        const double space = job.advance(QStringLiteral(" "), l.format);
+        job.composeLine(QString(space > 0 ? qRound(l.x / space) : 0, u' ') + l.text);
+        if (!l.text.trimmed().isEmpty())
+            job.drawText(l.x, y + l.ascent, l.text, l.format);
+    };
+    for (size_t p = 0; p < pages.size(); ++p) {
+        if (p > 0) {
+            job.newPage();
+            job.composePageBreak();
+        }
+        for (const Placed& placed : pages[p])
+            draw(placed.line, placed.y);
+        if (reserve > 0) {
+            double y = job.height() - reserve;
+            for (const OutLine& l : r->pageFooter(int(p + 1), int(pages.size()))) {
+                draw(l, y);
+                y += l.height;
+            }
         }
     }
-    if (first && !first->rows.empty())
-        r.setRow(first, &first->rows.front());
-    r.footer(r.band(d_.footer));
     job.finish();
 }
 

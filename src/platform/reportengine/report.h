@@ -76,6 +76,12 @@ public:
     // {CompanyName} in the bands.
     QString CompanyName() const { return companyName_; }
     void setCompanyName(const QString& name) { companyName_ = name; }
+    // A value the bands may print as {name} besides the parameter fields
+    // (whom the report is about, for instance); a parameter of that name
+    // comes first.
+    void setFieldValue(const QString& name, const QString& value) {
+        fieldValues_.emplace_back(name, value);
+    }
 
     // While on, a parameter field without a value stops the print
     // (errMissingValue), since this engine has no way to ask for one; off, it
@@ -96,6 +102,7 @@ private:
     std::vector<std::shared_ptr<DatabaseTable>> tables_;
     std::vector<std::shared_ptr<ParameterField>> parameters_;
     QString companyName_;
+    std::vector<std::pair<QString, QString>> fieldValues_;
     bool promptForMissingValues_ = true;
 };
 

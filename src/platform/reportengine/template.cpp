@@ -47,8 +47,9 @@ bool readField(const QString& text, qsizetype& i, Field& f, QString* why) {
 QString fit(const QString& value, const Field& f) {
     if (f.width < 0)
         return value;
+    // A value cut to its field keeps a blank before what follows it.
     if (value.size() >= f.width)
-        return value.left(f.width);
+        return f.width > 1 ? value.left(f.width - 1) + u' ' : value.left(f.width);
     const qsizetype room = f.width - value.size();
     if (f.align == u'>')
         return QString(room, u' ') + value;
@@ -91,6 +92,15 @@ bool walk(const QString& text, QString* out, QString* why, OnField onField) {
 
 bool check(const QString& text, QString* why) {
     return walk(text, nullptr, why, [](const Field&) { return true; });
+}
+
+QStringList fields(const QString& text) {
+    QStringList names;
+    walk(text, nullptr, nullptr, [&](const Field& f) {
+        names << f.name;
+        return true;
+    });
+    return names;
 }
 
 QString expand(const QString& text, const Lookup& lookup, QString* unknown) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -12,6 +13,9 @@ namespace Template {
 
 // Whether the text is well formed; why not, otherwise.
 bool check(const QString& text, QString* why);
+
+// The names of the fields of a well-formed text, in order.
+QStringList fields(const QString& text);
 
 // The value of a field by name; none when the name is unknown.
 using Lookup = std::function<std::optional<QString>(const QString& name)>;
