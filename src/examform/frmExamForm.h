@@ -44,6 +44,9 @@ public:
     // Stacks the visible screens from Top down (twips).
     void Arrange_Screens(int Top);
     void Save_Entries();
+    // Every result the save reads as a number is one; else the first that is
+    // not is named in a message and has the focus.
+    bool Check_Entries();
     // The profile's report line of exam position (profile mode).
     void Print_NormalProfile(int position, const QString& name, const QString& result,
                              const QString& normal, const Slots& v, bool isLast);
@@ -78,6 +81,7 @@ public:
 protected:
     void Form_Load() override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void cmdExam_Click(int index);

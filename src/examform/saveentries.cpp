@@ -241,6 +241,8 @@ void frmExamForm::Print_NormalProfile(int position, const QString& name, const Q
 }
 
 void frmExamForm::Save_Entries() {
+    if (!Check_Entries())
+        return;
     entry::ModuleState& s = entry::state();
     fraSaving->setVisible(true);
     fraSaving->raise();
