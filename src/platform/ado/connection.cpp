@@ -364,6 +364,7 @@ void Connection::BeginTrans() {
     engine().begin();
     inTransaction_ = true;
     transactionFailed_ = false;
+    applyTransactionContext();
 }
 
 void Connection::CommitTrans() {
@@ -374,6 +375,7 @@ void Connection::CommitTrans() {
         engine().rollback();
         raiseTransactionFailed();
     }
+    clearTransactionContext();
     engine().commit();
 }
 
@@ -381,6 +383,7 @@ void Connection::RollbackTrans() {
     if (!inTransaction_)
         raiseStatement(QStringLiteral("No transaction is open on this connection."));
     inTransaction_ = false;
+    contextTables_.clear();
     engine().rollback();
 }
 

@@ -1,24 +1,35 @@
 #pragma once
 
+/// \file
+/// The data-access layer's error numbers.
+
 #include "platform/runtime/errors.h"
 
 namespace ado {
 
 // Error numbers and texts of the data-access layer, raised as run-time errors.
+/// The object is closed ("Operation is not allowed when the object is closed.").
 constexpr int32_t adErrObjectClosed = 3704;
+/// The object is open ("Operation is not allowed when the object is open.").
 constexpr int32_t adErrObjectOpen = 3705;
+/// The connection string names no known Provider.
 constexpr int32_t adErrProviderNotFound = 3706;
-// A failure reported by the provider (the database itself).
+/// A failure reported by the provider (the database itself): a database
+/// that cannot be opened, a dropped connection, a timeout.
 constexpr int32_t adErrProvider = -2147467259;
 
-// A statement the database (or the translation before it) refused.
+/// A statement the database (or the translation before it) refused.
 constexpr int32_t adErrStatement = -2147217900;
-// Operations that need a current record, or a field that does not exist.
+/// An operation that needs a current record found none (EOF or BOF).
 constexpr int32_t adErrNoCurrentRecord = 3021;
+/// A field that does not exist.
 constexpr int32_t adErrItemNotFound = 3265;
 
+/// Throws the error with its standard text.
 [[noreturn]] void raise(int32_t number);
+/// Throws adErrStatement with the database's text.
 [[noreturn]] void raiseStatement(const QString& description);
+/// Throws adErrProvider with the database's text.
 [[noreturn]] void raiseProvider(const QString& description);
 
 } // namespace ado
