@@ -179,7 +179,8 @@ private slots:
         ScriptedUser user;
         user.expectForm(QStringLiteral("frmUrinalysis2"))
             .type(QStringLiteral("txtResults(0)"), QStringLiteral("amber"))
-            .click(QStringLiteral("cmdExam(0)"));
+            .click(QStringLiteral("cmdExam(0)"))
+            .click(QStringLiteral("cmdExam(1)")); // the form stays open: cancel it
         user.expectMessage(QStringLiteral("Data was not saved! Error: [Could not find stored "
                                           "procedure 'Laboratory..Lab_Save_HCodes'.]"));
         lab_->object().Show_ResultEntry(0, 0);

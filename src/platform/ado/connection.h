@@ -115,9 +115,10 @@ public:
 
     /// Values every transaction carries for the database's own use (its
     /// triggers), asked for at each BeginTrans and kept out of the statement
-    /// trace: "<database>.<name>" and a value; empty values are left out.
+    /// trace: a setting name ("database.name") and a value; empty values are
+    /// left out.
     /// PostgreSQL: the transaction-local setting of that name. SQLite: a row
-    /// (name, value) of <database>.transaction_context, written after BEGIN
+    /// (name, value) of the database's transaction_context table, written after BEGIN
     /// IMMEDIATE and removed before COMMIT, so no other connection sees it
     /// (a database without that table is passed by).
     using TransactionContext = std::vector<std::pair<QString, QString>>;
