@@ -70,6 +70,7 @@ frmExamForm::frmExamForm() {
                 ctlscrnHisoCytology = new entryscreens::ctlscrnHisoCytology(area)};
     for (entryscreens::EntryScreen* s : screens_) {
         s->setTextLookup(promptText);
+        s->setKeptAsText([] { return entry::state().ProfileMode; });
         s->setVisible(false);
     }
     entryscreens::linkScreens({screens_.begin(), screens_.end()});
@@ -133,6 +134,18 @@ void frmExamForm::Form_Load() {
     shaper.Shape(QStringLiteral("Shaper"));
 }
 
+bool frmExamForm::Check_Entries() {
+    return entryscreens::checkEntries({screens_.begin(), screens_.end()});
+}
+
+void frmExamForm::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    // The first keystroke goes to the first result, not to a button.
+    for (entryscreens::EntryScreen* s : screens_)
+        if (s->Visible() && s->focusFirst())
+            return;
+}
+
 entryscreens::EntryScreen* frmExamForm::Get_Screen(int index) const {
     if (index < 0 || index > 9)
         return nullptr;
@@ -186,6 +199,8 @@ void frmExamForm::cmdExam_Click(int index) {
         Unload();
         return;
     }
+    if (!Check_Entries())
+        return;
     forms::instance<signoff::frmRemarksInput>().ShowModal();
     if (s.SignOffCancelled)
         return;

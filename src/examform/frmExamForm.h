@@ -49,6 +49,9 @@ public:
     // True when the save went through (written, or nothing to write outside
     // edit mode); false after a failure or when the user kept the form open.
     bool Save_Entries();
+    // Every result the save reads as a number is one; else the first that is
+    // not is named in a message and has the focus.
+    bool Check_Entries();
     // In edit mode, what is stored for the form's exams as the form opens,
     // for the save to tell whether another workstation saved them since.
     void rememberStored();
@@ -86,6 +89,7 @@ public:
 protected:
     void Form_Load() override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void cmdExam_Click(int index);

@@ -408,6 +408,8 @@ void frmExamForm::rememberStored() {
 }
 
 bool frmExamForm::Save_Entries() {
+    if (!Check_Entries())
+        return false;
     entry::ModuleState& s = entry::state();
     const SavingShown saving(fraSaving);
     stored_.setLockKey(QStringLiteral("tbLabResultValues:") + s.RequestNum);

@@ -2,6 +2,8 @@
 
 #include "errors.h"
 
+#include "platform/runtime/text.h"
+
 #include <QSet>
 
 namespace ado {
@@ -59,6 +61,14 @@ std::vector<Token> tokenize(const QString& s) {
                 untranslatable(
                     QStringLiteral("Unclosed quotation mark after the character string '%1'.")
                         .arg(value));
+            // A server would cut the value at a NUL or store "?" for half a
+            // surrogate pair: refused here with a message that says so.
+            if (const qsizetype at = vrt::unstorableAt(value); at >= 0)
+                untranslatable(
+                    QStringLiteral(
+                        "A quoted value holds %1 at character %2, which cannot be stored.")
+                        .arg(vrt::unstorableName(value[at]))
+                        .arg(at + 1));
             out.push_back({Tok::String, s.mid(start, i - start), value});
         } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
             const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"');

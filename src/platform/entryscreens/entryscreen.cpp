@@ -2,6 +2,7 @@
 #include "screentable.h"
 
 #include "platform/forms/form.h"
+#include "platform/forms/keys.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/text.h"
 
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -37,6 +39,21 @@ bool editable(Cell cell) {
 
 std::optional<double> number(const QString& text) {
     return vrt::decimalNumber(text);
+}
+
+// A number typed with a decimal comma, as the keypad's decimal key gives it
+// where the locale writes one ("1,5"), with a decimal point instead. A comma
+// before exactly three digits may as well group thousands ("1,500"): no
+// reading of it is safe, so it is not taken.
+std::optional<QString> withDecimalPoint(const QString& text) {
+    static const QRegularExpression comma(QStringLiteral("^([+-]?)(\\d*),(\\d+)$"));
+    const QRegularExpressionMatch m = comma.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString whole = m.captured(2);
+    if (m.captured(3).size() == 3 && !whole.isEmpty() && !whole.startsWith(u'0'))
+        return std::nullopt;
+    return m.captured(1) + whole + u'.' + m.captured(3);
 }
 
 // Two decimals, or three significant digits below 1, without trailing zeros;
@@ -74,6 +91,7 @@ QString toStored(QString text) {
 } // namespace
 
 struct EntryScreen::Exam {
+    QString code; // the screen code it was added with
     QString title;
     std::vector<QString> values;
     QStringList prompts;
@@ -136,18 +154,20 @@ void EntryScreen::Clear() {
     update();
 }
 
-void EntryScreen::Add_Exam(const QString&, const QString& examTitle, const QString& labExamId) {
-    addExam(examTitle, labExamId, nullptr);
+void EntryScreen::Add_Exam(const QString& formType, const QString& examTitle,
+                           const QString& labExamId) {
+    addExam(formType, examTitle, labExamId, nullptr);
 }
 
-void EntryScreen::Add_Exam(const QString&, const QString& examTitle, const QString& labExamId,
-                           const vrt::Variant& data) {
-    addExam(examTitle, labExamId, &data);
+void EntryScreen::Add_Exam(const QString& formType, const QString& examTitle,
+                           const QString& labExamId, const vrt::Variant& data) {
+    addExam(formType, examTitle, labExamId, &data);
 }
 
-void EntryScreen::addExam(const QString& title, const QString& labExamId,
+void EntryScreen::addExam(const QString& code, const QString& title, const QString& labExamId,
                           const vrt::Variant* data) {
     Exam exam;
+    exam.code = code;
     exam.title = title;
     exam.values.resize(static_cast<size_t>(table_.upper) + 1);
     // Data that holds no array pre-fills nothing rather than leave the exam without a row.
@@ -220,6 +240,7 @@ void EntryScreen::addCell(int exam, int line, int column, const QString& text) {
     }
     cell->setObjectName(QStringLiteral("%1.txtEntry(%2)").arg(objectName()).arg(stops_.size()));
     cell->installEventFilter(this);
+    forms::refuseUnstorable(cell);
     stops_.push_back({cell, exam, line, column});
     placeCell(stops_.back(), columnSpans());
     cell->show();
@@ -233,6 +254,9 @@ void EntryScreen::readCells(Exam& exam) const {
         QString text = col.cell == Cell::Memo
                            ? toStored(static_cast<const QPlainTextEdit*>(cell)->toPlainText())
                            : static_cast<const QLineEdit*>(cell)->text();
+        // The save reads "1,5" as 15 or as 1; it is handed 1.5.
+        if (wantsNumber(exam, col.element))
+            text = withDecimalPoint(text).value_or(text);
         if (table_.layout == Layout::Lines)
             lines += text.replace(QLatin1Char('\r'), QLatin1Char(' '))
                          .replace(QLatin1Char('\n'), QLatin1Char(' ')) +
@@ -293,6 +317,65 @@ void EntryScreen::Get_FullResult(const QString& examTitle, vrt::Variant& result)
     for (int k = 1; k <= table_.upper; ++k)
         items.emplace_back(exam.values[size_t(k)]);
     result = vrt::Variant::array(std::move(items));
+}
+
+bool EntryScreen::wantsNumber(const Exam& exam, int element) const {
+    const Numbers& n = table_.numbers;
+    if (std::find(n.elements.begin(), n.elements.end(), element) == n.elements.end())
+        return false;
+    for (const char* code : n.textCodes)
+        if (exam.code == QLatin1String(code))
+            return false;
+    return n.range == 0 || number(exam.values[size_t(n.range)]).has_value();
+}
+
+// A result the save reads as a number is one, or blank (not measured); a
+// decimal comma is turned into the point the save reads.
+bool EntryScreen::checkCell(int stop) {
+    const Stop& s = stops_[size_t(stop)];
+    const Exam& exam = exams_[size_t(s.exam)];
+    auto* entry = qobject_cast<QLineEdit*>(s.cell);
+    if (!entry || !wantsNumber(exam, table_.columns[size_t(s.column)].element))
+        return true;
+    const QString text = entry->text();
+    if (const auto pointed = withDecimalPoint(text)) {
+        entry->setText(*pointed);
+        return true;
+    }
+    if (text.trimmed().isEmpty() || number(text) || (keptAsText_ && keptAsText_()))
+        return true;
+    moveTo(stop, true);
+    forms::MsgBox(QStringLiteral("%1 needs a number as its result. A qualifier or a comment such "
+                                 "as \">500\" or \"Hemolysed\" goes into the remarks.")
+                      .arg(exam.title.isEmpty() ? QStringLiteral("This exam") : exam.title),
+                  forms::vbExclamation);
+    moveTo(stop, true);
+    return false;
+}
+
+// A cell left by Tab or the mouse is checked once the focus has settled; one
+// that has the focus back, or whose window closed or went behind a dialog,
+// is not.
+void EntryScreen::checkLeft(QWidget* cell) {
+    QTimer::singleShot(0, cell, [this, cell] {
+        const int s = stopOf(cell);
+        if (s >= 0 && cell->isVisible() && !cell->hasFocus() && window()->isActiveWindow())
+            checkCell(s);
+    });
+}
+
+bool EntryScreen::Check_Entries() {
+    for (int s = 0; s < static_cast<int>(stops_.size()); ++s)
+        if (!checkCell(s))
+            return false;
+    return true;
+}
+
+bool checkEntries(const std::vector<EntryScreen*>& screens) {
+    for (EntryScreen* s : screens)
+        if (s && s->Visible() && !s->Check_Entries())
+            return false;
+    return true;
 }
 
 void EntryScreen::Show_Table() {
@@ -615,6 +698,11 @@ bool EntryScreen::eventFilter(QObject* watched, QEvent* event) {
     const int s = stopOf(watched);
     if (s < 0)
         return false;
+    if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
+            checkLeft(stops_[size_t(s)].cell);
+    }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         QWidget* cell = stops_[size_t(s)].cell;
         if (event->type() == QEvent::FocusIn && !cell->toolTip().isEmpty())
@@ -637,6 +725,8 @@ bool EntryScreen::eventFilter(QObject* watched, QEvent* event) {
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (!checkCell(s))
+            return true;
         if (memo && (key->modifiers() & Qt::ShiftModifier)) {
             memo->insertPlainText(QStringLiteral("\n"));
         } else if (s + 1 < static_cast<int>(stops_.size())) {
@@ -650,7 +740,8 @@ bool EntryScreen::eventFilter(QObject* watched, QEvent* event) {
         const bool down = key->key() == Qt::Key_Down;
         if (memo && memo->textCursor().movePosition(down ? QTextCursor::Down : QTextCursor::Up))
             return false;
-        moveLine(s, down ? 1 : -1);
+        if (checkCell(s))
+            moveLine(s, down ? 1 : -1);
         return true;
     }
     default:

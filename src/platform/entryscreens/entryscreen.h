@@ -51,9 +51,15 @@ public:
     // The entered values of the exam with this title. Exams sharing a title
     // are answered in the order they were added, one per call.
     void Get_FullResult(const QString& examTitle, vrt::Variant& result);
+    // Checks every result that the save reads as a number; the first one that
+    // is not (">500", "Hemolysed") is named in a message and takes the focus.
+    bool Check_Entries();
 
     // Ours.
     void setTextLookup(TextLookup lookup) { lookup_ = std::move(lookup); }
+    // Asked at each check: true while every result is kept as typed (the
+    // profile row), so that no result needs to be a number.
+    void setKeptAsText(std::function<bool()> kept) { keptAsText_ = std::move(kept); }
     // Focuses the first or last result cell; false when the screen has none.
     bool focusFirst();
     bool focusLast();
@@ -87,7 +93,8 @@ private:
         int width;
     };
 
-    void addExam(const QString& title, const QString& labExamId, const vrt::Variant* data);
+    void addExam(const QString& code, const QString& title, const QString& labExamId,
+                 const vrt::Variant* data);
     void addCell(int exam, int line, int column, const QString& text);
     void readCells(Exam& exam) const;
     void derive(Exam& exam) const;
@@ -107,6 +114,9 @@ private:
     void moveTo(int stop, bool selectAll);
     void moveLine(int stop, int step);
     int stopOf(const QObject* cell) const;
+    bool wantsNumber(const Exam& exam, int element) const;
+    bool checkCell(int stop);
+    void checkLeft(QWidget* cell);
 
     const ScreenTable& table_;
     std::vector<Exam> exams_;
@@ -114,6 +124,7 @@ private:
     std::vector<int> lineExam_; // exam of each line
     QHash<QString, int> asked_; // Get_FullResult calls per title
     TextLookup lookup_;
+    std::function<bool()> keptAsText_;
     bool visible_ = true;
     int top_ = 0, left_ = 0, width_ = 0, height_ = 0, defaultHeight_ = 0;
     int focusedExam_ = -1;
@@ -122,6 +133,9 @@ private:
 // Enter past a screen's last result goes to the first result of the next
 // visible screen; Up before its first result to the last of the previous.
 void linkScreens(const std::vector<EntryScreen*>& screens);
+
+// Check_Entries of the visible screens in order; false at the first refusal.
+bool checkEntries(const std::vector<EntryScreen*>& screens);
 
 // The screen of a screen index (0 ctlscrnNormalValues ... 9 ctlscrnHisoCytology).
 EntryScreen* newScreen(int index, QWidget* parent = nullptr);

@@ -16,6 +16,7 @@ const ScreenTable normalValues{
                 {"Normal Values", Cell::Range, 1, 20, 2}},
     .flag = 5,
     .checks = {{3, 1, 2}},
+    .numbers = {.elements = {3}, .range = 1, .textCodes = {"6", "9"}},
 };
 
 const ScreenTable shortForm{
@@ -84,6 +85,7 @@ const ScreenTable conv1{
     .converted = 2,
     .from = 1,
     .factor = 6,
+    .numbers = {.elements = {1, 2}},
 };
 
 const ScreenTable conv2{
@@ -96,6 +98,7 @@ const ScreenTable conv2{
                 {"Normal Values", Cell::Text, 2, 16},
                 {"SI Result", Cell::Entry, 3, 10},
                 {"SI Normal Values", Cell::Text, 4, 16}},
+    .numbers = {.elements = {1, 3}},
 };
 
 const ScreenTable abusedDrugAssay{

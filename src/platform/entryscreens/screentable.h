@@ -42,6 +42,15 @@ struct Check {
     int result, low, high;
 };
 
+// Elements that the save reads as numbers: a typed result there must be one.
+struct Numbers {
+    std::vector<int> elements = {};
+    // Set: only for an exam whose range starts with a number in this element.
+    int range = 0;
+    // Screen codes whose layout keeps the result as text.
+    std::vector<const char*> textCodes = {};
+};
+
 struct ScreenTable {
     const char* name;
     const char* heading = ""; // caption of a blocks screen
@@ -52,6 +61,7 @@ struct ScreenTable {
     int flag = 0; // element of the flag
     std::vector<Check> checks = {};
     int converted = 0, from = 0, factor = 0; // SI = conventional x factor
+    Numbers numbers = {};
     int lineTwips = 300;
     int headerTwips = 300;
 };

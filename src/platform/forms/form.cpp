@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "errorguard.h"
+#include "keys.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -297,6 +298,7 @@ void Form::ensureLoaded() {
         Unload();
         throw;
     }
+    refuseUnstorableIn(this);
 }
 
 void Form::ShowModal() {

@@ -27,4 +27,12 @@ void sendTab();
 
 bool isEnter(const QEvent* event);
 
+// Refuses an edit (typed, pasted, dropped) that puts into the box a
+// character no stored text may hold: a control character other than tab and
+// line breaks, or half of a surrogate pair. The box keeps what it held and a
+// message says why. The program's own writes to a hidden box pass.
+void refuseUnstorable(QWidget* box);
+// Every line and text box under the widget.
+void refuseUnstorableIn(QWidget* root);
+
 } // namespace forms

@@ -522,4 +522,27 @@ QString UCase(const QString& text) {
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()), codes.size());
 }
 
+qsizetype unstorableAt(const QString& text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return i;
+        if (c.category() == QChar::Other_Control && c != u'\t' && c != u'\n' && c != u'\r')
+            return i;
+    }
+    return -1;
+}
+
+QString unstorableName(QChar c) {
+    return QStringLiteral("%1 U+%2").arg(
+        c.isSurrogate() ? QStringLiteral("an unpaired surrogate")
+                        : QStringLiteral("the control character"),
+        QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+}
+
 } // namespace vrt

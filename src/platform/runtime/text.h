@@ -46,4 +46,12 @@ QString LTrim(const QString& text);
 QString RTrim(const QString& text);
 QString UCase(const QString& text);
 
+// The first character of the text that no stored text may hold: a control
+// character other than tab, line feed and carriage return, or one half of a
+// surrogate pair without the other. -1 when there is none.
+qsizetype unstorableAt(const QString& text);
+// Names such a character for a message: "the control character U+0000",
+// "an unpaired surrogate U+D83D".
+QString unstorableName(QChar c);
+
 } // namespace vrt
