@@ -10,8 +10,6 @@
 #include "report/document.h"
 #include "report/spool.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 #include <limits>
 
@@ -50,13 +48,7 @@ bool sameValue(const vrt::Variant& a, const vrt::Variant& b) {
 // (SQLite's write lock already lets one save at a time), so neither compares
 // with a row that the other is about to replace.
 void lockRequest(ado::Connection& c) {
-    if (c.backend() != ado::Backend::PostgreSQL)
-        return;
-    QSqlQuery query(c.database());
-    query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(lower(?)))"));
-    query.addBindValue(QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum);
-    if (!query.exec())
-        ado::raiseStatement(QStringLiteral("[PostgreSQL] ") + query.lastError().text());
+    c.lockKey(QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum);
 }
 
 } // namespace

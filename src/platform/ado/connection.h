@@ -34,10 +34,12 @@ struct ProcedureInfo;
 // "Provider=PostgreSQL;Server=..;Port=..;Database=..;User ID=..;Password=.."
 // opens a server, where the three databases are schemas.
 // "Initial Catalog" names the current database; LABORATORY when absent.
-// "Lock Timeout" (seconds, default 5) is how long a statement waits for a
-// lock another connection holds (SQLite: the busy timeout); "Command
-// Timeout" (seconds, default 30, PostgreSQL) how long a statement may run.
-// A folder without the three files is refused; vantrel-db init creates them.
+// "Lock Timeout" (seconds, default 5; 0: no limit) is how long a statement
+// waits for a lock another connection holds (SQLite: the busy timeout);
+// "Command Timeout" (seconds, default 30, PostgreSQL; 0: no limit) how long a
+// statement may run. A folder without the three files is refused; vantrel-db
+// init creates them. A database without the laboratory's tables fails its
+// first statement with a message that says so.
 class Connection : public vrt::Object {
 public:
     Connection();
@@ -54,8 +56,10 @@ public:
     // that cannot be opened raises the provider's error.
     void Open(const QString& connectionString = {}, const QString& userId = {},
               const QString& password = {}, int32_t options = -1);
-    // A dropped server connection stays open: it is opened again on next use.
-    int32_t State() const { return db_.isOpen() || lost_ ? adStateOpen : adStateClosed; }
+    // Open from Open to Close. A server connection that was dropped (or that
+    // Qt's driver closed after seeing it fail) stays open: it is opened again
+    // before its next statement outside a transaction.
+    int32_t State() const { return open_ ? adStateOpen : adStateClosed; }
     // 3704 when not open.
     void Close();
 
@@ -70,6 +74,17 @@ public:
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
+    // Holds key until the transaction ends: another connection that asks for
+    // the same key waits (up to the lock timeout) until then. PostgreSQL only;
+    // the embedded database's write lock already lets one transaction at a
+    // time. Not traced.
+    void lockKey(const QString& key);
+
+    // What another workstation's lock means where the caller knows it (a
+    // print waiting for another's print): while set, a statement that gives
+    // up waiting for a lock fails with this text, %1 standing for the
+    // seconds waited. Empty: the standard text.
+    void setLockTimeoutText(const QString& text) { lockTimeoutText_ = text; }
 
     // adUseServer or adUseClient; recordsets opened later inherit it.
     int32_t CursorLocation() const { return cursorLocation_; }
@@ -95,11 +110,16 @@ private:
                         const QString& password);
     void discard();
     void reconnectIfDropped();
+    template <typename F> auto worded(F&& work);
+    void raiseIfNoLaboratory();
     [[noreturn]] static void raiseTransactionFailed();
     detail::Engine& engine();
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
     QString connectionString_;
+    bool open_ = false;
+    QString dataSource_; // SQLite: the folder, or "memory:<name>"
+    QString lockTimeoutText_;
     QString qtName_;
     QSqlDatabase db_;
     Backend backend_ = Backend::None;
