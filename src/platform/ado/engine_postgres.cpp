@@ -142,7 +142,11 @@ public:
         if (!db_.commit())
             failConnection(db_.lastError());
     }
-    void rollback() override { db_.rollback(); }
+    // A lost connection took its transaction with it.
+    void rollback() override {
+        if (db_.isOpen())
+            db_.rollback();
+    }
 
     void lockKey(const QString& key) override {
         QSqlQuery& q = prepared(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(lower(?)))"));
