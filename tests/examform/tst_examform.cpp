@@ -301,7 +301,7 @@ private slots:
         save(QStringLiteral("cmdExam(2)"));
         QString reports;
         for (const QString& pdf : lab_->printedFiles())
-            reports += QStringLiteral("<job>\n") + stampsMasked(PrintCapture::text(pdf));
+            reports += QStringLiteral("<job>\n") + PrintCapture::composed(pdf);
         VERIFY_EXPECTED(reports, expectedFor("print"));
     }
 

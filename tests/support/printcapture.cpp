@@ -1,10 +1,15 @@
 #include "printcapture.h"
 
+#include "platform/printing/printer.h"
 #include "platform/runtime/datetime.h"
+
+#include <QHash>
+#include <QMutex>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -37,12 +42,39 @@ QString expectedText(const QString& name) {
     return QString::fromUtf8(f.readAll());
 }
 
+QMutex composedMutex;
+QHash<QString, QString> composedTexts;
+
+void observeJobs() {
+    static const bool installed = [] {
+        printing::setJobObserver([](const printing::FinishedJob& job) {
+            QStringList lines = job.composedText.split(u'\n');
+            for (QString& line : lines)
+                while (line.endsWith(u' '))
+                    line.chop(1);
+            const QMutexLocker lock(&composedMutex);
+            composedTexts.insert(QFileInfo(job.outputFile).absoluteFilePath(), lines.join(u'\n'));
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 PrintCapture::PrintCapture()
     : previous_(qgetenv("VANTREL_PRINT_DIR")),
       hadPrevious_(qEnvironmentVariableIsSet("VANTREL_PRINT_DIR")) {
     qputenv("VANTREL_PRINT_DIR", dir_.path().toLocal8Bit());
+    observeJobs();
+}
+
+QString PrintCapture::composed(const QString& pdf) {
+    const QMutexLocker lock(&composedMutex);
+    const auto it = composedTexts.constFind(QFileInfo(pdf).absoluteFilePath());
+    if (it == composedTexts.constEnd())
+        qFatal("no print job wrote %s", qPrintable(pdf));
+    return *it;
 }
 
 PrintCapture::~PrintCapture() {
@@ -177,14 +209,6 @@ QString linesText(const QList<QStringList>& rows) {
     for (const QStringList& row : rows)
         lines << row.join(QLatin1String(" | "));
     return linesText(lines);
-}
-
-QString stampsMasked(QString text) {
-    text.replace(QRegularExpression(QStringLiteral("RUNDATE :   \\S+")),
-                 QStringLiteral("RUNDATE :   <RUNDATE>"));
-    text.replace(QRegularExpression(QStringLiteral("\\d+:\\d\\d:\\d\\d [AP]M")),
-                 QStringLiteral("<RUNTIME>"));
-    return text.replace(vrt::Variant(vrt::Today()).toString(), QStringLiteral("<TODAY>"));
 }
 
 QString replayTranscript(const QString& name,

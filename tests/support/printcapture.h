@@ -19,6 +19,13 @@ public:
     // The PDFs printed so far, in the order of the jobs.
     QStringList files() const;
 
+    // The text the library composed for the job that wrote this PDF: the
+    // report document's text, or the report engine's laid-out lines with
+    // "<page>" where it started a page; trailing blanks of each line removed.
+    // Reports are compared through this; the PDF only for what it alone
+    // shows (pages, fonts, positions).
+    static QString composed(const QString& pdf);
+
     // pdftotext -fixed at the given pitch (points per character): lines
     // without trailing spaces, the left margin that all lines share removed,
     // "<page>" between pages.
@@ -50,9 +57,6 @@ QString differenceFromExpected(const QString& actual, const QString& name);
 // between " | ", a line break inside one shown as \r or \n.
 QString linesText(const QStringList& lines);
 QString linesText(const QList<QStringList>& rows);
-// A printed report's text with the run date, every clock time and today's
-// date standing as <RUNDATE>, <RUNTIME> and <TODAY>.
-QString stampsMasked(QString text);
 
 // Fails the test when actual differs from the expected file.
 #define VERIFY_EXPECTED(actual, name)                                                              \

@@ -31,12 +31,6 @@ Run vantrelDb(const QStringList& args) {
     return r;
 }
 
-// PostgreSQL folds unquoted column names to lower case; the rest must match.
-QString headerFolded(const QString& out) {
-    const qsizetype eol = out.indexOf(QLatin1Char('\n'));
-    return out.left(eol).toLower() + out.mid(eol);
-}
-
 } // namespace
 
 class TestVantrelDb : public QObject {
@@ -103,34 +97,43 @@ private slots:
     }
 
     void execPrintsRows_data() {
-        // printed: the output, or the expected-output file that holds it
-        addColumns<QString, QString>("statement", "printed");
-        addRows<const char*, const char*>({
+        // printed: the output, or the expected-output file that holds it (one
+        // per backend: <name>_<backend>.txt); onPostgres: the header line
+        // where PostgreSQL's differs (it folds unquoted names to lower case,
+        // and keeps the names its functions return as they are written)
+        addColumns<QString, QString, QString>("statement", "printed", "onPostgres");
+        addRows<const char*, const char*, const char*>({
             {"procedure without rows", "laboratory..LAB_Save_VerifyResults 'LR26-0001','MT01'",
-             "(no rows returned)\n"},
+             "(no rows returned)\n", ""},
             {"line breaks, null",
              "select promptdata, null as absent from build_file..tbcolabvalues where code = '301'",
-             "promptdata\tabsent\nABO Group\\nRh (D) Factor\\n\tNULL\n(1 row)\n"},
+             "promptdata\tabsent\nABO Group\\nRh (D) Factor\\n\tNULL\n(1 row)\n", ""},
             {"no row",
              "select RequestNum from laboratory..tblablogbook where requestnum = 'LR26-9999'",
-             "requestnum\n(0 rows)\n"},
+             "RequestNum\n(0 rows)\n", "requestnum"},
             {"bare procedure, quote doubled", "sp_listsearchmedtech 1,'dela paz'''",
-             "medtechid\tlastname\tfirstname\tmiddlename\n(0 rows)\n"},
+             "MedTechID\tlastname\tfirstname\tmiddlename\n(0 rows)\n", ""},
             {"table source", "Laboratory..tbLabResultHCodes where RequestNum = 'lr26-0005'",
-             "hcodes.txt"},
+             "hcodes", ""},
         });
     }
     void execPrintsRows() {
+        QFETCH_GLOBAL(QString, backend);
         QFETCH(QString, statement);
         QFETCH(QString, printed);
+        QFETCH(QString, onPostgres);
         initDemo();
         const Run r = vantrelDb({QStringLiteral("exec"), cs_, statement});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
-        if (printed.endsWith(QLatin1String(".txt")))
-            VERIFY_EXPECTED(headerFolded(r.out), QStringLiteral("tools/expected/") + printed);
-        else
-            QCOMPARE(headerFolded(r.out), printed);
+        if (!printed.contains(u'\n')) {
+            VERIFY_EXPECTED(r.out,
+                            QStringLiteral("tools/expected/%1_%2.txt").arg(printed, backend));
+            return;
+        }
+        if (backend == QLatin1String("postgresql") && !onPostgres.isEmpty())
+            printed = onPostgres + printed.mid(printed.indexOf(u'\n'));
+        QCOMPARE(r.out, printed);
     }
 
     // The library's error texts are the dialect's and the database's tests'

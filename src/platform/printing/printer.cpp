@@ -27,6 +27,9 @@ namespace {
     throw vrt::RuntimeError(PrinterError, why);
 }
 
+QMutex observerMutex;
+std::function<void(const FinishedJob&)> jobObserver;
+
 // The highest number among the folder's numbered PDFs.
 int highestNumber(const QDir& dir) {
     static const QRegularExpression numbered(QStringLiteral("^(\\d+)\\.pdf$"));
@@ -142,6 +145,27 @@ void PrintJob::finish() {
     const bool ended = painter_->end();
     if (!ended || printer_->printerState() == QPrinter::Error)
         fail(QStringLiteral("The printer %1 reported an error.").arg(printer_->printerName()));
+    const QMutexLocker lock(&observerMutex);
+    if (jobObserver)
+        jobObserver({documentName_, outputFile_, composed_});
+}
+
+void PrintJob::composeLine(const QString& line) {
+    composed_ += line;
+    composed_ += u'\n';
+}
+
+void PrintJob::composePageBreak() {
+    composed_ += QLatin1String("<page>\n");
+}
+
+void PrintJob::composeText(const QString& text) {
+    composed_ += text;
+}
+
+void setJobObserver(std::function<void(const FinishedJob&)> observer) {
+    const QMutexLocker lock(&observerMutex);
+    jobObserver = std::move(observer);
 }
 
 double PrintJob::scale() const {
@@ -301,6 +325,7 @@ void printDocument(const TextDocument& document, const QString& documentName) {
     PrintJob job(documentName, documentPageSetup());
     if (!job.begin())
         return;
+    job.composeText(QString(document.Text()).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     const CharFormat plain;
     const double width = job.width();
     double y = 0;

@@ -5,6 +5,7 @@
 #include <QMarginsF>
 #include <QPageSize>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -62,6 +63,12 @@ public:
     // The PDF file the job writes, empty on a system printer.
     QString outputFile() const { return outputFile_; }
 
+    // The text of the job as its composer laid it out, line by line, kept
+    // for the job's observer (see setJobObserver).
+    void composeLine(const QString& line);
+    void composePageBreak();
+    void composeText(const QString& text);
+
 private:
     struct Fonts;
     double scale() const;
@@ -74,7 +81,21 @@ private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<Fonts> fonts_;
+    QString composed_;
 };
+
+// A finished print job: its document name, its PDF file (empty on a system
+// printer) and its composed text ("\n" between lines, "<page>" on a line of
+// its own where a composer started a new page).
+struct FinishedJob {
+    QString documentName;
+    QString outputFile;
+    QString composedText;
+};
+
+// Called, from the printing thread, with every job that finished; an empty
+// function removes the observer. Tests compare what was composed with it.
+void setJobObserver(std::function<void(const FinishedJob&)> observer);
 
 // Prints the document as composed: each piece in its own font and size, a
 // new line at every line break, a new page when the page is full, nothing

@@ -192,7 +192,7 @@ public:
     void detail(const std::vector<OutLine>& lines) {
         for (const OutLine& l : lines) {
             if (y_ + l.height > job_.height() + 0.01 && y_ > headerBottom_) {
-                job_.newPage();
+                newPage();
                 header();
             }
             draw({l});
@@ -204,7 +204,7 @@ public:
         for (const OutLine& l : lines)
             total += l.height;
         if (y_ + total > job_.height() + 0.01) {
-            job_.newPage();
+            newPage();
             header();
         }
         y_ = job_.height() - total;
@@ -212,8 +212,17 @@ public:
     }
 
 private:
+    void newPage() {
+        job_.newPage();
+        job_.composePageBreak();
+    }
+
     void draw(const std::vector<OutLine>& lines) {
         for (const OutLine& l : lines) {
+            // Placed lines (centred, right-aligned, indented) keep their place
+            // as leading blanks, counted in the line's own font.
+            const double space = job_.advance(QStringLiteral(" "), l.format);
+            job_.composeLine(QString(space > 0 ? qRound(l.x / space) : 0, u' ') + l.text);
             if (!l.text.trimmed().isEmpty())
                 job_.drawText(l.x, y_ + l.ascent, l.text, l.format);
             y_ += l.height;

@@ -1,5 +1,7 @@
 #include "datetime.h"
 
+#include <mutex>
+
 #include "text.h"
 
 #include <QList>
@@ -722,16 +724,36 @@ QString dateToText(Date date) {
     return shortDate(date) + u' ' + longTime(date);
 }
 
+namespace {
+std::mutex clockMutex;
+QDateTime fixedNow;
+} // namespace
+
+QDateTime currentDateTime() {
+    {
+        const std::lock_guard lock(clockMutex);
+        if (fixedNow.isValid())
+            return fixedNow;
+    }
+    return QDateTime::currentDateTime();
+}
+
+void setFixedNow(const QDateTime& moment) {
+    const std::lock_guard lock(clockMutex);
+    // Kept as a wall-clock reading: the same date and time in every zone.
+    fixedNow = moment.isValid() ? QDateTime(moment.date(), moment.time()) : QDateTime();
+}
+
 Date Now() {
-    return toSerial(QDateTime::currentDateTime());
+    return toSerial(currentDateTime());
 }
 
 Date Today() {
-    return toSerial(QDate::currentDate());
+    return toSerial(currentDateTime().date());
 }
 
 Date TimeOfDay() {
-    const int seconds = (QTime::currentTime().msecsSinceStartOfDay() + 500) / 1000;
+    const int seconds = (currentDateTime().time().msecsSinceStartOfDay() + 500) / 1000;
     return Date{double(seconds % kSecondsPerDay) / kSecondsPerDay};
 }
 

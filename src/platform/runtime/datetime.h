@@ -22,7 +22,16 @@ QString longTime(Date date);
 // a date part and a time of day.
 QString dateToText(Date date);
 
-// Now, Date and Time of the runtime (local clock).
+// The one clock of the library: every reading of the current date and time
+// (Now, Today, TimeOfDay, the pickers' defaults, a report's run date and
+// time, the two-digit year window) goes through it. It is the local wall
+// clock unless a fixed moment was set; an invalid moment puts the real clock
+// back. Tests fix it so that nothing they compare depends on the real date,
+// hour or time zone.
+QDateTime currentDateTime();
+void setFixedNow(const QDateTime& moment);
+
+// Now, Date and Time of the runtime, read from the clock above.
 Date Now();
 Date Today();
 Date TimeOfDay();

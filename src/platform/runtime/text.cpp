@@ -236,7 +236,7 @@ std::optional<QDate> monthOrDayFirst(int year, int a, int b) {
 }
 
 std::optional<QDate> dateFrom(const QList<DateToken>& n, int month) {
-    const int thisYear = QDate::currentDate().year();
+    const int thisYear = currentDateTime().date().year();
     if (month != 0) {
         if (n.size() == 2)
             return yearLike(n[0]) ? makeDate(fullYear(n[0]), month, n[1].value)
