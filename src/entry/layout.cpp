@@ -35,9 +35,8 @@ const Destination destinations[] = {
 
 template <class F> void showNow() {
     F& form = forms::instance<F>();
-    form.setIdentity(patientIdentity());
     form.Fill_Results();
-    form.ShowModal();
+    showForRequest(form);
 }
 
 // The specialised form of an "H" exam, by its exam model.

@@ -17,13 +17,16 @@
 
 namespace entry {
 
-QString patientIdentity() {
+forms::Identity patientIdentity() {
     const ModuleState& s = state();
-    QStringList parts;
-    for (const QString& part : {s.PatName, s.HospNum, s.RequestNum})
-        if (!part.trimmed().isEmpty())
-            parts << part.trimmed();
-    return parts.join(QStringLiteral(" - "));
+    return {s.PatName, s.HospNum, s.Age, s.Sex, s.RequestNum};
+}
+
+void showForRequest(forms::Form& form) {
+    const forms::Identity who = patientIdentity();
+    const forms::IdentityScope scope(who);
+    form.setIdentity(who);
+    form.ShowModal();
 }
 
 namespace {
@@ -47,7 +50,6 @@ namespace {
 
 template <class F> void showSpecialised(int16_t top, int16_t left) {
     F& form = forms::instance<F>();
-    form.setIdentity(patientIdentity());
     form.setTop(top);
     form.setLeft(left);
     try {
@@ -56,7 +58,7 @@ template <class F> void showSpecialised(int16_t top, int16_t left) {
         forms::unload<F>();
         raiseLoadFailed(e);
     }
-    form.ShowModal();
+    showForRequest(form);
 }
 
 // The form-choice table: form type, exam identifiers (empty: any), window.
@@ -146,10 +148,10 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
         return; // an "H" exam without a window of its own: nothing is shown
     Draw_Exams();
     auto& form = forms::loaded<examform::frmExamForm>();
-    form.setIdentity(patientIdentity());
     form.setTop(intTop);
     form.setLeft(intLeft);
-    form.ShowModal();
+    form.rememberStored();
+    showForRequest(form);
 }
 
 } // namespace entry

@@ -55,18 +55,19 @@ QPixmap busyPicture() {
 frmExamForm::frmExamForm() {
     setObjectName(QStringLiteral("frmExamForm"));
     setWindowTitle(QStringLiteral("Result Entry"));
-    setFixedSize(formWidth, formHeight);
+    QWidget* area = body();
+    area->setFixedSize(formWidth, formHeight);
 
-    screens_ = {ctlscrnNormalValues = new entryscreens::ctlscrnNormalValues(this),
-                ctlscrnShortForm = new entryscreens::ctlscrnShortForm(this),
-                ctlscrnShortWText = new entryscreens::ctlscrnShortWText(this),
-                ctlscrnSpecific = new entryscreens::ctlscrnSpecific(this),
-                ctlscrnWithCutOff = new entryscreens::ctlscrnWithCutOff(this),
-                ctlscrnSpecs = new entryscreens::ctlscrnSpecs(this),
-                ctlscrnConv1 = new entryscreens::ctlscrnConv1(this),
-                ctlscrnConv2 = new entryscreens::ctlscrnConv2(this),
-                ctlscrnAbusedDrugAssay = new entryscreens::ctlscrnAbusedDrugAssay(this),
-                ctlscrnHisoCytology = new entryscreens::ctlscrnHisoCytology(this)};
+    screens_ = {ctlscrnNormalValues = new entryscreens::ctlscrnNormalValues(area),
+                ctlscrnShortForm = new entryscreens::ctlscrnShortForm(area),
+                ctlscrnShortWText = new entryscreens::ctlscrnShortWText(area),
+                ctlscrnSpecific = new entryscreens::ctlscrnSpecific(area),
+                ctlscrnWithCutOff = new entryscreens::ctlscrnWithCutOff(area),
+                ctlscrnSpecs = new entryscreens::ctlscrnSpecs(area),
+                ctlscrnConv1 = new entryscreens::ctlscrnConv1(area),
+                ctlscrnConv2 = new entryscreens::ctlscrnConv2(area),
+                ctlscrnAbusedDrugAssay = new entryscreens::ctlscrnAbusedDrugAssay(area),
+                ctlscrnHisoCytology = new entryscreens::ctlscrnHisoCytology(area)};
     for (entryscreens::EntryScreen* s : screens_) {
         s->setTextLookup(promptText);
         s->setVisible(false);
@@ -75,7 +76,7 @@ frmExamForm::frmExamForm() {
 
     const int column = formWidth - columnWidth;
     const int buttonsTop = formHeight - 3 * (buttonHeight + 4) - 8;
-    vscrlVertical = new QScrollBar(Qt::Vertical, this);
+    vscrlVertical = new QScrollBar(Qt::Vertical, area);
     vscrlVertical->setObjectName(QStringLiteral("vscrlVertical"));
     vscrlVertical->setGeometry(column + 2, 4, 17, buttonsTop - 12);
     vscrlVertical->setVisible(false);
@@ -84,7 +85,7 @@ frmExamForm::frmExamForm() {
             static_cast<int>(std::lround(double(Height()) - double(vscrlVertical->value()))));
     });
 
-    shpExam = new QFrame(this);
+    shpExam = new QFrame(area);
     shpExam->setObjectName(QStringLiteral("shpExam"));
     shpExam->setFrameShape(QFrame::HLine);
     shpExam->setFrameShadow(QFrame::Sunken);
@@ -94,14 +95,14 @@ frmExamForm::frmExamForm() {
     const int order[] = {0, 2, 1}; // top to bottom
     for (int row = 0; row < 3; ++row) {
         const int i = order[row];
-        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
+        auto* b = cmdExam.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), area));
         b->setFlat(false);
         b->setGeometry(column + 2, buttonsTop + row * (buttonHeight + 4), columnWidth - 6,
                        buttonHeight);
         forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdExam_Click(i); });
     }
 
-    fraSaving = new QFrame(this);
+    fraSaving = new QFrame(area);
     fraSaving->setObjectName(QStringLiteral("fraSaving"));
     fraSaving->setFrameShape(QFrame::Box);
     fraSaving->setAutoFillBackground(true);
@@ -150,18 +151,18 @@ void frmExamForm::Arrange_Screens(int Top) {
 }
 
 void frmExamForm::keepVisible(QWidget* focused) {
-    if (!focused || vscrlVertical->isHidden() || !isAncestorOf(focused))
+    if (!focused || vscrlVertical->isHidden() || !body()->isAncestorOf(focused))
         return;
     bool onScreen = false;
     for (entryscreens::EntryScreen* s : screens_)
         onScreen = onScreen || s->isAncestorOf(focused);
     if (!onScreen)
         return;
-    const QRect r(focused->mapTo(this, QPoint(0, 0)), focused->size());
+    const QRect r(focused->mapTo(body(), QPoint(0, 0)), focused->size());
     const int margin = 8;
     int shift = 0; // pixels the stack moves up
-    if (r.bottom() + margin > height())
-        shift = r.bottom() + margin - height();
+    if (r.bottom() + margin > body()->height())
+        shift = r.bottom() + margin - body()->height();
     else if (r.top() < margin)
         shift = r.top() - margin;
     if (shift != 0)
@@ -189,8 +190,9 @@ void frmExamForm::cmdExam_Click(int index) {
     if (s.SignOffCancelled)
         return;
     PrintAfterSave = index == 2;
-    Save_Entries();
-    Unload();
+    // A save that did not go through leaves everything typed for a retry.
+    if (Save_Entries())
+        Unload();
 }
 
 } // namespace examform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/shared/savepath.h"
 #include "platform/controls/flatbutton.h"
 #include "platform/entryscreens/entryscreen.h"
 #include "platform/forms/controlarray.h"
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 namespace examform {
 
@@ -35,15 +37,21 @@ public:
     frmExamForm();
     ~frmExamForm() override;
 
-    // Window size in twips.
-    int Width() const { return width() * forms::TwipsPerPixel; }
-    int Height() const { return height() * forms::TwipsPerPixel; }
+    // Size in twips of the area below the patient banner that holds the
+    // screens, the scroll bar and the buttons: the form as its layout sees it.
+    int Width() const { return body()->width() * forms::TwipsPerPixel; }
+    int Height() const { return body()->height() * forms::TwipsPerPixel; }
 
     // The screen of a screen index 0..9; nothing outside that range.
     entryscreens::EntryScreen* Get_Screen(int index) const;
     // Stacks the visible screens from Top down (twips).
     void Arrange_Screens(int Top);
-    void Save_Entries();
+    // True when the save went through (written, or nothing to write outside
+    // edit mode); false after a failure or when the user kept the form open.
+    bool Save_Entries();
+    // In edit mode, what is stored for the form's exams as the form opens,
+    // for the save to tell whether another workstation saved them since.
+    void rememberStored();
     // The profile's report line of exam position (profile mode).
     void Print_NormalProfile(int position, const QString& name, const QString& result,
                              const QString& normal, const Slots& v, bool isLast);
@@ -86,7 +94,14 @@ private:
     QMetaObject::Connection focusWatch_;
 
     std::array<entryscreens::EntryScreen*, 10> screens_{};
+    // One exam as gathered from its screen before anything is written.
+    struct Gathered;
+    std::vector<Gathered> gather();
+    int write(ado::Connection& c, const std::vector<Gathered>& exams);
+    resultforms::StoredResults::Values readStored(ado::Connection& c) const;
+
     ExamReport report_;
+    resultforms::StoredResults stored_;
     int stackHeight_ = 0;
 };
 

@@ -14,6 +14,9 @@ struct Slots {
     QString A3, A5, B1, B2, B3, B4, E1, E2, H[6], F1, G1, G2, G5, K1, K2;
     // The exam's normal value was a text: its result is A5, its normal value G1.
     bool NormalText = false;
+    // A numeric normal range given with one limit only: the other is not
+    // stored (its argument is sent empty) and A1 or A2 holds 0.
+    bool A1Missing = false, A2Missing = false;
 };
 
 // One exam as its report section sees it.

@@ -1,6 +1,6 @@
 // Save_Entries of the exam form: each exam's entered values into the value
-// slots of its result layout, its section of the report, then the edit
-// statements, all in one transaction; the report prints after the save.
+// slots of its result layout; then, in one transaction, its section of the
+// report and the edit statements; the report prints after the save.
 
 #include "frmExamForm.h"
 #include "reportsections.h"
@@ -9,33 +9,33 @@
 #include "entry/layout.h"
 #include "entry/modulestate.h"
 #include "platform/ado/recordset.h"
-#include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
 
-#include <QRegularExpression>
+#include <QSet>
 
 namespace examform {
 
 namespace {
 
-// Screen and result layout of each screen code.
+// Screen and result layout of each screen code. A code without a row (a
+// form of its own, "14" among them, or no destination) keeps the screen and
+// layout of the exam before it, where the layout placed its row.
 struct LayoutRow {
     const char* code;
     int screen;
     int layout;
 };
 const LayoutRow layoutTable[] = {
-    {"0", 0, 0},  {"8", 0, 0},  {"11", 0, 0}, {"1", 1, 1}, {"2", 2, 1},
-    {"3", 3, 2},  {"4", 4, 3},  {"5", 5, 4},  {"7", 6, 5}, {"13", 8, 6},
-    {"14", 9, 7}, {"15", 9, 7}, {"6", 0, 8},  {"9", 0, 8}, {"20", 7, 9},
+    {"0", 0, 0}, {"8", 0, 0}, {"11", 0, 0}, {"1", 1, 1},  {"2", 2, 1}, {"3", 3, 2}, {"4", 4, 3},
+    {"5", 5, 4}, {"7", 6, 5}, {"13", 8, 6}, {"15", 9, 7}, {"6", 0, 8}, {"9", 0, 8}, {"20", 7, 9},
 };
 
-// The elements that hold what the technologist entered, by layout. An exam
-// whose elements are all blank was left empty: it is neither stored nor
-// counted as a measured 0.
-const std::vector<int> enteredElements[10] = {{3},    {1}, {1},    {3, 4}, {2},
-                                              {1, 2}, {3}, {5, 6}, {3},    {1, 3}};
+// The elements the technologist can type (or the host hands over), by
+// layout. An exam whose elements are all blank was left empty: it is
+// neither stored nor counted as a measured 0.
+const std::vector<int> enteredElements[10] = {
+    {3}, {1}, {1}, {3, 4}, {1, 2, 5}, {1, 2}, {2, 3}, {1, 2, 3, 4, 5, 6}, {3}, {1, 3}};
 
 QString el(const vrt::Variant& result, int k) {
     return result.toArray().at(k).text();
@@ -47,9 +47,11 @@ QString elOrEmpty(const vrt::Variant& result, int k) {
 }
 
 bool isDecimal(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    return number.match(vrt::Trim(text)).hasMatch();
+    return vrt::decimalNumber(text).has_value();
+}
+
+bool blank(const QString& text) {
+    return vrt::Trim(text).isEmpty();
 }
 
 // A plain numeric conversion; a blank element counts as 0.
@@ -83,7 +85,11 @@ void fill(int layout, const vrt::Variant& r, Slots& v) {
     auto e = [&r](int k) { return el(r, k); };
     switch (layout) {
     case 0:
-        if (isDecimal(e(1))) {
+        // One limit of a numeric range may be missing ("up to 110"): it is
+        // not a limit of 0.
+        v.A1Missing = blank(e(1)) && isDecimal(e(2));
+        v.A2Missing = blank(e(2)) && isDecimal(e(1));
+        if (isDecimal(e(1)) || v.A1Missing) {
             v.A1 = rounded(e(1));
             v.A2 = rounded(e(2));
             v.A4 = e(3) == QLatin1String(" ") ? 0 : rounded(e(3));
@@ -112,6 +118,7 @@ void fill(int layout, const vrt::Variant& r, Slots& v) {
         v.F1 = vrt::UCase(e(5));
         break;
     case 5:
+        v.A1Missing = v.A2Missing = false;
         v.C1 = vrt::Val(e(1));
         v.C2 = vrt::Val(e(2));
         v.A1 = plain(e(3));
@@ -148,6 +155,7 @@ void fill(int layout, const vrt::Variant& r, Slots& v) {
 // One exam's values packed into its profile slot.
 QString packProfile(const vrt::Variant& r, Slots& v) {
     QString slot;
+    v.A1Missing = v.A2Missing = false;
     const int upper = r.toArray().ubound();
     for (int j = 0; j <= upper; ++j) {
         const QString e = el(r, j);
@@ -199,12 +207,13 @@ QString args(const QStringList& values) {
 
 // The 24 arguments both result procedures start with.
 QStringList commonArguments(const entry::ExamRec& exam, const Slots& v, int layout) {
-    const entry::ModuleState& s = entry::state();
-    return {
-        s.RequestNum, exam.LabExamID, exam.FormType, D(v.A1), D(v.A2),   v.A3,
-        D(v.A4),      v.A5,           v.B1,          v.B2,    v.B3,      v.B4,
-        D(v.C1),      D(v.C2),        v.E1,          v.E2,    v.H[0],    v.H[1],
-        v.H[2],       v.H[3],         v.H[4],        v.H[5],  s.Remarks, QString::number(layout)};
+    const QString& remarks = entry::state().Remarks;
+    const QString a1 = v.A1Missing ? QString() : D(v.A1);
+    const QString a2 = v.A2Missing ? QString() : D(v.A2);
+    return {exam.LabNum, exam.LabExamID, exam.FormType, a1,     a2,      v.A3,
+            D(v.A4),     v.A5,           v.B1,          v.B2,   v.B3,    v.B4,
+            D(v.C1),     D(v.C2),        v.E1,          v.E2,   v.H[0],  v.H[1],
+            v.H[2],      v.H[3],         v.H[4],        v.H[5], remarks, QString::number(layout)};
 }
 
 QString resultStatement(const entry::ExamRec& exam, const Slots& v, int layout) {
@@ -217,142 +226,206 @@ QString resultStatement(const entry::ExamRec& exam, const Slots& v, int layout) 
            QStringLiteral("', '") + args({D(v.G4), v.G5}) + QStringLiteral("'");
 }
 
-void verifyIfLogged(ado::Connection& c, const QString& request) {
-    ado::Recordset rs;
-    rs.Open(QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") +
-                ado::quoted(request) + QStringLiteral("'"),
-            c, ado::adOpenDynamic, ado::adLockReadOnly, -1);
-    if (!rs.eof())
-        c.Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '") + ado::quoted(request) +
-                  QStringLiteral("','") + ado::quoted(entry::state().EmployeeID) +
-                  QStringLiteral("'"));
-    rs.Close();
-}
+const QString failure = QStringLiteral("Data was not Saved! Error:[");
 
-ado::Connection& connection() {
-    return entry::labConnection();
-}
+// The saving frame is shown while the save runs, however it ends.
+class SavingShown {
+public:
+    explicit SavingShown(QWidget* frame) : frame_(frame) {
+        frame_->setVisible(true);
+        frame_->raise();
+        frame_->repaint();
+    }
+    ~SavingShown() { frame_->setVisible(false); }
+    SavingShown(const SavingShown&) = delete;
+    SavingShown& operator=(const SavingShown&) = delete;
+
+private:
+    QWidget* frame_;
+};
 
 } // namespace
+
+struct frmExamForm::Gathered {
+    const entry::ExamRec* exam;
+    int position;
+    int layout;
+    bool empty;
+    Slots v;
+    vrt::Variant result;
+    QString profileSlot;
+};
 
 void frmExamForm::Print_NormalProfile(int position, const QString& name, const QString& result,
                                       const QString& normal, const Slots& v, bool isLast) {
     report_.Print_NormalProfile(position, name, result, normal, v, isLast);
 }
 
-void frmExamForm::Save_Entries() {
+std::vector<frmExamForm::Gathered> frmExamForm::gather() {
     entry::ModuleState& s = entry::state();
-    fraSaving->setVisible(true);
-    fraSaving->raise();
-    fraSaving->repaint();
-    ado::Connection* c = nullptr;
-    bool inTransaction = false;
-    try {
-        const std::vector<entry::ExamRec>& exams = entry::examList();
-        const int last = static_cast<int>(exams.size()) - 1;
-        std::vector<QString> profile(s.ProfileMode ? 18 : 1);
-        Slots v;
-        vrt::Variant result;
-        QString prompt;
-        entryscreens::EntryScreen* control = nullptr;
-        int layout = 0;
-        bool packed = false;
-        int written = 0;
-        report_ = ExamReport();
-        if (s.EditMode) {
-            c = &connection();
-            c->BeginTrans();
-            inTransaction = true;
+    const std::vector<entry::ExamRec>& exams = entry::examList();
+    std::vector<Gathered> gathered;
+    Slots v;
+    vrt::Variant result;
+    entryscreens::EntryScreen* control = nullptr;
+    int layout = 0;
+    for (size_t i = 0; i < exams.size(); ++i) {
+        const entry::ExamRec& exam = exams[i];
+        const QString code = entry::Map_FormCode(exam.FormType);
+        for (const LayoutRow& row : layoutTable)
+            if (code == QLatin1String(row.code)) {
+                control = Get_Screen(row.screen);
+                layout = row.layout;
+            }
+        if (!control)
+            vrt::raise(vrt::err::ObjectNotSet);
+        if (control->Rows() >= 0) {
+            if (!s.ProfileMode)
+                result = vrt::Variant::array({vrt::Variant()});
+            control->Get_FullResult(exam.ExamTitle, result);
         }
-        for (int i = 0; i <= last; ++i) {
-            const entry::ExamRec& exam = exams[size_t(i)];
-            const QString code = entry::Map_FormCode(exam.FormType);
-            for (const LayoutRow& row : layoutTable)
-                if (code == QLatin1String(row.code)) {
-                    control = Get_Screen(row.screen);
-                    layout = row.layout;
-                }
-            if (!control)
-                vrt::raise(vrt::err::ObjectNotSet);
-            if (control->Rows() >= 0) {
-                if (!s.ProfileMode)
-                    result = vrt::Variant::array({vrt::Variant()});
-                control->Get_FullResult(exam.ExamTitle, result);
-            }
-            const bool empty = leftEmpty(layout, result);
-            if (s.ProfileMode) {
-                if (i >= static_cast<int>(profile.size()))
-                    vrt::raise(vrt::err::SubscriptOutOfRange);
-                profile[size_t(i)] = empty ? QString() : packProfile(result, v);
-                packed = packed || !empty;
-                if (PrintAfterSave)
-                    Print_NormalProfile(i, empty ? QString() : v.K2, elOrEmpty(result, 3),
-                                        elOrEmpty(result, 1), v, i == last);
-                continue;
-            }
-            if (empty) {
-                if (PrintAfterSave)
-                    report_.Add_Section({layout, i, i == last, exam.ExamTitle, false});
-                continue;
-            }
+        Gathered g{&exam, int(i), layout, leftEmpty(layout, result), {}, result, {}};
+        if (s.ProfileMode) {
+            if (i >= 18)
+                vrt::raise(vrt::err::SubscriptOutOfRange);
+            if (!g.empty)
+                g.profileSlot = packProfile(result, v);
+        } else if (!g.empty) {
             s.RequestNum = exam.LabNum;
             s.Amount = exam.Amount;
             s.ReferenceNumber = exam.RefNum;
             fill(layout, result, v);
-            if (layout == 2) {
-                // Looked up by the exam: the result text never names a prompt set.
-                ado::Recordset rs;
-                rs.Open(QStringLiteral(
-                            "select promptdata from build_file..tbcolabvalues where code = '") +
-                            ado::quoted(exam.LabExamID) + QStringLiteral("'"),
-                        connection(), ado::adOpenDynamic, ado::adLockReadOnly, -1);
-                if (!rs.eof())
-                    prompt = rs.Fields(QStringLiteral("promptdata")).Value.text();
-                rs.Close();
-                PromptLines = splitLines(prompt);
-                ResultLines = splitLines(v.A5);
-            }
-            if (PrintAfterSave)
-                report_.Add_Section(
-                    {layout, i, i == last, exam.ExamTitle, true, &v, &PromptLines, &ResultLines});
-            if (s.EditMode) {
-                verifyIfLogged(*c, s.RequestNum);
-                c->Execute(resultStatement(exam, v, layout));
-                ++written;
-            }
         }
-        if (s.ProfileMode && s.EditMode && packed) {
-            verifyIfLogged(*c, exams[size_t(last)].LabNum);
-            QStringList values{s.RequestNum, s.ProfileExamID};
-            values.append(QStringList(profile.begin(), profile.end()));
-            values << s.Remarks;
-            c->Execute(QStringLiteral("LABORATORY..LAB_Save_EditProfileResultEntries '") +
-                       args(values) + QStringLiteral("'"));
+        g.v = v;
+        gathered.push_back(std::move(g));
+    }
+    return gathered;
+}
+
+int frmExamForm::write(ado::Connection& c, const std::vector<Gathered>& exams) {
+    const entry::ModuleState& s = entry::state();
+    const int last = int(exams.size()) - 1;
+    QString prompt;
+    int written = 0;
+    bool packed = false;
+    for (const Gathered& g : exams) {
+        const bool isLast = g.position == last;
+        if (s.ProfileMode) {
+            packed = packed || !g.empty;
+            if (PrintAfterSave)
+                Print_NormalProfile(g.position, g.empty ? QString() : g.v.K2,
+                                    elOrEmpty(g.result, 3), elOrEmpty(g.result, 1), g.v, isLast);
+            continue;
+        }
+        if (g.empty) {
+            if (PrintAfterSave)
+                report_.Add_Section({g.layout, g.position, isLast, g.exam->ExamTitle, false});
+            continue;
+        }
+        if (g.layout == 2) {
+            // Looked up by the exam: the result text never names a prompt set.
+            ado::Recordset rs;
+            rs.Open(
+                QStringLiteral("select promptdata from build_file..tbcolabvalues where code = '") +
+                    ado::quoted(g.exam->LabExamID) + QStringLiteral("'"),
+                c, ado::adOpenDynamic, ado::adLockReadOnly, -1);
+            if (!rs.eof())
+                prompt = rs.Fields(QStringLiteral("promptdata")).Value.text();
+            rs.Close();
+            PromptLines = splitLines(prompt);
+            ResultLines = splitLines(g.v.A5);
+        }
+        if (PrintAfterSave)
+            report_.Add_Section({g.layout, g.position, isLast, g.exam->ExamTitle, true, &g.v,
+                                 &PromptLines, &ResultLines});
+        if (s.EditMode) {
+            resultforms::verifyIfLogged(c, g.exam->LabNum);
+            c.Execute(resultStatement(*g.exam, g.v, g.layout));
             ++written;
         }
-        if (inTransaction) {
-            inTransaction = false;
-            c->CommitTrans();
-        }
-        if (written > 0)
-            s.Saved = true;
-        if (PrintAfterSave)
-            report_.printAll();
-    } catch (const vrt::RuntimeError& e) {
-        if (inTransaction) {
-            try {
-                c->RollbackTrans();
-            } catch (const vrt::RuntimeError&) {
-                // The connection itself failed; nothing more can be undone.
-            }
-        }
-        fraSaving->setVisible(false);
-        forms::MsgBox(QStringLiteral("Data was not Saved! Error:[") + e.description() +
-                          QStringLiteral("]"),
-                      forms::vbCritical, QStringLiteral("Save_Entries of Result Entry Class"));
-        return;
     }
-    fraSaving->setVisible(false);
+    if (s.ProfileMode && s.EditMode && packed) {
+        resultforms::verifyIfLogged(c, exams.back().exam->LabNum);
+        QStringList values{s.RequestNum, s.ProfileExamID};
+        for (size_t i = 0; i < 18; ++i)
+            values << (i < exams.size() ? exams[i].profileSlot : QString());
+        values << s.Remarks;
+        c.Execute(QStringLiteral("LABORATORY..LAB_Save_EditProfileResultEntries '") + args(values) +
+                  QStringLiteral("'"));
+        ++written;
+    }
+    return written;
+}
+
+resultforms::StoredResults::Values frmExamForm::readStored(ado::Connection& c) const {
+    const entry::ModuleState& s = entry::state();
+    std::vector<vrt::Variant> values;
+    const auto read = [&](const QString& statement,
+                          const std::function<bool(ado::Recordset&)>& ours) {
+        ado::Recordset rs;
+        rs.Open(statement, c, ado::adOpenStatic, ado::adLockReadOnly, -1);
+        for (; !rs.eof(); rs.MoveNext())
+            if (ours(rs))
+                for (int k = 0; k < rs.FieldCount(); ++k)
+                    values.push_back(rs.Fields(k).Value);
+        rs.Close();
+    };
+    QStringList requests;
+    QSet<QString> exams; // request and exam of each row the form saves
+    for (const entry::ExamRec& exam : entry::examList()) {
+        if (!requests.contains(exam.LabNum))
+            requests << exam.LabNum;
+        exams << exam.LabNum + QLatin1Char('\n') + exam.LabExamID;
+    }
+    for (const QString& request : requests)
+        read(QStringLiteral("select * from LABORATORY..tbLabResultValues where RequestNum = '") +
+                 ado::quoted(request) + QStringLiteral("' order by LabExamID"),
+             [&](ado::Recordset& rs) {
+                 return exams.contains(request + QLatin1Char('\n') +
+                                       rs.Fields(QStringLiteral("LabExamID")).Value.text());
+             });
+    if (s.ProfileMode)
+        read(QStringLiteral("select * from LABORATORY..tbLabProfileResult where RequestNum = '") +
+                 ado::quoted(s.RequestNum) + QStringLiteral("' and ProfileExamID = '") +
+                 ado::quoted(s.ProfileExamID) + QStringLiteral("'"),
+             [](ado::Recordset&) { return true; });
+    return values;
+}
+
+void frmExamForm::rememberStored() {
+    stored_ = resultforms::StoredResults();
+    if (entry::state().EditMode)
+        stored_.remember(readStored(resultforms::connection()));
+}
+
+bool frmExamForm::Save_Entries() {
+    entry::ModuleState& s = entry::state();
+    const SavingShown saving(fraSaving);
+    stored_.setLockKey(QStringLiteral("tbLabResultValues:") + s.RequestNum);
+    std::vector<Gathered> exams;
+    try {
+        exams = gather();
+    } catch (const vrt::RuntimeError& e) {
+        resultforms::showSaveFailure(failure, e);
+        return false;
+    }
+    int written = 0;
+    const bool saved = resultforms::saveChecked(
+        stored_,
+        [&](ado::Connection& c) {
+            report_ = ExamReport();
+            if (s.EditMode)
+                stored_.compare(readStored(c));
+            written = write(c, exams);
+        },
+        failure, s.EditMode);
+    if (!saved)
+        return false;
+    if (written > 0)
+        s.Saved = true;
+    if (PrintAfterSave)
+        report_.printAll();
+    return true;
 }
 
 } // namespace examform

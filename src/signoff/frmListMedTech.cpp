@@ -46,16 +46,14 @@ frmListMedTech::frmListMedTech() {
     search->addWidget(txtSearchStr, 1);
     auto* frame = new QVBoxLayout(fraDispWinFrame);
     frame->addWidget(grdDispWindow);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(lblTotalCap);
-    bottom->addWidget(lblTotal);
-    bottom->addStretch();
-    bottom->addWidget(cmdSearch);
-    auto* layout = new QVBoxLayout(this);
+    buttonRow()->addWidget(lblTotalCap);
+    buttonRow()->addWidget(lblTotal);
+    buttonRow()->addStretch();
+    buttonRow()->addWidget(cmdSearch);
+    auto* layout = new QVBoxLayout(body());
     layout->addLayout(heading);
     layout->addLayout(search);
     layout->addWidget(fraDispWinFrame, 1);
-    layout->addLayout(bottom);
     resize(520, 420);
 
     forms::onEnter(txtSearchStr, [this] { SearchMed(txtSearchStr->text()); });

@@ -50,17 +50,15 @@ frmRemarksInput::frmRemarksInput() {
     grid->addWidget(dateLabel, 3, 0);
     grid->addWidget(DTPicker1, 3, 1, 1, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttonRow()->addStretch();
     const char* captions[] = {"&Finish", "&Back"};
     for (int i = 0; i < 2; ++i) {
         auto* b = cmdFinish.add(i, new controls::FlatBttn(QString::fromLatin1(captions[i]), this));
-        buttons->addWidget(b);
+        buttonRow()->addWidget(b);
         forms::connectGuarded(b, &QPushButton::clicked, this, [this, i] { cmdFinish_Click(i); });
     }
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(frame);
-    layout->addLayout(buttons);
 
     forms::connectGuarded(cmdMedTech, &QPushButton::clicked, this, [this] { cmdMedTech_Click(); });
     forms::onEnter(txtMedTech, [this] { cmdMedTech_Click(); });

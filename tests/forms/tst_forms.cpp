@@ -31,7 +31,7 @@ class frmSample : public forms::Form {
 public:
     frmSample() {
         setObjectName(QStringLiteral("frmSample"));
-        auto* layout = new QVBoxLayout(this);
+        auto* layout = new QVBoxLayout(body());
         for (const char* name : {"txtPlain", "txtUpper", "txtEnter", "txtTab", "txtLast"}) {
             auto* box = new QLineEdit(this);
             box->setObjectName(QLatin1String(name));

@@ -173,50 +173,73 @@ private slots:
         }
     }
 
+    // Another workstation saved the request's results after the window read
+    // them: Yes saves over them, No keeps the window with what was typed.
     void savingOverAnotherWorkstationsResultsAsksFirst_data() {
-        addColumns<bool, int, QString>("storedBefore", "answer", "storedAfter");
-        QTest::newRow("changed, saved over") << true << int(forms::vbYes) << "MINE";
-        QTest::newRow("changed, kept open") << true << int(forms::vbNo) << "NULL";
-        QTest::newRow("created meanwhile, saved over") << false << int(forms::vbYes) << "MINE";
+        addColumns<QString, QString, QString, bool, int, QString>(
+            "window", "box", "otherSave", "storedBefore", "answer", "storedAfter");
+        const QString stool = "Laboratory..Lab_Save_HCodes 1, 'LR26-0006','%1','their remarks'";
+        const QString exam =
+            "LABORATORY..LAB_Save_EditResultEntries 'LR26-0006','101','1','','','',"
+            "'','%1','','','','','','','','','','','','','','','','1','','','',"
+            "'','','',''";
+        addRows<QString, QString, QString, bool, int, QString>({
+            {"stool, changed, saved over", "frmStool", "txtResults(1)", stool, true, forms::vbYes,
+             "7"},
+            {"stool, changed, kept open", "frmStool", "txtResults(1)", stool, true, forms::vbNo,
+             "NULL"},
+            {"stool, created meanwhile", "frmStool", "txtResults(1)", stool, false, forms::vbYes,
+             "7"},
+            {"exam form, changed, saved over", "frmExamForm", "ctlscrnNormalValues.txtEntry(0)",
+             exam, true, forms::vbYes, "7"},
+            {"exam form, changed, kept open", "frmExamForm", "ctlscrnNormalValues.txtEntry(0)",
+             exam, true, forms::vbNo, "THEIRS"},
+            {"exam form, created meanwhile", "frmExamForm", "ctlscrnNormalValues.txtEntry(0)", exam,
+             false, forms::vbYes, "7"},
+        });
     }
     void savingOverAnotherWorkstationsResultsAsksFirst() {
+        QFETCH(QString, window);
+        QFETCH(QString, box);
+        QFETCH(QString, otherSave);
         QFETCH(bool, storedBefore);
         QFETCH(int, answer);
         QFETCH(QString, storedAfter);
+        const bool examForm = window == "frmExamForm";
         std::unique_ptr<LabSession> lab;
         FETCH_LAB_SESSION(lab);
-        lab->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("35"),
-                     QStringLiteral("STOOL EXAMINATION"));
+        lab->request("LR26-0006", examForm ? "1" : "H", examForm ? "101" : "35", "EXAM");
+        lab->object().EditMode(true);
         auto other = lab->database().open();
-        const auto otherSaves = [&](const QString& color) {
-            other->Execute(QStringLiteral("Laboratory..Lab_Save_HCodes 1, 'LR26-0006','") + color +
-                           QStringLiteral("','their remarks'"));
-        };
         if (storedBefore)
-            otherSaves(QStringLiteral("LOADED"));
+            other->Execute(otherSave.arg("LOADED"));
 
         ScriptedUser user;
-        auto& script = user.expectForm(QStringLiteral("frmStool"))
-                           .type(QStringLiteral("txtResults(1)"), QStringLiteral("mine"))
-                           .run([&](forms::Form&) { otherSaves(QStringLiteral("THEIRS")); })
-                           .click(QStringLiteral("cmdExam(2)"));
+        auto& script = user.expectForm(window)
+                           .type(box, "7")
+                           .run([&](forms::Form&) { other->Execute(otherSave.arg("THEIRS")); })
+                           .click("cmdExam(2)");
+        if (examForm)
+            user.expectForm("frmRemarksInput").click("cmdFinish(0)");
         user.expectMessage(changedQuestion, answer);
         if (answer == forms::vbNo) {
             // Still open, nothing printed, what was typed still there.
             script
-                .run([](forms::Form& f) {
+                .run([box](forms::Form& f) {
                     QVERIFY(!f.isUnloaded());
-                    QCOMPARE(f.findChild<QLineEdit*>(QStringLiteral("txtResults(1)"))->text(),
-                             QStringLiteral("MINE"));
+                    QCOMPARE(f.findChild<QWidget*>(box)->property("text").toString(), "7");
                 })
-                .click(QStringLiteral("cmdExam(1)"));
+                .click("cmdExam(1)");
         }
         lab->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
         // Enter alone must not save over the other workstation's results.
         QCOMPARE(user.messages().value(0).defaultButton, 1);
-        const auto row = lab->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
-        QCOMPARE(row.value(0).value(2), storedAfter);
+        const QString stored = examForm ? "select A5 from LABORATORY..tbLabResultValues where "
+                                          "RequestNum = 'LR26-0006'"
+                                        : "select Result2 from LABORATORY..tbLabResultHCodes "
+                                          "where RequestNum = 'LR26-0006'";
+        QCOMPARE(lab->rows(stored), QList<QStringList>{{storedAfter}});
         QCOMPARE(lab->object().HasSaved(), answer == forms::vbYes);
         QCOMPARE(lab->printedFiles().size(), answer == forms::vbYes ? 1 : 0);
     }

@@ -18,10 +18,6 @@ namespace resultforms {
 
 namespace {
 
-ado::Connection& connection() {
-    return entry::labConnection();
-}
-
 QString backquoted(QString text) {
     return text.replace(u'\'', u'`');
 }
@@ -122,14 +118,12 @@ frmHistopath::frmHistopath() {
     imgHelp->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(24, 24));
     imgHelp->setToolTip(QStringLiteral("Enter in the number moves on; the texts wrap and scroll. "
                                        "An apostrophe is kept as a backquote."));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(imgHelp);
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "Cance&l", "&Print and Save"},
+    buttonRow()->addWidget(imgHelp);
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "Cance&l", "&Print and Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(fraMain, 1);
-    layout->addLayout(buttons);
 
     const QList<QWidget*> order{txtHistopathNum,   dtReportDate, dtReportTime, rtfSpecimen,
                                 rtfInterpretation, cmdExam(0),   cmdExam(1),   cmdExam(2)};
@@ -173,7 +167,7 @@ void frmHistopath::Fill_Results() {
 void frmHistopath::Save_Entries(bool& result) {
     const bool saved = runSave(stored, [this](ado::Connection& c) {
         const QString labNum = q(entry::examList().at(0).LabNum);
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         const bool hasRow = hasCodedRow(
             c, stored,
             QStringLiteral(
@@ -238,10 +232,11 @@ void frmHistopath::Print_Result() {
 
 void frmHistopath::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

@@ -322,15 +322,13 @@ frmPapSmear2::frmPapSmear2() {
     screen2->addWidget(frame(QStringLiteral("fraHormonal")), 0, 1);
     screen2->setRowStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
     for (int i = 0; i < 3; ++i)
         order << cmdExam(i);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(sstbPapSmear);
-    layout->addLayout(buttons);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(900, 640);
@@ -464,6 +462,8 @@ QStringList frmPapSmear2::codes() const {
 }
 
 void frmPapSmear2::Fill_Results() {
+    // The load sets the pickers to today: it runs first, so what is loaded stays.
+    ensureLoaded();
     auto rs = loadCodedRow(stored);
     if (!rs)
         return;
@@ -500,7 +500,7 @@ void frmPapSmear2::Fill_Results() {
 
 bool frmPapSmear2::Save_Entries() {
     return runSave(stored, [this](ado::Connection& c) {
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         const QStringList list = codes();
         const bool hasRow = hasCodedRow(c, stored);
         if (!hasRow)
@@ -628,7 +628,7 @@ void frmPapSmear2::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index, stored, [this] { Save_Entries(); }, [this] { Print_Result(); });
+        *this, index, [this] { return Save_Entries(); }, [this] { Print_Result(); });
 }
 
 } // namespace resultforms

@@ -2,137 +2,30 @@
 
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
-#include "platform/ado/errors.h"
 #include "platform/forms/errorguard.h"
-#include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
 #include "report/document.h"
 #include "report/spool.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace resultforms {
-
-namespace {
-
-ado::Connection& connection() {
-    return entry::labConnection();
-}
-
-} // namespace
-
-QString q(const QString& value) {
-    return ado::quoted(value);
-}
 
 QString text(const vrt::Variant& value) {
     return value.text();
 }
 
-namespace {
-
-// Another workstation saved the request's results since the form loaded them.
-struct ChangedElsewhere {};
-
-const QString changedQuestion =
-    QStringLiteral("The results of this request were changed at another workstation since you "
-                   "opened them. Save yours over them?");
-
-bool sameValue(const vrt::Variant& a, const vrt::Variant& b) {
-    return a.isNull() == b.isNull() && a.text() == b.text();
-}
-
-// Two saves of one request at the same moment take turns on PostgreSQL too
-// (SQLite's write lock already lets one save at a time), so neither compares
-// with a row that the other is about to replace.
-void lockRequest(ado::Connection& c) {
-    c.lockKey(QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum);
-}
-
-} // namespace
-
-StoredResults::Row StoredResults::values(const ado::Recordset* row) const {
-    if (!row || row->eof())
-        return std::nullopt;
-    std::vector<vrt::Variant> v;
-    for (int i = 1; i <= 33 && columns_.isEmpty(); ++i)
-        v.push_back(row->Fields(QStringLiteral("Result%1").arg(i)).Value);
-    for (const QString& column : columns_)
-        v.push_back(row->Fields(column).Value);
-    return v;
-}
-
-void StoredResults::loaded(const ado::Recordset* row) {
-    known_ = true;
-    row_ = values(row);
-}
-
 bool runSave(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
              const QString& failure) {
-    stored.keptOpen_ = false;
-    for (;;) {
-        ado::Connection* c = nullptr;
-        bool open = false;
-        try {
-            c = &connection();
-            // A spool that never got printed must not hold the save's transaction.
-            report::abandonPrintJob();
-            c->BeginTrans();
-            open = true;
-            lockRequest(*c);
-            body(*c);
-            open = false;
-            c->CommitTrans();
-            break;
-        } catch (const ChangedElsewhere&) {
-            try {
-                c->RollbackTrans();
-            } catch (const vrt::RuntimeError&) {
-                // Nothing was written yet that could stay.
-            }
-            // Asked outside the transaction: no lock waits for the answer.
-            if (forms::MsgBox(
-                    changedQuestion, forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2,
-                    QStringLiteral("Save_Entries of Result Entry Class")) != forms::vbYes) {
-                stored.keptOpen_ = true;
-                return false;
-            }
-            // Saved over what the user was told of; a change after that asks again.
-            stored.row_ = stored.seen_;
-        } catch (const vrt::RuntimeError& e) {
-            if (open) {
-                try {
-                    c->RollbackTrans();
-                } catch (const vrt::RuntimeError&) {
-                    // The connection itself failed; nothing more can be undone.
-                }
-            }
-            forms::MsgBox(failure + e.description() + QStringLiteral("]"), forms::vbCritical,
-                          QStringLiteral("Save_Entries of Result Entry Class"));
-            return false;
-        }
-    }
+    if (!saveChecked(stored, body, failure))
+        return false;
     entry::state().Saved = true;
     return true;
 }
 
 void takeWholeText(QLineEdit* box) {
     box->setMaxLength(std::numeric_limits<int>::max());
-}
-
-void verifyIfLogged(ado::Connection& c) {
-    const entry::ModuleState& s = entry::state();
-    const QString labNum = q(entry::examList().at(0).LabNum);
-    ado::Recordset rs;
-    rs.Open(QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + labNum +
-                QStringLiteral("'"),
-            c, ado::adOpenDynamic, ado::adLockReadOnly, -1);
-    if (!rs.eof())
-        c.Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '") + labNum +
-                  QStringLiteral("','") + q(s.EmployeeID) + QStringLiteral("'"));
-    rs.Close();
 }
 
 bool hasCodedRow(ado::Connection& c, StoredResults& stored, const QString& source) {
@@ -142,16 +35,7 @@ bool hasCodedRow(ado::Connection& c, StoredResults& stored, const QString& sourc
                       q(entry::state().RequestNum) + QStringLiteral("'")
                 : source,
             c, ado::adOpenDynamic, ado::adLockOptimistic, -1);
-    if (stored.known_) {
-        StoredResults::Row now = stored.values(&rs);
-        const bool same = now.has_value() == stored.row_.has_value() &&
-                          (!now || std::equal(now->begin(), now->end(), stored.row_->begin(),
-                                              stored.row_->end(), sameValue));
-        if (!same) {
-            stored.seen_ = std::move(now);
-            throw ChangedElsewhere{};
-        }
-    }
+    stored.compare(stored.values(&rs));
     return !rs.eof();
 }
 
@@ -264,16 +148,15 @@ void addExamButtons(QBoxLayout* row, forms::Form& form,
     }
 }
 
-void cmdExamClick(forms::Form& form, int index, const StoredResults& stored,
-                  const std::function<void()>& save, const std::function<void()>& print) {
+void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& save,
+                  const std::function<void()>& print) {
     if (index == 1) {
         form.Unload();
         return;
     }
     if (entry::state().SignOffCancelled)
         return;
-    save();
-    if (stored.keptOpen())
+    if (!save())
         return;
     if (index == 2)
         print();

@@ -157,14 +157,11 @@ SingleTextForm::SingleTextForm(const SingleTextMember& member)
     }
     grid->setRowStretch(grid->rowCount(), 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "&Cancel", "&Print and Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "&Cancel", "&Print and Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
 
     QList<QWidget*> order;
     for (int i = 0; i < member.boxes; ++i)
@@ -203,7 +200,7 @@ void SingleTextForm::Save_Exam(bool& result) {
         stored,
         [this](ado::Connection& c) {
             const entry::ExamRec& exam = entry::examList().at(0);
-            verifyIfLogged(c);
+            verifyIfLogged(c, exam.LabNum);
             const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
             const bool hasRow = hasCodedRow(
                 c, stored,
@@ -267,10 +264,11 @@ void SingleTextForm::cmdExam_Click(int index) {
     if (index != 1)
         forms::instance<signoff::frmRemarksInput>().ShowModal();
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Exam(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

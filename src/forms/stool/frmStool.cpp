@@ -1,5 +1,6 @@
 #include "frmStool.h"
 
+#include "entry/examlist.h"
 #include "entry/modulestate.h"
 #include "forms/shared/codedresults.h"
 #include "platform/forms/errorguard.h"
@@ -102,13 +103,11 @@ frmStool::frmStool() {
     right->addWidget(when);
     right->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addLayout(columns);
-    layout->addLayout(buttons);
 
     QList<QWidget*> order;
     for (int i = 0; i <= last; ++i)
@@ -126,6 +125,8 @@ void frmStool::Form_Load() {
 }
 
 void frmStool::Fill_Results() {
+    // The load sets the pickers to today: it runs first, so what is loaded stays.
+    ensureLoaded();
     auto rs = loadCodedRow(stored);
     if (!rs)
         return;
@@ -139,7 +140,7 @@ void frmStool::Fill_Results() {
 
 void frmStool::Save_Entries(bool& saved) {
     saved = runSave(stored, [this](ado::Connection& c) {
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         QString sql = codedStatementStart(c, hasCodedRow(c, stored));
         for (int i = 0; i <= last; ++i)
             sql += q(txtResults(i)->text()) + QStringLiteral("', '");
@@ -181,10 +182,11 @@ void frmStool::Print_Result() {
 
 void frmStool::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

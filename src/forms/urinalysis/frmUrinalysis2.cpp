@@ -188,13 +188,11 @@ frmUrinalysis2::frmUrinalysis2() {
         addRow(frames[QString::fromLatin1(finding->frame)], QString::fromLatin1(finding->caption),
                box);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    addExamButtons(buttons, *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
+    buttonRow()->addStretch();
+    addExamButtons(buttonRow(), *this, cmdExam, {"&Save", "E&xit", "&Print & Save"},
                    [this](int i) { cmdExam_Click(i); });
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body());
     layout->addWidget(sstbMain);
-    layout->addLayout(buttons);
 
     // Tab order: the boxes as Enter visits them, the report pickers after the
     // first screen's boxes, then the buttons.
@@ -238,6 +236,8 @@ void frmUrinalysis2::Form_Load() {
 }
 
 void frmUrinalysis2::Fill_Results() {
+    // The load sets the pickers to today: it runs first, so what is loaded stays.
+    ensureLoaded();
     auto rs = loadCodedRow(stored);
     if (!rs)
         return;
@@ -254,7 +254,7 @@ void frmUrinalysis2::Fill_Results() {
 
 void frmUrinalysis2::Save_Entries(bool& saved) {
     saved = runSave(stored, [this](ado::Connection& c) {
-        verifyIfLogged(c);
+        verifyIfLogged(c, entry::examList().at(0).LabNum);
         QString sql = codedStatementStart(c, hasCodedRow(c, stored));
         for (int i = 0; i <= 16; ++i)
             sql += q(txtResults(i)->text()) + QStringLiteral("', '");
@@ -303,10 +303,11 @@ void frmUrinalysis2::Print_Result() {
 
 void frmUrinalysis2::cmdExam_Click(int index) {
     cmdExamClick(
-        *this, index, stored,
+        *this, index,
         [this] {
             bool saved = false;
             Save_Entries(saved);
+            return saved;
         },
         [this] { Print_Result(); });
 }

@@ -3,6 +3,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/forms/msgbox.h"
+#include "platform/runtime/text.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -21,19 +23,20 @@ namespace {
 
 constexpr int twips = forms::TwipsPerPixel;
 constexpr int fieldPixels = 24; // a one-line field of a block
+// A line edit's frame and inner margins beside its text, and the room a
+// drawn cell leaves beside its text.
+constexpr int entryMargins = 14;
+constexpr int drawnMargins = 8;
+// The first result of a screen shows at least this many typed characters,
+// measured as a mix of capitals and digits: results are mostly typed so.
+const QLatin1String resultSample("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
 
 bool editable(Cell cell) {
     return cell == Cell::Entry || cell == Cell::Memo || cell == Cell::YesNo;
 }
 
-// A decimal number as a technologist types one: sign, digits, point, exponent.
 std::optional<double> number(const QString& text) {
-    static const QRegularExpression decimal(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    const QString t = text.trimmed();
-    if (!decimal.match(t).hasMatch())
-        return std::nullopt;
-    return t.toDouble();
+    return vrt::decimalNumber(text);
 }
 
 // Two decimals, or three significant digits below 1, without trailing zeros;
@@ -208,6 +211,11 @@ void EntryScreen::addCell(int exam, int line, int column, const QString& text) {
             entry->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[YNyn]?")), entry));
         connect(entry, &QLineEdit::textChanged, this, [this, exam] { edited(exam); });
+        connect(entry, &QLineEdit::textChanged, this, [this, entry] {
+            const int s = stopOf(entry);
+            if (s >= 0)
+                updateTip(stops_[size_t(s)], columnSpans());
+        });
         cell = entry;
     }
     cell->setObjectName(QStringLiteral("%1.txtEntry(%2)").arg(objectName()).arg(stops_.size()));
@@ -341,17 +349,28 @@ std::vector<EntryScreen::Span> EntryScreen::columnSpans() const {
         spans.push_back({caption + 18, std::max(20 * avg, width() - caption - 24)});
         return spans;
     }
-    // A column is as wide as its characters or its caption in the header's bold.
+    // A column is as wide as its characters or its caption in the header's
+    // bold; the first result column as wide as the result sample.
     QFont bold = font();
     bold.setBold(true);
     const QFontMetrics header(bold);
+    const Column* firstResult = nullptr;
+    for (const Column& c : table_.columns)
+        if (!firstResult && (c.cell == Cell::Entry || c.cell == Cell::Memo))
+            firstResult = &c;
     auto fixedWidth = [&](const Column& c) {
-        return std::max(c.chars * avg, header.horizontalAdvance(QLatin1String(c.caption))) + 10;
+        const int w =
+            std::max(c.chars * avg, header.horizontalAdvance(QLatin1String(c.caption))) + 10;
+        return &c == firstResult
+                   ? std::max(w, fontMetrics().horizontalAdvance(resultSample) + entryMargins + 2)
+                   : w;
     };
     int fixed = 0;
     for (const Column& c : table_.columns)
         fixed += c.chars > 0 ? fixedWidth(c) : 0;
-    const int rest = std::max(22 * avg + 10, width() - 2 - fixed);
+    // The title column gives way to the results; a title it cuts is shown
+    // whole on hover.
+    const int rest = std::max(12 * avg + 10, width() - 2 - fixed);
     int x = 1;
     for (const Column& c : table_.columns) {
         const int w = c.chars > 0 ? fixedWidth(c) : rest;
@@ -363,8 +382,52 @@ std::vector<EntryScreen::Span> EntryScreen::columnSpans() const {
 
 void EntryScreen::placeCells() {
     const std::vector<Span> spans = columnSpans();
-    for (const Stop& s : stops_)
+    for (const Stop& s : stops_) {
         placeCell(s, spans);
+        updateTip(s, spans);
+    }
+}
+
+QString EntryScreen::cutText(int line, int column, const std::vector<Span>& spans) const {
+    if (table_.layout == Layout::Blocks || line < 0 || line >= int(lineExam_.size()) ||
+        column < 0 || column >= int(spans.size()))
+        return QString();
+    const Exam& exam = exams_[size_t(lineExam_[size_t(line)])];
+    const QString text = cellText(exam, column, line - exam.firstLine);
+    return fontMetrics().horizontalAdvance(text) > spans[size_t(column)].width - drawnMargins
+               ? text
+               : QString();
+}
+
+void EntryScreen::updateTip(const Stop& stop, const std::vector<Span>& spans) {
+    QStringList tip;
+    if (table_.layout == Layout::Lines)
+        for (int c = 0; c < int(table_.columns.size()); ++c)
+            if (table_.columns[size_t(c)].cell == Cell::Prompt)
+                tip << cutText(stop.line, c, spans);
+    if (const auto* entry = qobject_cast<const QLineEdit*>(stop.cell);
+        entry && fontMetrics().horizontalAdvance(entry->text()) > entry->width() - entryMargins)
+        tip << entry->text();
+    tip.removeAll(QString());
+    stop.cell->setToolTip(tip.join(QLatin1Char('\n')));
+}
+
+bool EntryScreen::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    // A drawn cell that cuts its text shows it whole under the pointer.
+    const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    const std::vector<Span> spans = columnSpans();
+    QString text;
+    if (at.y() >= headerPixels() && linePixels() > 0)
+        for (size_t c = 0; c < spans.size(); ++c)
+            if (at.x() >= spans[c].x && at.x() < spans[c].x + spans[c].width)
+                text = cutText((at.y() - headerPixels()) / linePixels(), int(c), spans);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, this);
+    return true;
 }
 
 void EntryScreen::placeCell(const Stop& stop, const std::vector<Span>& spans) {
@@ -553,6 +616,13 @@ bool EntryScreen::eventFilter(QObject* watched, QEvent* event) {
     if (s < 0)
         return false;
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        QWidget* cell = stops_[size_t(s)].cell;
+        if (event->type() == QEvent::FocusIn && !cell->toolTip().isEmpty())
+            QToolTip::showText(cell->mapToGlobal(QPoint(0, cell->height())), cell->toolTip(), cell);
+        // Left, a cell shows the start of its text rather than its tail.
+        if (auto* entry = qobject_cast<QLineEdit*>(cell);
+            entry && event->type() == QEvent::FocusOut)
+            entry->setCursorPosition(0);
         const int exam = event->type() == QEvent::FocusIn ? stops_[size_t(s)].exam : -1;
         if (exam != focusedExam_) {
             focusedExam_ = exam;

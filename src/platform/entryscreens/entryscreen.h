@@ -68,6 +68,7 @@ signals:
 
 protected:
     EntryScreen(const ScreenTable& table, QWidget* parent);
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -98,6 +99,11 @@ private:
     int linePixels() const;
     int blockPixels() const;
     QString cellText(const Exam& exam, int column, int lineInExam) const;
+    // The whole text of a drawn cell of a line when the cell cuts it, else "".
+    QString cutText(int line, int column, const std::vector<Span>& spans) const;
+    // The tip of a result cell: the cut prompt of its line and its own text
+    // when the cell cuts it.
+    void updateTip(const Stop& stop, const std::vector<Span>& spans);
     void moveTo(int stop, bool selectAll);
     void moveLine(int stop, int step);
     int stopOf(const QObject* cell) const;

@@ -5,9 +5,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStringList>
+#include <QStyle>
 #include <QTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace forms {
 
@@ -22,7 +31,63 @@ ModalHook& hook() {
 // has returned.
 thread_local std::vector<std::unique_ptr<Form>> unloadedForms;
 
+thread_local Identity current;
+
+// The body's scroll area asks for all that the body needs, so a window is
+// as large as its controls until the screen limits it; it scrolls only
+// then.
+class BodyArea : public QScrollArea {
+public:
+    explicit BodyArea(QWidget* parent) : QScrollArea(parent) {
+        setObjectName(QStringLiteral("scrBody"));
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        setFocusPolicy(Qt::NoFocus);
+    }
+    QSize sizeHint() const override {
+        const QWidget* w = widget();
+        return w->sizeHint().expandedTo(w->minimumSizeHint()).expandedTo(w->minimumSize());
+    }
+    QSize minimumSizeHint() const override { return {120, 80}; }
+};
+
+// The window's frame around its client area; before the window manager has
+// framed it, a title bar and thin edges are assumed.
+QMargins frameOf(const QWidget* w) {
+    const QRect f = w->frameGeometry(), g = w->geometry();
+    if (f != g)
+        return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                f.bottom() - g.bottom()};
+    constexpr int edge = 4, titleBar = 32;
+    return {edge, titleBar, edge, edge};
+}
+
 } // namespace
+
+bool Identity::isEmpty() const {
+    for (const QString* part : {&patient, &hospitalNumber, &age, &sex, &request})
+        if (!part->trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+QString Identity::caption() const {
+    QStringList parts;
+    for (const QString* part : {&patient, &hospitalNumber, &request})
+        if (!part->trimmed().isEmpty())
+            parts << part->trimmed();
+    return parts.join(QStringLiteral(" - "));
+}
+
+const Identity& currentIdentity() {
+    return current;
+}
+
+IdentityScope::IdentityScope(Identity identity) : previous_(std::exchange(current, identity)) {}
+
+IdentityScope::~IdentityScope() {
+    current = std::move(previous_);
+}
 
 namespace detail {
 
@@ -88,9 +153,65 @@ ModalHook setModalHook(ModalHook h) {
 
 Form::Form(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // The banner names the patient in the window itself: a title bar is not
+    // drawn on every screen, and the name must be read from a step away.
+    auto* banner = new QFrame(this);
+    banner_ = banner;
+    banner->setObjectName(QStringLiteral("fraPatient"));
+    banner->setFrameShape(QFrame::StyledPanel);
+    banner->setAutoFillBackground(true);
+    QPalette colours = banner->palette();
+    colours.setColor(QPalette::Window, QColor(0xfd, 0xf3, 0xc8));
+    colours.setColor(QPalette::WindowText, QColor(0x1a, 0x1a, 0x1a));
+    banner->setPalette(colours);
+    lblPatient_ = new QLabel(banner);
+    lblPatient_->setObjectName(QStringLiteral("lblPatient"));
+    lblPatientDetails_ = new QLabel(banner);
+    lblPatientDetails_->setObjectName(QStringLiteral("lblPatientDetails"));
+    for (auto [label, points] : {std::pair{lblPatient_, 16}, std::pair{lblPatientDetails_, 12}}) {
+        QFont f = label->font();
+        f.setPointSize(points);
+        f.setBold(true);
+        label->setFont(f);
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+    }
+    auto* lines = new QVBoxLayout(banner);
+    lines->setContentsMargins(12, 4, 12, 4);
+    lines->setSpacing(0);
+    lines->addWidget(lblPatient_);
+    lines->addWidget(lblPatientDetails_);
+    banner->setVisible(false);
+
+    scroll_ = new BodyArea(this);
+    body_ = new QWidget;
+    body_->setObjectName(QStringLiteral("body"));
+    scroll_->setWidget(body_);
+
+    auto* buttons = new QWidget(this);
+    buttons->setObjectName(QStringLiteral("buttons"));
+    buttonRow_ = new QHBoxLayout(buttons);
+    const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    buttonRow_->setContentsMargins(margin, 0, margin, margin);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(banner);
+    outer->addWidget(scroll_, 1);
+    outer->addWidget(buttons);
+
+    // A control reached by Tab or Enter in a scrolled body is brought into view.
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && body_->isAncestorOf(now))
+            scroll_->ensureWidgetVisible(now, 8, 8);
+    });
 }
 
-Form::~Form() = default;
+Form::~Form() {
+    disconnect(focusWatch_);
+}
 
 void Form::setTop(int twips) {
     ensureLoaded();
@@ -102,10 +223,60 @@ void Form::setLeft(int twips) {
     move(twips / TwipsPerPixel, y());
 }
 
-void Form::setIdentity(const QString& identity) {
+void Form::setIdentity(const Identity& identity) {
     const QString caption = Caption();
     caption_ = caption;
-    setWindowTitle(identity.isEmpty() ? caption : caption + QStringLiteral(" - ") + identity);
+    const QString who = identity.caption();
+    setWindowTitle(who.isEmpty() ? caption : caption + QStringLiteral(" - ") + who);
+}
+
+void Form::showIdentity() {
+    const Identity& who = currentIdentity();
+    lblPatient_->setText(who.patient.trimmed());
+    // A narrow window wraps the line between its items, never inside one.
+    const auto item = [](const char* label, const QString& value) {
+        QString text = QLatin1String(label) + QStringLiteral(" : ") + value.trimmed();
+        return text.replace(u' ', QChar::Nbsp);
+    };
+    lblPatientDetails_->setText(QStringList{item("Hosp. No.", who.hospitalNumber),
+                                            item("Age", who.age), item("Sex", who.sex),
+                                            item("Request No.", who.request)}
+                                    .join(QStringLiteral("    ")));
+    banner_->setVisible(!who.isEmpty());
+}
+
+void Form::fitToScreen() {
+    buttonRow_->parentWidget()->setVisible(buttonRow_->count() > 0);
+    QScreen* screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = this->screen();
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = frameOf(this);
+    const QSize room = area.size().shrunkBy(frame);
+
+    QLayout* outer = layout();
+    outer->activate();
+    const QSize hint = outer->sizeHint();
+    int w = std::min(std::max(width(), hint.width()), room.width());
+    // The banner's lines wrap in a narrow window.
+    int h = std::max(height(),
+                     outer->hasHeightForWidth() ? outer->totalHeightForWidth(w) : hint.height());
+    if (h > room.height()) {
+        // The body scrolls: its scroll bar takes room beside it.
+        w = std::min(w + scroll_->verticalScrollBar()->sizeHint().width(), room.width());
+        h = room.height();
+    }
+    resize(w, h);
+    if (!testAttribute(Qt::WA_Moved))
+        return; // the dialog centres itself on the screen
+
+    // Moved only as far as it takes to bring the whole window on the screen.
+    const QSize outside = size().grownBy(frame);
+    const int x = std::clamp(pos().x(), area.left(),
+                             std::max(area.left(), area.right() + 1 - outside.width()));
+    const int y = std::clamp(pos().y(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - outside.height()));
+    move(x, y);
 }
 
 void Form::ensureLoaded() {
@@ -132,6 +303,8 @@ void Form::ShowModal() {
     ensureLoaded();
     if (unloaded_)
         return;
+    showIdentity();
+    fitToScreen();
     ++modalDepth_;
     struct Leave {
         Form* f;

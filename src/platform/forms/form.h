@@ -7,6 +7,9 @@
 #include <memory>
 #include <typeindex>
 
+class QHBoxLayout;
+class QLabel;
+class QScrollArea;
 class QTextEdit;
 
 namespace forms {
@@ -14,6 +17,34 @@ namespace forms {
 constexpr int TwipsPerPixel = 15;
 
 class Form;
+
+// Whose record the windows show: the patient and the request.
+struct Identity {
+    QString patient;
+    QString hospitalNumber;
+    QString age;
+    QString sex;
+    QString request;
+
+    bool isEmpty() const;
+    // "name - hospital number - request", the parts that are given.
+    QString caption() const;
+};
+
+// The identity every window of the thread shows in its banner while it is
+// shown; empty, the banner is hidden. A scope sets it and gives the earlier
+// one back when it ends.
+const Identity& currentIdentity();
+class IdentityScope {
+public:
+    explicit IdentityScope(Identity identity);
+    ~IdentityScope();
+    IdentityScope(const IdentityScope&) = delete;
+    IdentityScope& operator=(const IdentityScope&) = delete;
+
+private:
+    Identity previous_;
+};
 
 // How a form is shown modally: exec() by default; a test's scripted user or
 // a scripted host run takes it over. Returns the previous hook.
@@ -25,6 +56,11 @@ ModalHook setModalHook(ModalHook hook);
 // first touched as a window (loaded<T>(), ShowModal, Top/Left); Unload
 // destroys it, so the next use starts afresh. Closing by the close box
 // unloads it too.
+//
+// A window is the patient banner across its top, its body (the form's own
+// controls, laid out on body()) and its button row (buttonRow()). Shown, it
+// keeps inside the screen: a body taller or wider than the screen scrolls,
+// and the banner and the buttons stay in view.
 class Form : public QDialog {
     Q_OBJECT
 public:
@@ -57,11 +93,16 @@ public:
     void focusNext() { focusNextPrevChild(true); }
 
     // Says in the title bar, after the form's own caption, whose record the
-    // window shows ("Urinalysis - <identity>"), so a wrong one is noticed
-    // before anything is saved. An empty identity leaves the caption alone.
-    void setIdentity(const QString& identity);
+    // window shows ("Urinalysis - <identity caption>"), so a wrong one is
+    // noticed before anything is saved. An empty identity leaves the caption
+    // alone.
+    void setIdentity(const Identity& identity);
     // The form's own caption, without the identity.
     QString Caption() const { return caption_.isNull() ? windowTitle() : caption_; }
+
+    // Where the form's controls and its buttons go.
+    QWidget* body() const { return body_; }
+    QHBoxLayout* buttonRow() const { return buttonRow_; }
 
 protected:
     // The load handler.
@@ -72,11 +113,21 @@ protected:
 
 private:
     friend void destroyIfUnloaded(Form* form);
+    void showIdentity();
+    // Sizes and places the window inside the screen's free area.
+    void fitToScreen();
     bool loaded_ = false;
     bool unloaded_ = false;
     bool backquote_ = false;
     QString caption_;
     int modalDepth_ = 0;
+    QWidget* banner_;
+    QLabel* lblPatient_;
+    QLabel* lblPatientDetails_;
+    QScrollArea* scroll_;
+    QWidget* body_;
+    QHBoxLayout* buttonRow_;
+    QMetaObject::Connection focusWatch_;
 };
 
 // The text of a multi-line box as the system stores and prints it, lines

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QRegularExpression>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -315,6 +316,15 @@ double roundHalfEven(double value, int decimals) {
     if (rounded == 0)
         return 0;
     return value < 0 ? -rounded : rounded;
+}
+
+std::optional<double> decimalNumber(const QString& text) {
+    static const QRegularExpression decimal(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    const QString t = Trim(text);
+    if (!decimal.match(t).hasMatch())
+        return std::nullopt;
+    return t.toDouble();
 }
 
 std::optional<double> parseNumber(const QString& text) {

@@ -20,6 +20,10 @@ double roundHalfEven(double value, int decimals = 0);
 // exponent, &H / &O prefixes. No value when the text is not a number.
 std::optional<double> parseNumber(const QString& text);
 
+// A decimal number as a result is written: surrounding blanks, a sign,
+// digits with an optional decimal point, an optional exponent; nothing else.
+std::optional<double> decimalNumber(const QString& text);
+
 // Text to date as CDate reads it (month first): "12/6/2026", "2026-12-06",
 // "12/6/2026 2:05:09 PM", "14:05", "2:05 PM", "Dec 6, 2026". No value when
 // the text is not a date.
