@@ -2,7 +2,9 @@
 // form (embedded database in write-ahead-log and rollback-journal mode side
 // by side; a PostgreSQL server when VANTREL_BENCH_PG holds a connection
 // string to a database of its own), and a request lookup in a small and a
-// large log book. TMPDIR picks the disk the embedded databases live on.
+// large log book. A 20-exam panel and a urinalysis save on a database with
+// the audit trail, beside the same saves on one of the schema before it.
+// TMPDIR picks the disk the embedded databases live on.
 
 #include "benchsupport.h"
 
@@ -12,11 +14,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -290,8 +295,109 @@ void BM_RequestLookup(benchmark::State& state) {
     }
 }
 
+// Argument 0: a database of the schema before the audit trail (the tests'
+// copy of one), saved to as the library before it did; 1: a current one,
+// with who and where set at each transaction as the library does.
+struct AuditLaboratory {
+    QTemporaryDir dir;
+    ado::Connection c;
+    bool audited;
+    explicit AuditLaboratory(bool withAudit) : audited(withAudit) {
+        if (audited) {
+            dbsetup::createFolder(dir.path(), true);
+        } else {
+            for (const char* file : {"LABORATORY.db", "patient_data.db", "build_file.db"})
+                QFile::copy(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/db/previous/") +
+                                QLatin1String(file),
+                            dir.filePath(QLatin1String(file)));
+        }
+        c.Open(dbsetup::folderConnectionString(dir.path()));
+        if (audited)
+            c.setTransactionContext([] {
+                return ado::Connection::TransactionContext{
+                    {QStringLiteral("LABORATORY.employee"), employee},
+                    {QStringLiteral("LABORATORY.medtech"), employee},
+                    {QStringLiteral("LABORATORY.workstation"), QSysInfo::machineHostName()}};
+            });
+    }
+};
+
+// The audit trail's rows so far (none before it existed).
+double auditRows(AuditLaboratory& lab) {
+    if (!lab.audited)
+        return 0;
+    return lab.c.Execute(QStringLiteral("select count(*) from LABORATORY..tbLabAudit"))
+        ->rows()[0][0]
+        .toDouble();
+}
+
+// The exam form's save of 20 normal-value exams of one request; every save
+// changes each exam's result, so the audit writes 20 rows.
+void BM_PanelSave(benchmark::State& state) {
+    AuditLaboratory lab(state.range(0) == 1);
+    state.SetLabel(state.range(0) == 1 ? "audit" : "previous schema");
+    const QString panel = QStringLiteral("LR26-0009");
+    const QString logbook =
+        QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + panel +
+        QStringLiteral("'");
+    const double before = auditRows(lab);
+    int64_t n = 0;
+    try {
+        for (auto _ : state) {
+            const QString result = (n++ % 2) ? QStringLiteral("96") : QStringLiteral("95");
+            lab.c.BeginTrans();
+            for (int i = 0; i < 20; ++i) {
+                ado::Recordset rs;
+                rs.Open(logbook, lab.c, 2, 1, -1);
+                if (!rs.eof())
+                    lab.c.Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults '") + panel +
+                                  QStringLiteral("','") + employee + QStringLiteral("'"));
+                rs.Close();
+                lab.c.Execute(
+                    QStringLiteral("LABORATORY..LAB_Save_EditResultEntries '%1','P%2','0','70',"
+                                   "'110','mg/dL','%3','','','','','','0','0','','','','','','',"
+                                   "'','','','0','','','','','0', '0',''")
+                        .arg(panel)
+                        .arg(i)
+                        .arg(result));
+            }
+            lab.c.CommitTrans();
+        }
+    } catch (const vrt::RuntimeError& e) {
+        state.SkipWithError(e.what());
+    }
+    state.counters["audit rows/save"] =
+        (auditRows(lab) - before) / std::max<double>(1, double(state.iterations()));
+}
+
+// A coded-result save as the urinalysis form sends it (the log book, the
+// verification, the registration and 32 coded values; the stool form sends
+// the same statements); every save changes one value.
+void BM_UrinalysisSave(benchmark::State& state) {
+    AuditLaboratory lab(state.range(0) == 1);
+    state.SetLabel(state.range(0) == 1 ? "audit" : "previous schema");
+    Statements s;
+    const QString yellow = s.codes;
+    const QString amber =
+        QString(s.codes).replace(QStringLiteral("BROWN"), QStringLiteral("AMBER"));
+    const double before = auditRows(lab);
+    int64_t n = 0;
+    try {
+        for (auto _ : state) {
+            s.codes = (n++ % 2) ? amber : yellow;
+            save(lab.c, s);
+        }
+    } catch (const vrt::RuntimeError& e) {
+        state.SkipWithError(e.what());
+    }
+    state.counters["audit rows/save"] =
+        (auditRows(lab) - before) / std::max<double>(1, double(state.iterations()));
+}
+
 } // namespace
 
+BENCHMARK(BM_PanelSave)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UrinalysisSave)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveThroughConnection)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SavePreparedQt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SavePostgres)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,5 @@
 -- Demo data for the laboratory database: one hospital, its physicians,
--- sections, exam catalog, medical technologists and fourteen requests in
+-- sections, exam catalog, medical technologists and seventeen requests in
 -- the log book, covering every result form. Runs unchanged on the embedded
 -- and the server database, once, on a freshly created schema.
 -- All names are invented.

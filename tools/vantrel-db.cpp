@@ -16,10 +16,15 @@ const char* const usage =
     "usage: vantrel-db init <folder> [--demo]\n"
     "       vantrel-db init-pg \"<connection string>\" [--demo]\n"
     "       vantrel-db exec \"<connection string>\" \"<statement>\"\n"
+    "       vantrel-db upgrade <folder>|\"<connection string>\"\n"
+    "       vantrel-db history <folder>|\"<connection string>\" <request>\n"
     "\n"
     "  init     creates the embedded laboratory database in <folder>\n"
     "  init-pg  creates the laboratory database on a PostgreSQL server database\n"
     "  exec     runs one statement and prints the rows it returns\n"
+    "  upgrade  brings a laboratory database made by an earlier version to the\n"
+    "           current schema, keeping every row\n"
+    "  history  prints the audit trail of a request, oldest first\n"
     "  --demo   adds the demo records\n";
 
 QTextStream& out() {
@@ -86,9 +91,13 @@ int initServer(QString connectionString, bool demo) {
                   demo);
 }
 
-int exec(const QString& connectionString, const QString& statement) {
-    ado::Connection c;
-    c.Open(connectionString);
+// A connection string, or the folder of an embedded database.
+QString connectionOf(const QString& argument) {
+    return argument.contains(QLatin1Char('=')) ? argument
+                                               : dbsetup::folderConnectionString(argument);
+}
+
+int print(ado::Connection& c, const QString& statement) {
     const auto rs = c.Execute(statement);
     if (rs->State() != ado::adStateOpen) {
         out() << "(no rows returned)\n";
@@ -106,6 +115,35 @@ int exec(const QString& connectionString, const QString& statement) {
     return 0;
 }
 
+int exec(const QString& connectionString, const QString& statement) {
+    ado::Connection c;
+    c.Open(connectionString);
+    return print(c, statement);
+}
+
+int upgrade(const QString& argument) {
+    ado::Connection c;
+    c.Open(connectionOf(argument));
+    const int from = dbsetup::upgradeLaboratory(c);
+    const int to = dbsetup::schemaVersion(c);
+    if (from == to)
+        out() << "The laboratory database is at schema version " << to
+              << "; nothing was changed.\n";
+    else
+        out() << "Upgraded the laboratory database from schema version " << from << " to " << to
+              << "; every row was kept.\n";
+    return 0;
+}
+
+int history(const QString& argument, const QString& request) {
+    ado::Connection c;
+    c.Open(connectionOf(argument));
+    return print(c, QStringLiteral("select ChangedAt, Action, TableName, Exam, ColumnName, "
+                                   "OldValue, NewValue, EmployeeID, MedTechID, Workstation, "
+                                   "DbUser from laboratory..tbLabAudit where RequestNum = '") +
+                        ado::quoted(request) + QStringLiteral("' order by AuditID"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -114,9 +152,11 @@ int main(int argc, char** argv) {
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
     const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     const bool takesDemo = command == QLatin1String("init") || command == QLatin1String("init-pg");
-    const int operands = command == QLatin1String("exec") ? 2 : 1;
-    if (!(takesDemo || command == QLatin1String("exec")) || args.size() != operands ||
-        (demo && !takesDemo) || args.first().isEmpty()) {
+    const bool known = takesDemo || command == QLatin1String("exec") ||
+                       command == QLatin1String("upgrade") || command == QLatin1String("history");
+    const int operands =
+        command == QLatin1String("exec") || command == QLatin1String("history") ? 2 : 1;
+    if (!known || args.size() != operands || (demo && !takesDemo) || args.first().isEmpty()) {
         err() << usage;
         return 2;
     }
@@ -126,6 +166,10 @@ int main(int argc, char** argv) {
             rc = init(args[0], demo);
         else if (command == QLatin1String("init-pg"))
             rc = initServer(args[0], demo);
+        else if (command == QLatin1String("upgrade"))
+            rc = upgrade(args[0]);
+        else if (command == QLatin1String("history"))
+            rc = history(args[0], args[1]);
         else
             rc = exec(args[0], args[1]);
         out().flush();

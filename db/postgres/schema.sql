@@ -771,3 +771,169 @@ LANGUAGE sql STABLE AS $$
      WHERE d.RequestNum = p_request
      ORDER BY d.LineNo;
 $$;
+
+------------------------------------------------------------------------------
+-- Audit trail
+------------------------------------------------------------------------------
+
+-- Every change of a result value, every verification and every print, one
+-- row each, oldest first by AuditID. The triggers below write it, so a change
+-- made by an older library or by hand is recorded too; nothing turns them
+-- off. Values are kept as text, the way the database writes them.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabAudit (
+    AuditID     bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    RequestNum  text COLLATE laboratory.nocase,
+    LabNum      text COLLATE laboratory.nocase,
+    Action      text NOT NULL,
+    TableName   text,
+    Exam        text COLLATE laboratory.nocase,
+    ColumnName  text,
+    OldValue    text,
+    NewValue    text,
+    EmployeeID  text,
+    MedTechID   text,
+    Workstation text NOT NULL DEFAULT 'unknown workstation',
+    DbUser      text NOT NULL DEFAULT session_user,
+    ChangedAt   timestamp(0) NOT NULL DEFAULT localtimestamp(0)
+);
+
+CREATE INDEX IF NOT EXISTS ix_tbLabAudit_request ON laboratory.tbLabAudit (RequestNum, AuditID);
+
+-- Who wrote a row and when is the server's to say, whoever inserts it.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_stamp() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    NEW.DbUser := session_user;
+    NEW.ChangedAt := localtimestamp(0);
+    RETURN NEW;
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabAudit_stamp BEFORE INSERT ON laboratory.tbLabAudit
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_stamp();
+
+-- Append-only: a row once written stays as it is.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_refuse() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION 'The audit trail is append-only: % is refused.', lower(TG_OP)
+        USING ERRCODE = '42501';
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabAudit_append_only
+    BEFORE UPDATE OR DELETE OR TRUNCATE ON laboratory.tbLabAudit
+    FOR EACH STATEMENT EXECUTE FUNCTION laboratory.lab_audit_refuse();
+
+-- Who and where of the running transaction, set by the library right after
+-- BEGIN with set_config(..., true): laboratory.employee, laboratory.medtech,
+-- laboratory.workstation. A change made without them reads the defaults.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_setting(p_name text) RETURNS text
+LANGUAGE sql STABLE AS $$
+    SELECT nullif(current_setting('laboratory.' || p_name, true), '');
+$$;
+
+-- A value as audit text: dates as the embedded database writes them.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_text(p_value jsonb) RETURNS text
+LANGUAGE sql IMMUTABLE AS $$
+    SELECT CASE WHEN v ~ '^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d$' THEN overlay(v placing ' ' from 11)
+                ELSE v END
+      FROM (SELECT p_value #>> '{}' AS v) AS t;
+$$;
+
+-- A verification, or the request's verifier changing.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_verify() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, ColumnName,
+                                       OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    VALUES (NEW.RequestNum, NEW.RequestNum,
+            CASE WHEN NEW.Verified <> 0 THEN 'verify' ELSE 'unverify' END, 'tblablogbook',
+            'VerifiedBy', OLD.VerifiedBy, NEW.VerifiedBy,
+            laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+            coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation'));
+    RETURN NULL;
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tblablogbook_audit_verify AFTER UPDATE OF Verified, VerifiedBy
+    ON laboratory.tblablogbook FOR EACH ROW
+    WHEN (OLD.Verified IS DISTINCT FROM NEW.Verified OR OLD.VerifiedBy IS DISTINCT FROM NEW.VerifiedBy)
+    EXECUTE FUNCTION laboratory.lab_audit_verify();
+
+-- The result tables: one row per value that differs from the stored one
+-- (inserts from NULL, deletes to NULL); the bookkeeping dates are left out.
+-- Arguments: the table's name as documented, its lab-number column, its
+-- exam column ('' when none), then the audited columns. An update also
+-- compares the two key columns.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_change() RETURNS trigger
+LANGUAGE plpgsql AS $$
+DECLARE
+    v_old jsonb := CASE WHEN TG_OP <> 'INSERT' THEN to_jsonb(OLD) END;
+    v_new jsonb := CASE WHEN TG_OP <> 'DELETE' THEN to_jsonb(NEW) END;
+    v_row jsonb := coalesce(v_new, v_old);
+    v_labnum text := v_row ->> lower(TG_ARGV[1]);
+    v_columns text[] := TG_ARGV[3:TG_NARGS - 1];
+BEGIN
+    IF TG_OP = 'UPDATE' THEN
+        v_columns := array_remove(ARRAY[TG_ARGV[1], TG_ARGV[2]], '') || v_columns;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                                       OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', TG_ARGV[0], nullif(v_row ->> lower(TG_ARGV[2]), ''), c.name,
+           laboratory.lab_audit_text(nullif(v_old -> lower(c.name), 'null')),
+           laboratory.lab_audit_text(nullif(v_new -> lower(c.name), 'null')),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v_columns) WITH ORDINALITY AS c(name, position)
+     WHERE nullif(v_old -> lower(c.name), 'null') IS DISTINCT FROM nullif(v_new -> lower(c.name), 'null')
+     ORDER BY c.position;
+    RETURN NULL;
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabResultEntry_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultEntry
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultEntry', 'LabNum', 'LabExamID', 'HospNum', 'IDNum', 'SectionID',
+        'RoomID', 'TransDate', 'ResultDate', 'DoctorID', 'FormType', 'ResultFlag',
+        'EmployeeID', 'Amount', 'PatientType', 'ItemID', 'RefNum', 'Switch', 'MedTechID');
+
+CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultHCodes
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultHCodes', 'RequestNum', '', 'Result1', 'Result2', 'Result3', 'Result4',
+        'Result5', 'Result6', 'Result7', 'Result8', 'Result9', 'Result10', 'Result11',
+        'Result12', 'Result13', 'Result14', 'Result15', 'Result16', 'Result17', 'Result18',
+        'Result19', 'Result20', 'Result21', 'Result22', 'Result23', 'Result24', 'Result25',
+        'Result26', 'Result27', 'Result28', 'Result29', 'Result30', 'Result31', 'Result32',
+        'Result33');
+
+CREATE OR REPLACE TRIGGER tbLabResultValues_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultValues
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultValues', 'RequestNum', 'LabExamID', 'FormType', 'LayoutIndex', 'A1',
+        'A2', 'A3', 'A4', 'A5', 'B1', 'B2', 'B3', 'B4', 'C1', 'C2', 'E1', 'E2', 'H1', 'H2',
+        'H3', 'H4', 'H5', 'H6', 'F1', 'G1', 'G2', 'G3', 'G4', 'G5', 'Remarks', 'SaveFlag');
+
+CREATE OR REPLACE TRIGGER tbLabProfileResult_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabProfileResult
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabProfileResult', 'RequestNum', 'ProfileExamID', 'Slot0', 'Slot1', 'Slot2',
+        'Slot3', 'Slot4', 'Slot5', 'Slot6', 'Slot7', 'Slot8', 'Slot9', 'Slot10', 'Slot11',
+        'Slot12', 'Slot13', 'Slot14', 'Slot15', 'Slot16', 'Slot17', 'Remarks');
+
+CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultHistoCytology
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultHistoCytology', 'RequestNum', '', 'HistopathNum', 'ResultDate',
+        'GrossDescription', 'FinalDiagnosis', 'Remarks');
+
+------------------------------------------------------------------------------
+-- Schema version: what `vantrel-db upgrade` brings an older database to.
+------------------------------------------------------------------------------
+
+CREATE TABLE IF NOT EXISTS laboratory.vantrel_schema (
+    id      integer PRIMARY KEY CHECK (id = 1),
+    version integer NOT NULL
+);
+INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 2)
+    ON CONFLICT (id) DO UPDATE SET version = greatest(laboratory.vantrel_schema.version,
+                                                      excluded.version);

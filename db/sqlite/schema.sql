@@ -263,3 +263,530 @@ CREATE TABLE IF NOT EXISTS LABORATORY.tbLabPrint_Histopath (
     Microscopy     TEXT,
     FinalDiagnosis TEXT
 );
+
+------------------------------------------------------------------------------
+-- Audit trail
+------------------------------------------------------------------------------
+
+-- Every change of a result value, every verification and every print, one
+-- row each, oldest first by AuditID. The triggers below write it, so a change
+-- made by an older library or by hand is recorded too; nothing turns them
+-- off. Values are kept as text, the way the database writes them.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabAudit (
+    AuditID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    RequestNum  TEXT COLLATE NOCASE,
+    LabNum      TEXT COLLATE NOCASE,
+    Action      TEXT NOT NULL,
+    TableName   TEXT,
+    Exam        TEXT COLLATE NOCASE,
+    ColumnName  TEXT,
+    OldValue    TEXT,
+    NewValue    TEXT,
+    EmployeeID  TEXT,
+    MedTechID   TEXT,
+    Workstation TEXT NOT NULL DEFAULT 'unknown workstation',
+    DbUser      TEXT,
+    ChangedAt   DATETIME NOT NULL DEFAULT (datetime('now', 'localtime'))
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabAudit_request ON tbLabAudit (RequestNum, AuditID);
+
+-- Append-only: a row once written stays as it is.
+DROP TRIGGER IF EXISTS LABORATORY.tbLabAudit_no_update;
+CREATE TRIGGER LABORATORY.tbLabAudit_no_update BEFORE UPDATE ON tbLabAudit BEGIN
+    SELECT RAISE(ABORT, 'The audit trail is append-only: update is refused.');
+END;
+DROP TRIGGER IF EXISTS LABORATORY.tbLabAudit_no_delete;
+CREATE TRIGGER LABORATORY.tbLabAudit_no_delete BEFORE DELETE ON tbLabAudit BEGIN
+    SELECT RAISE(ABORT, 'The audit trail is append-only: delete is refused.');
+END;
+
+-- Who and where of the running transaction: the library writes its rows
+-- (employee, medtech, workstation) right after BEGIN IMMEDIATE and removes
+-- them before COMMIT. The write lock keeps every other connection from
+-- seeing them, so a change made without them reads the defaults below.
+CREATE TABLE IF NOT EXISTS LABORATORY.transaction_context (
+    name  TEXT NOT NULL PRIMARY KEY,
+    value TEXT
+);
+
+DROP VIEW IF EXISTS LABORATORY.audit_context;
+CREATE VIEW LABORATORY.audit_context AS SELECT
+    (SELECT value FROM transaction_context WHERE name = 'employee') AS employee,
+    (SELECT value FROM transaction_context WHERE name = 'medtech') AS medtech,
+    coalesce((SELECT value FROM transaction_context WHERE name = 'workstation'),
+             'unknown workstation') AS workstation;
+
+-- A verification, or the request's verifier changing.
+DROP TRIGGER IF EXISTS LABORATORY.tblablogbook_audit_verify;
+CREATE TRIGGER LABORATORY.tblablogbook_audit_verify AFTER UPDATE OF Verified, VerifiedBy
+ON tblablogbook WHEN OLD.Verified IS NOT NEW.Verified OR OLD.VerifiedBy IS NOT NEW.VerifiedBy
+BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, ColumnName, OldValue,
+                            NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT NEW.RequestNum, NEW.RequestNum,
+           CASE WHEN NEW.Verified <> 0 THEN 'verify' ELSE 'unverify' END, 'tblablogbook',
+           'VerifiedBy', OLD.VerifiedBy, NEW.VerifiedBy, w.employee, w.medtech, w.workstation
+    FROM audit_context w;
+END;
+
+-- The result tables: one row per value that differs from the stored one
+-- (inserts from NULL, deletes to NULL); the bookkeeping dates are left out.
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultEntry_audit_insert;
+CREATE TRIGGER LABORATORY.tbLabResultEntry_audit_insert AFTER INSERT ON tbLabResultEntry BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
+           NEW.LabNum, 'change', 'tbLabResultEntry', NEW.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'HospNum' AS c, NULL AS o, NEW.HospNum AS n
+          UNION ALL SELECT 'IDNum', NULL, NEW.IDNum
+          UNION ALL SELECT 'SectionID', NULL, NEW.SectionID
+          UNION ALL SELECT 'RoomID', NULL, NEW.RoomID
+          UNION ALL SELECT 'TransDate', NULL, NEW.TransDate
+          UNION ALL SELECT 'ResultDate', NULL, NEW.ResultDate
+          UNION ALL SELECT 'DoctorID', NULL, NEW.DoctorID
+          UNION ALL SELECT 'FormType', NULL, NEW.FormType
+          UNION ALL SELECT 'ResultFlag', NULL, NEW.ResultFlag
+          UNION ALL SELECT 'EmployeeID', NULL, NEW.EmployeeID
+          UNION ALL SELECT 'Amount', NULL, NEW.Amount
+          UNION ALL SELECT 'PatientType', NULL, NEW.PatientType
+          UNION ALL SELECT 'ItemID', NULL, NEW.ItemID
+          UNION ALL SELECT 'RefNum', NULL, NEW.RefNum
+          UNION ALL SELECT 'Switch', NULL, NEW.Switch
+          UNION ALL SELECT 'MedTechID', NULL, NEW.MedTechID) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultEntry_audit_update;
+CREATE TRIGGER LABORATORY.tbLabResultEntry_audit_update AFTER UPDATE ON tbLabResultEntry BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
+           NEW.LabNum, 'change', 'tbLabResultEntry', NEW.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'LabNum' AS c, OLD.LabNum AS o, NEW.LabNum AS n
+          UNION ALL SELECT 'LabExamID', OLD.LabExamID, NEW.LabExamID
+          UNION ALL SELECT 'HospNum', OLD.HospNum, NEW.HospNum
+          UNION ALL SELECT 'IDNum', OLD.IDNum, NEW.IDNum
+          UNION ALL SELECT 'SectionID', OLD.SectionID, NEW.SectionID
+          UNION ALL SELECT 'RoomID', OLD.RoomID, NEW.RoomID
+          UNION ALL SELECT 'TransDate', OLD.TransDate, NEW.TransDate
+          UNION ALL SELECT 'ResultDate', OLD.ResultDate, NEW.ResultDate
+          UNION ALL SELECT 'DoctorID', OLD.DoctorID, NEW.DoctorID
+          UNION ALL SELECT 'FormType', OLD.FormType, NEW.FormType
+          UNION ALL SELECT 'ResultFlag', OLD.ResultFlag, NEW.ResultFlag
+          UNION ALL SELECT 'EmployeeID', OLD.EmployeeID, NEW.EmployeeID
+          UNION ALL SELECT 'Amount', OLD.Amount, NEW.Amount
+          UNION ALL SELECT 'PatientType', OLD.PatientType, NEW.PatientType
+          UNION ALL SELECT 'ItemID', OLD.ItemID, NEW.ItemID
+          UNION ALL SELECT 'RefNum', OLD.RefNum, NEW.RefNum
+          UNION ALL SELECT 'Switch', OLD.Switch, NEW.Switch
+          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NEW.MedTechID) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultEntry_audit_delete;
+CREATE TRIGGER LABORATORY.tbLabResultEntry_audit_delete AFTER DELETE ON tbLabResultEntry BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.LabNum LIMIT 1), OLD.LabNum),
+           OLD.LabNum, 'change', 'tbLabResultEntry', OLD.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'HospNum' AS c, OLD.HospNum AS o, NULL AS n
+          UNION ALL SELECT 'IDNum', OLD.IDNum, NULL
+          UNION ALL SELECT 'SectionID', OLD.SectionID, NULL
+          UNION ALL SELECT 'RoomID', OLD.RoomID, NULL
+          UNION ALL SELECT 'TransDate', OLD.TransDate, NULL
+          UNION ALL SELECT 'ResultDate', OLD.ResultDate, NULL
+          UNION ALL SELECT 'DoctorID', OLD.DoctorID, NULL
+          UNION ALL SELECT 'FormType', OLD.FormType, NULL
+          UNION ALL SELECT 'ResultFlag', OLD.ResultFlag, NULL
+          UNION ALL SELECT 'EmployeeID', OLD.EmployeeID, NULL
+          UNION ALL SELECT 'Amount', OLD.Amount, NULL
+          UNION ALL SELECT 'PatientType', OLD.PatientType, NULL
+          UNION ALL SELECT 'ItemID', OLD.ItemID, NULL
+          UNION ALL SELECT 'RefNum', OLD.RefNum, NULL
+          UNION ALL SELECT 'Switch', OLD.Switch, NULL
+          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NULL) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_insert;
+CREATE TRIGGER LABORATORY.tbLabResultHCodes_audit_insert AFTER INSERT ON tbLabResultHCodes BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'Result1' AS c, NULL AS o, NEW.Result1 AS n
+          UNION ALL SELECT 'Result2', NULL, NEW.Result2
+          UNION ALL SELECT 'Result3', NULL, NEW.Result3
+          UNION ALL SELECT 'Result4', NULL, NEW.Result4
+          UNION ALL SELECT 'Result5', NULL, NEW.Result5
+          UNION ALL SELECT 'Result6', NULL, NEW.Result6
+          UNION ALL SELECT 'Result7', NULL, NEW.Result7
+          UNION ALL SELECT 'Result8', NULL, NEW.Result8
+          UNION ALL SELECT 'Result9', NULL, NEW.Result9
+          UNION ALL SELECT 'Result10', NULL, NEW.Result10
+          UNION ALL SELECT 'Result11', NULL, NEW.Result11
+          UNION ALL SELECT 'Result12', NULL, NEW.Result12
+          UNION ALL SELECT 'Result13', NULL, NEW.Result13
+          UNION ALL SELECT 'Result14', NULL, NEW.Result14
+          UNION ALL SELECT 'Result15', NULL, NEW.Result15
+          UNION ALL SELECT 'Result16', NULL, NEW.Result16
+          UNION ALL SELECT 'Result17', NULL, NEW.Result17
+          UNION ALL SELECT 'Result18', NULL, NEW.Result18
+          UNION ALL SELECT 'Result19', NULL, NEW.Result19
+          UNION ALL SELECT 'Result20', NULL, NEW.Result20
+          UNION ALL SELECT 'Result21', NULL, NEW.Result21
+          UNION ALL SELECT 'Result22', NULL, NEW.Result22
+          UNION ALL SELECT 'Result23', NULL, NEW.Result23
+          UNION ALL SELECT 'Result24', NULL, NEW.Result24
+          UNION ALL SELECT 'Result25', NULL, NEW.Result25
+          UNION ALL SELECT 'Result26', NULL, NEW.Result26
+          UNION ALL SELECT 'Result27', NULL, NEW.Result27
+          UNION ALL SELECT 'Result28', NULL, NEW.Result28
+          UNION ALL SELECT 'Result29', NULL, NEW.Result29
+          UNION ALL SELECT 'Result30', NULL, NEW.Result30
+          UNION ALL SELECT 'Result31', NULL, NEW.Result31
+          UNION ALL SELECT 'Result32', NULL, NEW.Result32
+          UNION ALL SELECT 'Result33', NULL, NEW.Result33) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_update;
+CREATE TRIGGER LABORATORY.tbLabResultHCodes_audit_update AFTER UPDATE ON tbLabResultHCodes BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n
+          UNION ALL SELECT 'Result1', OLD.Result1, NEW.Result1
+          UNION ALL SELECT 'Result2', OLD.Result2, NEW.Result2
+          UNION ALL SELECT 'Result3', OLD.Result3, NEW.Result3
+          UNION ALL SELECT 'Result4', OLD.Result4, NEW.Result4
+          UNION ALL SELECT 'Result5', OLD.Result5, NEW.Result5
+          UNION ALL SELECT 'Result6', OLD.Result6, NEW.Result6
+          UNION ALL SELECT 'Result7', OLD.Result7, NEW.Result7
+          UNION ALL SELECT 'Result8', OLD.Result8, NEW.Result8
+          UNION ALL SELECT 'Result9', OLD.Result9, NEW.Result9
+          UNION ALL SELECT 'Result10', OLD.Result10, NEW.Result10
+          UNION ALL SELECT 'Result11', OLD.Result11, NEW.Result11
+          UNION ALL SELECT 'Result12', OLD.Result12, NEW.Result12
+          UNION ALL SELECT 'Result13', OLD.Result13, NEW.Result13
+          UNION ALL SELECT 'Result14', OLD.Result14, NEW.Result14
+          UNION ALL SELECT 'Result15', OLD.Result15, NEW.Result15
+          UNION ALL SELECT 'Result16', OLD.Result16, NEW.Result16
+          UNION ALL SELECT 'Result17', OLD.Result17, NEW.Result17
+          UNION ALL SELECT 'Result18', OLD.Result18, NEW.Result18
+          UNION ALL SELECT 'Result19', OLD.Result19, NEW.Result19
+          UNION ALL SELECT 'Result20', OLD.Result20, NEW.Result20
+          UNION ALL SELECT 'Result21', OLD.Result21, NEW.Result21
+          UNION ALL SELECT 'Result22', OLD.Result22, NEW.Result22
+          UNION ALL SELECT 'Result23', OLD.Result23, NEW.Result23
+          UNION ALL SELECT 'Result24', OLD.Result24, NEW.Result24
+          UNION ALL SELECT 'Result25', OLD.Result25, NEW.Result25
+          UNION ALL SELECT 'Result26', OLD.Result26, NEW.Result26
+          UNION ALL SELECT 'Result27', OLD.Result27, NEW.Result27
+          UNION ALL SELECT 'Result28', OLD.Result28, NEW.Result28
+          UNION ALL SELECT 'Result29', OLD.Result29, NEW.Result29
+          UNION ALL SELECT 'Result30', OLD.Result30, NEW.Result30
+          UNION ALL SELECT 'Result31', OLD.Result31, NEW.Result31
+          UNION ALL SELECT 'Result32', OLD.Result32, NEW.Result32
+          UNION ALL SELECT 'Result33', OLD.Result33, NEW.Result33) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_delete;
+CREATE TRIGGER LABORATORY.tbLabResultHCodes_audit_delete AFTER DELETE ON tbLabResultHCodes BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+           OLD.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'Result1' AS c, OLD.Result1 AS o, NULL AS n
+          UNION ALL SELECT 'Result2', OLD.Result2, NULL
+          UNION ALL SELECT 'Result3', OLD.Result3, NULL
+          UNION ALL SELECT 'Result4', OLD.Result4, NULL
+          UNION ALL SELECT 'Result5', OLD.Result5, NULL
+          UNION ALL SELECT 'Result6', OLD.Result6, NULL
+          UNION ALL SELECT 'Result7', OLD.Result7, NULL
+          UNION ALL SELECT 'Result8', OLD.Result8, NULL
+          UNION ALL SELECT 'Result9', OLD.Result9, NULL
+          UNION ALL SELECT 'Result10', OLD.Result10, NULL
+          UNION ALL SELECT 'Result11', OLD.Result11, NULL
+          UNION ALL SELECT 'Result12', OLD.Result12, NULL
+          UNION ALL SELECT 'Result13', OLD.Result13, NULL
+          UNION ALL SELECT 'Result14', OLD.Result14, NULL
+          UNION ALL SELECT 'Result15', OLD.Result15, NULL
+          UNION ALL SELECT 'Result16', OLD.Result16, NULL
+          UNION ALL SELECT 'Result17', OLD.Result17, NULL
+          UNION ALL SELECT 'Result18', OLD.Result18, NULL
+          UNION ALL SELECT 'Result19', OLD.Result19, NULL
+          UNION ALL SELECT 'Result20', OLD.Result20, NULL
+          UNION ALL SELECT 'Result21', OLD.Result21, NULL
+          UNION ALL SELECT 'Result22', OLD.Result22, NULL
+          UNION ALL SELECT 'Result23', OLD.Result23, NULL
+          UNION ALL SELECT 'Result24', OLD.Result24, NULL
+          UNION ALL SELECT 'Result25', OLD.Result25, NULL
+          UNION ALL SELECT 'Result26', OLD.Result26, NULL
+          UNION ALL SELECT 'Result27', OLD.Result27, NULL
+          UNION ALL SELECT 'Result28', OLD.Result28, NULL
+          UNION ALL SELECT 'Result29', OLD.Result29, NULL
+          UNION ALL SELECT 'Result30', OLD.Result30, NULL
+          UNION ALL SELECT 'Result31', OLD.Result31, NULL
+          UNION ALL SELECT 'Result32', OLD.Result32, NULL
+          UNION ALL SELECT 'Result33', OLD.Result33, NULL) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_insert;
+CREATE TRIGGER LABORATORY.tbLabResultValues_audit_insert AFTER INSERT ON tbLabResultValues BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultValues', NEW.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'FormType' AS c, NULL AS o, NEW.FormType AS n
+          UNION ALL SELECT 'LayoutIndex', NULL, NEW.LayoutIndex
+          UNION ALL SELECT 'A1', NULL, NEW.A1
+          UNION ALL SELECT 'A2', NULL, NEW.A2
+          UNION ALL SELECT 'A3', NULL, NEW.A3
+          UNION ALL SELECT 'A4', NULL, NEW.A4
+          UNION ALL SELECT 'A5', NULL, NEW.A5
+          UNION ALL SELECT 'B1', NULL, NEW.B1
+          UNION ALL SELECT 'B2', NULL, NEW.B2
+          UNION ALL SELECT 'B3', NULL, NEW.B3
+          UNION ALL SELECT 'B4', NULL, NEW.B4
+          UNION ALL SELECT 'C1', NULL, NEW.C1
+          UNION ALL SELECT 'C2', NULL, NEW.C2
+          UNION ALL SELECT 'E1', NULL, NEW.E1
+          UNION ALL SELECT 'E2', NULL, NEW.E2
+          UNION ALL SELECT 'H1', NULL, NEW.H1
+          UNION ALL SELECT 'H2', NULL, NEW.H2
+          UNION ALL SELECT 'H3', NULL, NEW.H3
+          UNION ALL SELECT 'H4', NULL, NEW.H4
+          UNION ALL SELECT 'H5', NULL, NEW.H5
+          UNION ALL SELECT 'H6', NULL, NEW.H6
+          UNION ALL SELECT 'F1', NULL, NEW.F1
+          UNION ALL SELECT 'G1', NULL, NEW.G1
+          UNION ALL SELECT 'G2', NULL, NEW.G2
+          UNION ALL SELECT 'G3', NULL, NEW.G3
+          UNION ALL SELECT 'G4', NULL, NEW.G4
+          UNION ALL SELECT 'G5', NULL, NEW.G5
+          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks
+          UNION ALL SELECT 'SaveFlag', NULL, NEW.SaveFlag) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_update;
+CREATE TRIGGER LABORATORY.tbLabResultValues_audit_update AFTER UPDATE ON tbLabResultValues BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultValues', NEW.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n
+          UNION ALL SELECT 'LabExamID', OLD.LabExamID, NEW.LabExamID
+          UNION ALL SELECT 'FormType', OLD.FormType, NEW.FormType
+          UNION ALL SELECT 'LayoutIndex', OLD.LayoutIndex, NEW.LayoutIndex
+          UNION ALL SELECT 'A1', OLD.A1, NEW.A1
+          UNION ALL SELECT 'A2', OLD.A2, NEW.A2
+          UNION ALL SELECT 'A3', OLD.A3, NEW.A3
+          UNION ALL SELECT 'A4', OLD.A4, NEW.A4
+          UNION ALL SELECT 'A5', OLD.A5, NEW.A5
+          UNION ALL SELECT 'B1', OLD.B1, NEW.B1
+          UNION ALL SELECT 'B2', OLD.B2, NEW.B2
+          UNION ALL SELECT 'B3', OLD.B3, NEW.B3
+          UNION ALL SELECT 'B4', OLD.B4, NEW.B4
+          UNION ALL SELECT 'C1', OLD.C1, NEW.C1
+          UNION ALL SELECT 'C2', OLD.C2, NEW.C2
+          UNION ALL SELECT 'E1', OLD.E1, NEW.E1
+          UNION ALL SELECT 'E2', OLD.E2, NEW.E2
+          UNION ALL SELECT 'H1', OLD.H1, NEW.H1
+          UNION ALL SELECT 'H2', OLD.H2, NEW.H2
+          UNION ALL SELECT 'H3', OLD.H3, NEW.H3
+          UNION ALL SELECT 'H4', OLD.H4, NEW.H4
+          UNION ALL SELECT 'H5', OLD.H5, NEW.H5
+          UNION ALL SELECT 'H6', OLD.H6, NEW.H6
+          UNION ALL SELECT 'F1', OLD.F1, NEW.F1
+          UNION ALL SELECT 'G1', OLD.G1, NEW.G1
+          UNION ALL SELECT 'G2', OLD.G2, NEW.G2
+          UNION ALL SELECT 'G3', OLD.G3, NEW.G3
+          UNION ALL SELECT 'G4', OLD.G4, NEW.G4
+          UNION ALL SELECT 'G5', OLD.G5, NEW.G5
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks
+          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NEW.SaveFlag) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_delete;
+CREATE TRIGGER LABORATORY.tbLabResultValues_audit_delete AFTER DELETE ON tbLabResultValues BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+           OLD.RequestNum, 'change', 'tbLabResultValues', OLD.LabExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'FormType' AS c, OLD.FormType AS o, NULL AS n
+          UNION ALL SELECT 'LayoutIndex', OLD.LayoutIndex, NULL
+          UNION ALL SELECT 'A1', OLD.A1, NULL
+          UNION ALL SELECT 'A2', OLD.A2, NULL
+          UNION ALL SELECT 'A3', OLD.A3, NULL
+          UNION ALL SELECT 'A4', OLD.A4, NULL
+          UNION ALL SELECT 'A5', OLD.A5, NULL
+          UNION ALL SELECT 'B1', OLD.B1, NULL
+          UNION ALL SELECT 'B2', OLD.B2, NULL
+          UNION ALL SELECT 'B3', OLD.B3, NULL
+          UNION ALL SELECT 'B4', OLD.B4, NULL
+          UNION ALL SELECT 'C1', OLD.C1, NULL
+          UNION ALL SELECT 'C2', OLD.C2, NULL
+          UNION ALL SELECT 'E1', OLD.E1, NULL
+          UNION ALL SELECT 'E2', OLD.E2, NULL
+          UNION ALL SELECT 'H1', OLD.H1, NULL
+          UNION ALL SELECT 'H2', OLD.H2, NULL
+          UNION ALL SELECT 'H3', OLD.H3, NULL
+          UNION ALL SELECT 'H4', OLD.H4, NULL
+          UNION ALL SELECT 'H5', OLD.H5, NULL
+          UNION ALL SELECT 'H6', OLD.H6, NULL
+          UNION ALL SELECT 'F1', OLD.F1, NULL
+          UNION ALL SELECT 'G1', OLD.G1, NULL
+          UNION ALL SELECT 'G2', OLD.G2, NULL
+          UNION ALL SELECT 'G3', OLD.G3, NULL
+          UNION ALL SELECT 'G4', OLD.G4, NULL
+          UNION ALL SELECT 'G5', OLD.G5, NULL
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL
+          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NULL) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_insert;
+CREATE TRIGGER LABORATORY.tbLabProfileResult_audit_insert AFTER INSERT ON tbLabProfileResult BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabProfileResult', NEW.ProfileExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'Slot0' AS c, NULL AS o, NEW.Slot0 AS n
+          UNION ALL SELECT 'Slot1', NULL, NEW.Slot1
+          UNION ALL SELECT 'Slot2', NULL, NEW.Slot2
+          UNION ALL SELECT 'Slot3', NULL, NEW.Slot3
+          UNION ALL SELECT 'Slot4', NULL, NEW.Slot4
+          UNION ALL SELECT 'Slot5', NULL, NEW.Slot5
+          UNION ALL SELECT 'Slot6', NULL, NEW.Slot6
+          UNION ALL SELECT 'Slot7', NULL, NEW.Slot7
+          UNION ALL SELECT 'Slot8', NULL, NEW.Slot8
+          UNION ALL SELECT 'Slot9', NULL, NEW.Slot9
+          UNION ALL SELECT 'Slot10', NULL, NEW.Slot10
+          UNION ALL SELECT 'Slot11', NULL, NEW.Slot11
+          UNION ALL SELECT 'Slot12', NULL, NEW.Slot12
+          UNION ALL SELECT 'Slot13', NULL, NEW.Slot13
+          UNION ALL SELECT 'Slot14', NULL, NEW.Slot14
+          UNION ALL SELECT 'Slot15', NULL, NEW.Slot15
+          UNION ALL SELECT 'Slot16', NULL, NEW.Slot16
+          UNION ALL SELECT 'Slot17', NULL, NEW.Slot17
+          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_update;
+CREATE TRIGGER LABORATORY.tbLabProfileResult_audit_update AFTER UPDATE ON tbLabProfileResult BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabProfileResult', NEW.ProfileExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n
+          UNION ALL SELECT 'ProfileExamID', OLD.ProfileExamID, NEW.ProfileExamID
+          UNION ALL SELECT 'Slot0', OLD.Slot0, NEW.Slot0
+          UNION ALL SELECT 'Slot1', OLD.Slot1, NEW.Slot1
+          UNION ALL SELECT 'Slot2', OLD.Slot2, NEW.Slot2
+          UNION ALL SELECT 'Slot3', OLD.Slot3, NEW.Slot3
+          UNION ALL SELECT 'Slot4', OLD.Slot4, NEW.Slot4
+          UNION ALL SELECT 'Slot5', OLD.Slot5, NEW.Slot5
+          UNION ALL SELECT 'Slot6', OLD.Slot6, NEW.Slot6
+          UNION ALL SELECT 'Slot7', OLD.Slot7, NEW.Slot7
+          UNION ALL SELECT 'Slot8', OLD.Slot8, NEW.Slot8
+          UNION ALL SELECT 'Slot9', OLD.Slot9, NEW.Slot9
+          UNION ALL SELECT 'Slot10', OLD.Slot10, NEW.Slot10
+          UNION ALL SELECT 'Slot11', OLD.Slot11, NEW.Slot11
+          UNION ALL SELECT 'Slot12', OLD.Slot12, NEW.Slot12
+          UNION ALL SELECT 'Slot13', OLD.Slot13, NEW.Slot13
+          UNION ALL SELECT 'Slot14', OLD.Slot14, NEW.Slot14
+          UNION ALL SELECT 'Slot15', OLD.Slot15, NEW.Slot15
+          UNION ALL SELECT 'Slot16', OLD.Slot16, NEW.Slot16
+          UNION ALL SELECT 'Slot17', OLD.Slot17, NEW.Slot17
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_delete;
+CREATE TRIGGER LABORATORY.tbLabProfileResult_audit_delete AFTER DELETE ON tbLabProfileResult BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+           OLD.RequestNum, 'change', 'tbLabProfileResult', OLD.ProfileExamID, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'Slot0' AS c, OLD.Slot0 AS o, NULL AS n
+          UNION ALL SELECT 'Slot1', OLD.Slot1, NULL
+          UNION ALL SELECT 'Slot2', OLD.Slot2, NULL
+          UNION ALL SELECT 'Slot3', OLD.Slot3, NULL
+          UNION ALL SELECT 'Slot4', OLD.Slot4, NULL
+          UNION ALL SELECT 'Slot5', OLD.Slot5, NULL
+          UNION ALL SELECT 'Slot6', OLD.Slot6, NULL
+          UNION ALL SELECT 'Slot7', OLD.Slot7, NULL
+          UNION ALL SELECT 'Slot8', OLD.Slot8, NULL
+          UNION ALL SELECT 'Slot9', OLD.Slot9, NULL
+          UNION ALL SELECT 'Slot10', OLD.Slot10, NULL
+          UNION ALL SELECT 'Slot11', OLD.Slot11, NULL
+          UNION ALL SELECT 'Slot12', OLD.Slot12, NULL
+          UNION ALL SELECT 'Slot13', OLD.Slot13, NULL
+          UNION ALL SELECT 'Slot14', OLD.Slot14, NULL
+          UNION ALL SELECT 'Slot15', OLD.Slot15, NULL
+          UNION ALL SELECT 'Slot16', OLD.Slot16, NULL
+          UNION ALL SELECT 'Slot17', OLD.Slot17, NULL
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_insert;
+CREATE TRIGGER LABORATORY.tbLabResultHistoCytology_audit_insert AFTER INSERT ON tbLabResultHistoCytology BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'HistopathNum' AS c, NULL AS o, NEW.HistopathNum AS n
+          UNION ALL SELECT 'ResultDate', NULL, NEW.ResultDate
+          UNION ALL SELECT 'GrossDescription', NULL, NEW.GrossDescription
+          UNION ALL SELECT 'FinalDiagnosis', NULL, NEW.FinalDiagnosis
+          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_update;
+CREATE TRIGGER LABORATORY.tbLabResultHistoCytology_audit_update AFTER UPDATE ON tbLabResultHistoCytology BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n
+          UNION ALL SELECT 'HistopathNum', OLD.HistopathNum, NEW.HistopathNum
+          UNION ALL SELECT 'ResultDate', OLD.ResultDate, NEW.ResultDate
+          UNION ALL SELECT 'GrossDescription', OLD.GrossDescription, NEW.GrossDescription
+          UNION ALL SELECT 'FinalDiagnosis', OLD.FinalDiagnosis, NEW.FinalDiagnosis
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_delete;
+CREATE TRIGGER LABORATORY.tbLabResultHistoCytology_audit_delete AFTER DELETE ON tbLabResultHistoCytology BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+           OLD.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n, w.employee, w.medtech, w.workstation
+    FROM (SELECT 'HistopathNum' AS c, OLD.HistopathNum AS o, NULL AS n
+          UNION ALL SELECT 'ResultDate', OLD.ResultDate, NULL
+          UNION ALL SELECT 'GrossDescription', OLD.GrossDescription, NULL
+          UNION ALL SELECT 'FinalDiagnosis', OLD.FinalDiagnosis, NULL
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL) v, audit_context w
+    WHERE v.o IS NOT v.n;
+END;
+------------------------------------------------------------------------------
+-- Schema version: what `vantrel-db upgrade` brings an older database to.
+------------------------------------------------------------------------------
+
+CREATE TABLE IF NOT EXISTS LABORATORY.vantrel_schema (
+    id      INTEGER NOT NULL PRIMARY KEY CHECK (id = 1),
+    version INTEGER NOT NULL
+);
+INSERT INTO LABORATORY.vantrel_schema (id, version) VALUES (1, 2)
+    ON CONFLICT (id) DO UPDATE SET version = max(version, excluded.version);

@@ -1,6 +1,7 @@
 // A laboratory application's side of Vantrel: it opens the laboratory
-// database, registers the component, creates it by its ProgID, hands it one
-// request of the log book and lets the technologist enter the results.
+// database (the folder of the embedded one, or a connection string),
+// registers the component, creates it by its ProgID, hands it one request of
+// the log book and lets the technologist enter the results.
 #include <vantrel/entry/server.h>
 #include <vantrel/platform/ado/recordset.h>
 #include <vantrel/platform/com/createobject.h>
@@ -9,12 +10,25 @@
 #include <QTextStream>
 
 void startScriptedUser(); // fills in the windows of an offscreen run
+void watchForErrors();    // counts the message boxes that report an error
+int errorsShown();
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // Qt's notes (runtime folder, offscreen plugin) say nothing a user can act on.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            QTextStream(stderr) << text << "\n";
+    });
     QTextStream out(stdout);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        out << "example-host: there is no display; run it offscreen (a scripted user then "
+               "works the windows) with QT_QPA_PLATFORM=offscreen\n";
+        return 2;
+    }
+    QApplication app(argc, argv);
     if (argc != 3) {
-        out << "usage: example-host <database folder> <request number>\n";
+        out << "usage: example-host <database folder>|<connection string> <request number>\n";
         return 2;
     }
     QString request = QString::fromLocal8Bit(argv[2]);
@@ -22,8 +36,11 @@ int main(int argc, char** argv) {
                            request.replace(QLatin1Char('\''), QStringLiteral("''")) +
                            QLatin1Char('\'');
     try {
+        const QString where = QString::fromLocal8Bit(argv[1]);
         auto db = std::make_shared<ado::Connection>();
-        db->Open(QStringLiteral("Provider=SQLite;Data Source=") + QString::fromLocal8Bit(argv[1]));
+        db->Open(where.contains(QLatin1Char('='))
+                     ? where
+                     : QStringLiteral("Provider=SQLite;Data Source=") + where);
 
         // Once per user is enough; vantrel-regsvr <library> does the same.
         if (DllRegisterServer() < 0)
@@ -64,12 +81,15 @@ int main(int argc, char** argv) {
                         field("LabNum"), false, field("FormType"), field("LabExamID"),
                         field("ExamTitle"), vrt::Variant(), false});
         }
+        watchForErrors();
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             startScriptedUser();
         entry.call(QStringLiteral("Show_ResultEntry"), {int16_t(600), int16_t(400)});
         const bool saved = entry.get(QStringLiteral("HasSaved")).toBool();
         out << "HasSaved = " << (saved ? "True" : "False") << "\n";
-        return saved ? 0 : 1;
+        if (errorsShown() > 0) // a save or a print that failed, shown to the user
+            out << "an error was shown (above): not saved, or its report not printed\n";
+        return saved && errorsShown() == 0 ? 0 : 1;
     } catch (const vrt::RuntimeError& e) {
         out << "error " << e.number() << ": " << e.description() << "\n";
         return 1;

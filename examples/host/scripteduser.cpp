@@ -45,7 +45,36 @@ void work(QWidget* window) {
         window->close();
 }
 
+// Counts the message boxes that report an error, with a display or without.
+class ErrorWatch : public QObject {
+public:
+    int shown = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show && box->icon() == QMessageBox::Critical)
+            ++shown;
+        return false;
+    }
+};
+
+ErrorWatch& errorWatch() {
+    static auto* watch = [] {
+        auto* w = new ErrorWatch;
+        qApp->installEventFilter(w);
+        return w;
+    }();
+    return *watch;
+}
+
 } // namespace
+
+void watchForErrors() {
+    errorWatch();
+}
+
+int errorsShown() {
+    return errorWatch().shown;
+}
 
 void startScriptedUser() {
     auto* poll = new QTimer(qApp);

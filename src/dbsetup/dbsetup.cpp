@@ -1,11 +1,14 @@
 #include "dbsetup.h"
 
+#include "entry/audit.h"
+
 #include "platform/ado/engine.h"
 #include "platform/ado/errors.h"
 #include "platform/ado/procedures.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlQuery>
 
 namespace dbsetup {
 
@@ -38,6 +41,48 @@ bool hasLaboratory(ado::Connection& connection) {
     } catch (const vrt::RuntimeError&) {
         return false;
     }
+}
+
+int schemaVersion(ado::Connection& connection) {
+    if (!hasLaboratory(connection))
+        return 0;
+    // Read past the statement trace: this is set-up, not the library's work.
+    QSqlQuery q(connection.database());
+    if (!q.exec(QStringLiteral("SELECT version FROM LABORATORY.vantrel_schema")))
+        return 1;
+    return q.next() ? q.value(0).toInt() : 1;
+}
+
+int upgradeLaboratory(ado::Connection& connection) {
+    const int version = schemaVersion(connection);
+    if (version == 0)
+        ado::raiseProvider(QStringLiteral("There is no laboratory database here to upgrade; "
+                                          "create one with vantrel-db init."));
+    if (version > entry::laboratorySchemaVersion)
+        ado::raiseProvider(QStringLiteral("The laboratory database has schema version %1, newer "
+                                          "than this program knows (%2); nothing was changed.")
+                               .arg(version)
+                               .arg(entry::laboratorySchemaVersion));
+    // The scripts create only what is missing and replace the procedures and
+    // triggers, so running them over an older database is the upgrade.
+    if (version < entry::laboratorySchemaVersion) {
+        if (connection.backend() == ado::Backend::SQLite) {
+            const QString schema = resource(QStringLiteral("sqlite/schema.sql"));
+            connection.runScript(QStringLiteral("BEGIN IMMEDIATE"));
+            try {
+                connection.runScript(schema);
+                connection.runScript(QStringLiteral("COMMIT"));
+            } catch (const vrt::RuntimeError&) {
+                connection.runScript(QStringLiteral("ROLLBACK"));
+                throw;
+            }
+            ado::installSqliteProcedures(connection,
+                                         resource(QStringLiteral("sqlite/procedures.sql")));
+        } else {
+            connection.runScript(resource(QStringLiteral("postgres/schema.sql")));
+        }
+    }
+    return version;
 }
 
 QString folderConnectionString(const QString& folder) {

@@ -1,5 +1,6 @@
 #include "vantrel/clsDataEntry.h"
 
+#include "entry/audit.h"
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
 #include "entry/resultentry.h"
@@ -43,6 +44,7 @@ void clsDataEntry::SQLConnection(ado::Connection& DBConOutside) {
     if (!s.LabConnection)
         s.LabConnection = std::make_shared<ado::Connection>();
     s.LabConnection->Open(connectionString, QString(), QString(), -1);
+    prepareLabConnection(s.LabConnection);
 }
 
 void clsDataEntry::Clear_Exams() {

@@ -1,11 +1,16 @@
 #pragma once
 
-// The data-entry object's properties in interface order: name, type and
-// dispatch identifier. Every property but HasSaved is write-only. The
-// interface places SQLConnection between the request's properties and the
-// two screen properties.
+/// \file
+/// The data-entry object's properties and dispatch identifiers: the table
+/// the dispatch interface is built from.
+
+/// Every property in interface order, as X(name, type, dispatch identifier).
+/// Every property but HasSaved is write-only. The interface places
+/// SQLConnection between the request's properties and the two screen
+/// properties.
 #define VANTREL_PROPERTIES(X) VANTREL_REQUEST_PROPERTIES(X) VANTREL_SCREEN_PROPERTIES(X)
 
+/// The request's properties, X(name, type, dispatch identifier), in interface order.
 #define VANTREL_REQUEST_PROPERTIES(X)                                                              \
     X(EmployeeName, QString, 0x6803001F)                                                           \
     X(ProfileExamID, QString, 0x6803001E)                                                          \
@@ -37,13 +42,20 @@
     X(DoctorName, QString, 0x68030004)                                                             \
     X(ExamTitle, QString, 0x68030003)
 
+/// The exam form's two properties, X(name, type, dispatch identifier).
 #define VANTREL_SCREEN_PROPERTIES(X)                                                               \
     X(Space_Allowance, int16_t, 0x68030002)                                                        \
     X(ProfileScreen, QString, 0x68030001)
 
+/// Dispatch identifier of the HasSaved property (read-only).
 #define VANTREL_DISPID_HasSaved 0x68030000
+/// Dispatch identifier of the SQLConnection method.
 #define VANTREL_DISPID_SQLConnection 0x60030020
+/// Dispatch identifier of the Clear_Exams method.
 #define VANTREL_DISPID_Clear_Exams 0x60030023
+/// Dispatch identifier of the Show_ResultEntry method.
 #define VANTREL_DISPID_Show_ResultEntry 0x60030024
+/// Dispatch identifier of the Modify_Exam method.
 #define VANTREL_DISPID_Modify_Exam 0x60030025
+/// Dispatch identifier of the Add_Exam method.
 #define VANTREL_DISPID_Add_Exam 0x60030026

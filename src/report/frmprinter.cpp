@@ -1,5 +1,6 @@
 #include "frmprinter.h"
 
+#include "entry/audit.h"
 #include "platform/forms/msgbox.h"
 #include "platform/printing/printer.h"
 #include "platform/runtime/errors.h"
@@ -27,6 +28,12 @@ void frmPrinter::Print_ResultData() {
         forms::MsgBox(QStringLiteral("The report was not printed.") + QStringLiteral("\r\n") +
                           e.description(),
                       forms::vbExclamation, QStringLiteral("Print_ResultData"));
+        return;
+    }
+    try {
+        entry::recordPrint();
+    } catch (const vrt::RuntimeError& e) {
+        forms::MsgBox(e.description(), forms::vbExclamation, QStringLiteral("Print_ResultData"));
     }
 }
 

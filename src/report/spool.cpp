@@ -2,6 +2,7 @@
 
 #include "libraryfolder.h"
 
+#include "entry/audit.h"
 #include "entry/modulestate.h"
 #include "platform/reportengine/application.h"
 
@@ -230,6 +231,8 @@ void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
             }
         }
         ReportDoc->setPromptForMissingValues(false);
+        // In the job's transaction: a print that fails is not recorded.
+        entry::recordPrint();
         ReportDoc->PrintOut(false);
     });
     endPrintJob(true);

@@ -1,13 +1,18 @@
 // Runs the built vantrel-db program, as a user would, on a database folder
 // (embedded) or a fresh server database.
 
+#include "entry/modulestate.h"
+#include "platform/ado/recordset.h"
 #include "support/database.h"
+#include "support/errors.h"
 #include "support/printcapture.h"
 #include "support/rows.h"
+#include "vantrel/clsDataEntry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +34,45 @@ Run vantrelDb(const QStringList& args) {
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+// The tables of a database made before versions were kept.
+const QStringList previousTables{
+    "patient_data..tbHospitalInfo",   "patient_data..tbPatient",
+    "build_file..tbcolabsection",     "build_file..tbcodoctor",
+    "build_file..tbcolabexam",        "build_file..tbcolabvalues",
+    "build_file..tbcolabrefvalues",   "build_file..tbcolabprofile",
+    "laboratory..tblablogbook",       "laboratory..tblablogbookdetail",
+    "laboratory..tbLabMedTech",       "laboratory..tbLabResultEntry",
+    "laboratory..tbLabResultHCodes",  "laboratory..tbLabResultValues",
+    "laboratory..tbLabProfileResult", "laboratory..tbLabResultHistoCytology",
+    "laboratory..tbLabPrint",         "laboratory..tbLabPrint_Histopath"};
+
+// Every row of those tables, in key order.
+QString everyRow(const QString& connectionString) {
+    ado::Connection c;
+    c.Open(connectionString);
+    QString text;
+    for (const QString& table : previousTables) {
+        const auto rs = c.Execute(QStringLiteral("select * from %1 order by 1, 2").arg(table));
+        text += table + QLatin1Char('\n');
+        for (const auto& row : rs->rows()) {
+            QStringList cells;
+            for (const vrt::Variant& v : row)
+                cells << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+            text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+        }
+    }
+    return text;
+}
+
+// A history's rows without their time (the first column), header left out.
+QStringList untimed(const QString& out) {
+    QStringList rows = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+    rows.removeLast(); // "(n rows)"
+    for (QString& row : rows)
+        row = row.section(QLatin1Char('\t'), 1);
+    return rows;
 }
 
 } // namespace
@@ -138,6 +182,84 @@ private slots:
 
     // The library's error texts are the dialect's and the database's tests'
     // matter; here how the program reports one.
+    // A change made by hand, outside the library, is in the trail with the
+    // database's user and no workstation.
+    void handChangeIsInTheHistory() {
+        QFETCH_GLOBAL(QString, backend);
+        initDemo();
+        const Run r = vantrelDb({QStringLiteral("exec"), cs_,
+                                 QStringLiteral("update laboratory..tbLabResultHCodes set Result1 "
+                                                "= 'GREEN' where RequestNum = 'LR26-0002'")});
+        QCOMPARE(r.out, QStringLiteral("(no rows returned)\n"));
+        const Run h = vantrelDb({QStringLiteral("history"), cs_, QStringLiteral("lr26-0002")});
+        QCOMPARE(h.code, 0);
+        QCOMPARE(h.out.section(QLatin1Char('\n'), 0, 0).toLower(),
+                 QStringLiteral("changedat\taction\ttablename\texam\tcolumnname\toldvalue\t"
+                                "newvalue\temployeeid\tmedtechid\tworkstation\tdbuser"));
+        const QString user = backend == QLatin1String("sqlite") ? QStringLiteral("NULL")
+                                                                : QStringLiteral("postgres");
+        // The demo data's own insert, then the change.
+        QCOMPARE(untimed(h.out).filter(QStringLiteral("\tResult1\t")),
+                 QStringList({"change\ttbLabResultHCodes\tNULL\tResult1\tNULL\tBROWN, "
+                              "FORMED\tNULL\tNULL\tunknown workstation\t" +
+                                  user,
+                              "change\ttbLabResultHCodes\tNULL\tResult1\tBROWN, "
+                              "FORMED\tGREEN\tNULL\tNULL\tunknown workstation\t" +
+                                  user}));
+    }
+
+    // A database of the release before versions were kept: the library
+    // refuses it, the upgrade keeps every row, and then saves are audited.
+    void upgradeKeepsEveryRowThenSaves() {
+        QFETCH_GLOBAL(QString, backend);
+        const QString previous = QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/db/previous/");
+        QString where = cs_;
+        if (backend == QLatin1String("sqlite")) {
+            where = init_[1];
+            QVERIFY(QDir().mkpath(where));
+            for (const char* file : {"LABORATORY.db", "patient_data.db", "build_file.db"})
+                QVERIFY(QFile::copy(previous + QLatin1String(file),
+                                    where + QLatin1Char('/') + QLatin1String(file)));
+        } else {
+            QFile dump(previous + QStringLiteral("postgres.dump"));
+            QVERIFY(dump.open(QIODevice::ReadOnly));
+            ado::Connection c;
+            c.Open(cs_);
+            c.runScript(QString::fromUtf8(dump.readAll()));
+        }
+        entry::clsDataEntry o;
+        ado::Connection host;
+        host.setConnectionString(cs_);
+        QCOMPARE(raised([&] { o.SQLConnection(host); }).description,
+                 QStringLiteral("The laboratory database has schema version 1; this library "
+                                "needs version 2. Upgrade it with: vantrel-db upgrade \"") +
+                     cs_ + QStringLiteral("\""));
+
+        const QString rows = everyRow(cs_);
+        QVERIFY(rows.contains(QLatin1String("LR26-0014")));
+        const Run up = vantrelDb({QStringLiteral("upgrade"), where});
+        QCOMPARE(up.err, QString());
+        QCOMPARE(up.out, QStringLiteral("Upgraded the laboratory database from schema version 1 "
+                                        "to 2; every row was kept.\n"));
+        QCOMPARE(everyRow(cs_), rows);
+        QCOMPARE(vantrelDb({QStringLiteral("upgrade"), where}).out,
+                 QStringLiteral("The laboratory database is at schema version 2; nothing was "
+                                "changed.\n"));
+
+        o.EmployeeID(QStringLiteral("EMP-7"));
+        o.MedTechID(QStringLiteral("MT-001"));
+        o.SQLConnection(host);
+        ado::Connection& lab = entry::labConnection();
+        lab.BeginTrans();
+        lab.Execute(QStringLiteral("laboratory..LAB_Save_VerifyResults 'LR26-0001','EMP-7'"));
+        lab.CommitTrans();
+        QCOMPARE(untimed(vantrelDb({QStringLiteral("history"), where, "LR26-0001"}).out)
+                     .replaceInStrings(QRegularExpression("\t[^\t]*$"), QString()),
+                 QStringList("verify\ttblablogbook\tNULL\tVerifiedBy\tNULL\tEMP-7\tEMP-7\tMT-"
+                             "001\t" +
+                             QSysInfo::machineHostName()));
+    }
+
     void execReportsErrors() {
         initDemo();
         const Run r = vantrelDb({QStringLiteral("exec"), cs_,
@@ -172,6 +294,8 @@ private slots:
             {"init without folder", {"init"}},
             {"exec without statement", {"exec", "Provider=SQLite"}},
             {"exec with --demo", {"exec", "a", "b", "--demo"}},
+            {"history without request", {"history", "Provider=SQLite"}},
+            {"upgrade with --demo", {"upgrade", "a", "--demo"}},
         });
     }
     void wrongArgumentsShowTheUsage() {

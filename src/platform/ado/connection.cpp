@@ -484,6 +484,7 @@ void Connection::BeginTrans() {
     worded([this] { engine().begin(); });
     inTransaction_ = true;
     transactionFailed_ = false;
+    applyTransactionContext();
 }
 
 void Connection::CommitTrans() {
@@ -494,6 +495,7 @@ void Connection::CommitTrans() {
         engine().rollback();
         raiseTransactionFailed();
     }
+    clearTransactionContext();
     engine().commit();
 }
 
@@ -501,6 +503,7 @@ void Connection::RollbackTrans() {
     if (!inTransaction_)
         raiseStatement(QStringLiteral("No transaction is open on this connection."));
     inTransaction_ = false;
+    contextTables_.clear();
     engine().rollback();
 }
 

@@ -1,24 +1,45 @@
 #pragma once
 
+/// \file
+/// Connections to the laboratory database.
+
 #include "platform/runtime/variant.h"
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
+/// Data access: connections, recordsets and their errors.
 namespace ado {
 
-enum ObjectStateEnum : int32_t { adStateClosed = 0, adStateOpen = 1 };
-enum CursorLocationEnum : int32_t { adUseServer = 2, adUseClient = 3 };
+/// Whether a connection or recordset is open.
+enum ObjectStateEnum : int32_t {
+    adStateClosed = 0, ///< closed
+    adStateOpen = 1    ///< open
+};
+/// Where a recordset's rows are kept; the rows are read whole either way.
+enum CursorLocationEnum : int32_t {
+    adUseServer = 2, ///< on the server (the default)
+    adUseClient = 3  ///< on the client
+};
 
-enum class Backend { None, SQLite, PostgreSQL };
+/// The database behind a connection.
+enum class Backend {
+    None,      ///< not opened yet
+    SQLite,    ///< the embedded database
+    PostgreSQL ///< a PostgreSQL server
+};
 
 class ConnectionString;
 
-// A value to be placed between single quotes in a statement: every quote
-// doubled.
+/// A value to be placed between single quotes in a statement: every quote
+/// doubled.
 QString quoted(QString value);
 class Recordset;
 namespace detail {
@@ -27,81 +48,119 @@ struct Rows;
 struct ProcedureInfo;
 } // namespace detail
 
-// A connection to the laboratory's data. "Provider=SQLite;Data Source=<folder>"
-// opens the embedded database: the folder's LABORATORY.db, patient_data.db and
-// build_file.db attached under those names ("Data Source=memory:<name>" keeps
-// them in memory, shared by every connection of the process that names them).
-// "Provider=PostgreSQL;Server=..;Port=..;Database=..;User ID=..;Password=.."
-// opens a server, where the three databases are schemas.
-// "Initial Catalog" names the current database; LABORATORY when absent.
-// "Lock Timeout" (seconds, default 5; 0: no limit) is how long a statement
-// waits for a lock another connection holds (SQLite: the busy timeout);
-// "Command Timeout" (seconds, default 30, PostgreSQL; 0: no limit) how long a
-// statement may run. A folder without the three files is refused; vantrel-db
-// init creates them. A database without the laboratory's tables fails its
-// first statement with a message that says so.
+/// A connection to the laboratory's data, opened from a "key=value;" list
+/// (keys in any letter case; a value in double or single quotes may hold
+/// ';' or '='; the last mention of a key wins):
+///
+/// - "Provider=SQLite;Data Source=<folder>" opens the embedded database: the
+///   folder's LABORATORY.db, patient_data.db and build_file.db attached under
+///   those names ("Data Source=memory:<name>" keeps them in memory, shared by
+///   every connection of the process that names them). A folder without the
+///   three files is refused; vantrel-db init creates them.
+/// - "Provider=PostgreSQL;Server=..;Port=..;Database=..;User ID=..;Password=.."
+///   opens a server, where the three databases are schemas (Host and Data
+///   Source mean Server, UID means User ID, PWD means Password; Server
+///   defaults to localhost, Port to 5432). Without a password, libpq's own
+///   PGPASSWORD or password file is used.
+/// - "Initial Catalog" names the current database; LABORATORY when absent.
+/// - "Lock Timeout" (seconds, default 5, 0 for no limit) is how long a
+///   statement waits for a lock another connection holds (SQLite: the busy
+///   timeout); "Command Timeout" (seconds, default 30, 0 for no limit,
+///   PostgreSQL) how long a statement may run.
+/// - "Report Flags=No" prints the exam form's results without their H and L
+///   flags.
+///
+/// A database without the laboratory's tables is opened, and its first
+/// statement fails with a message that says so and how to create them.
 class Connection : public vrt::Object {
 public:
+    /// A closed connection.
     Connection();
+    /// Closes the connection; an open transaction is rolled back.
     ~Connection() override;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    /// The connection string it was opened with (or will open with).
     QString ConnectionString() const { return connectionString_; }
-    // 3705 while the connection is open.
+    /// Sets the connection string; 3705 while the connection is open.
     void setConnectionString(const QString& text);
 
-    // An empty connectionString opens with the ConnectionString property.
-    // 3705 when already open, 3706 for an unknown provider; a data source
-    // that cannot be opened raises the provider's error.
+    /// Opens the connection. An empty connectionString opens with the
+    /// ConnectionString property; userId and password, when given, take the
+    /// place of the string's (PostgreSQL).
+    /// 3705 when already open, 3706 for an unknown provider; a data source
+    /// that cannot be opened raises the provider's error (-2147467259).
     void Open(const QString& connectionString = {}, const QString& userId = {},
               const QString& password = {}, int32_t options = -1);
-    // Open from Open to Close. A server connection that was dropped (or that
-    // Qt's driver closed after seeing it fail) stays open: it is opened again
-    // before its next statement outside a transaction.
+    /// adStateOpen from Open to Close. A server connection that was dropped
+    /// (or that Qt's driver closed after seeing it fail) stays open: it is
+    /// opened again before its next statement outside a transaction.
     int32_t State() const { return open_ ? adStateOpen : adStateClosed; }
-    // 3704 when not open.
+    /// Closes the connection; 3704 when not open.
     void Close();
 
-    // Runs a statement. The recordset it returns is open when the statement
-    // returned rows and closed otherwise.
+    /// Runs a statement of the library's dialect ("LABORATORY..name",
+    /// procedure calls with quoted arguments). The recordset it returns is
+    /// open when the statement returned rows and closed otherwise.
     std::shared_ptr<Recordset> Execute(const QString& commandText, int32_t options = -1);
 
-    // One transaction at a time: what runs between BeginTrans and
-    // CommitTrans stays together, RollbackTrans undoes all of it. After a
-    // statement of it failed, it can only be rolled back (CommitTrans rolls
-    // back and raises). SQLite begins it with BEGIN IMMEDIATE.
-    void BeginTrans();
-    void CommitTrans();
-    void RollbackTrans();
-    // Holds key until the transaction ends: another connection that asks for
-    // the same key waits (up to the lock timeout) until then. PostgreSQL only;
-    // the embedded database's write lock already lets one transaction at a
-    // time. Not traced.
+    /// \name Transactions
+    /// One transaction at a time: what runs between BeginTrans and
+    /// CommitTrans stays together, RollbackTrans undoes all of it. After a
+    /// statement of it failed, it can only be rolled back (CommitTrans rolls
+    /// back and raises). SQLite begins it with BEGIN IMMEDIATE.
+    ///@{
+
+    void BeginTrans();    ///< begins a transaction
+    void CommitTrans();   ///< keeps what the transaction wrote
+    void RollbackTrans(); ///< undoes what the transaction wrote
+    ///@}
+
+    /// Holds key until the transaction ends: another connection that asks for
+    /// the same key waits (up to the lock timeout) until then. PostgreSQL only;
+    /// the embedded database's write lock already lets one transaction at a
+    /// time. Not traced.
     void lockKey(const QString& key);
 
-    // What another workstation's lock means where the caller knows it (a
-    // print waiting for another's print): while set, a statement that gives
-    // up waiting for a lock fails with this text, %1 standing for the
-    // seconds waited. Empty: the standard text.
+    /// What another workstation's lock means where the caller knows it (a
+    /// print waiting for another's print): while set, a statement that gives
+    /// up waiting for a lock fails with this text, %1 standing for the
+    /// seconds waited. Empty: the standard text.
     void setLockTimeoutText(const QString& text) { lockTimeoutText_ = text; }
 
-    // adUseServer or adUseClient; recordsets opened later inherit it.
+    /// Values every transaction carries for the database's own use (its
+    /// triggers), asked for at each BeginTrans and kept out of the statement
+    /// trace: "<database>.<name>" and a value; empty values are left out.
+    /// PostgreSQL: the transaction-local setting of that name. SQLite: a row
+    /// (name, value) of <database>.transaction_context, written after BEGIN
+    /// IMMEDIATE and removed before COMMIT, so no other connection sees it
+    /// (a database without that table is passed by).
+    using TransactionContext = std::vector<std::pair<QString, QString>>;
+    /// Sets the function that gives each transaction's values.
+    void setTransactionContext(std::function<TransactionContext()> context) {
+        context_ = std::move(context);
+    }
+
+    /// adUseServer or adUseClient; recordsets opened later inherit it.
     int32_t CursorLocation() const { return cursorLocation_; }
+    /// Sets the cursor location recordsets opened later inherit.
     void setCursorLocation(int32_t location) { cursorLocation_ = location; }
 
+    /// The database behind the connection.
     Backend backend() const { return backend_; }
-    // The database that unqualified names resolve in.
+    /// The database that unqualified names resolve in.
     QString currentDatabase() const { return currentDatabase_; }
-    // The Qt connection; valid while open.
+    /// The Qt connection; valid while open.
     QSqlDatabase database() const { return db_; }
 
-    // Translates and runs one statement of the library (traced).
+    /// Translates and runs one statement of the library (traced); the rows
+    /// are for Recordset.
     detail::Rows run(const QString& statement);
-    // Runs a script of several statements in the backend's own SQL (schema
-    // set-up); not traced, not translated.
+    /// Runs a script of several statements in the backend's own SQL (schema
+    /// set-up); not traced, not translated.
     void runScript(const QString& script);
-    // Whether database.name is a stored procedure (looked up once).
+    /// Whether database.name is a stored procedure (looked up once).
     bool isProcedure(const QString& database, const QString& name);
 
 private:
@@ -113,6 +172,8 @@ private:
     template <typename F> auto worded(F&& work);
     void raiseIfNoLaboratory();
     [[noreturn]] static void raiseTransactionFailed();
+    void applyTransactionContext();
+    void clearTransactionContext();
     detail::Engine& engine();
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
@@ -132,6 +193,8 @@ private:
     // Server connections: what reopens a dropped one.
     QString userId_, password_;
     bool lost_ = false; // dropped, and opening it again failed
+    std::function<TransactionContext()> context_;
+    QStringList contextTables_; // SQLite: written in the open transaction
 };
 
 } // namespace ado

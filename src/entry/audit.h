@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/ado/connection.h"
+
+#include <memory>
+
+namespace entry {
+
+// The oldest laboratory database schema this library works with: 2 added
+// the audit trail.
+constexpr int laboratorySchemaVersion = 2;
+
+// Refuses (and closes) a laboratory database whose schema is older than the
+// library needs, naming the command that upgrades it. Then every
+// transaction on the connection tells the database's audit triggers who
+// saves (employee, medical technologist) and where (this workstation).
+void prepareLabConnection(const std::shared_ptr<ado::Connection>& connection);
+
+// Records a print of the current request in the audit trail, on the
+// library's connection once prepared (a print job's transaction when one
+// is running). Not traced.
+void recordPrint();
+
+} // namespace entry
