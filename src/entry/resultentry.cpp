@@ -9,6 +9,7 @@
 #include "forms/singletext/singletext.h"
 #include "forms/stool/frmStool.h"
 #include "forms/urinalysis/frmUrinalysis2.h"
+#include "platform/ado/errors.h"
 #include "platform/ado/recordset.h"
 
 #include <QStringList>
@@ -30,11 +31,33 @@ void showForRequest(forms::Form& form) {
 
 namespace {
 
+// A loader's failure as the host is told it: which request, why, and what
+// to do. The form is unloaded, so the next call loads it afresh.
+[[noreturn]] void raiseLoadFailed(const vrt::RuntimeError& e) {
+    const QString request = state().RequestNum;
+    if (ado::failureOf(e) == ado::Failure::LockTimeout)
+        throw vrt::RuntimeError(
+            e.number(),
+            QStringLiteral("Another workstation holds request %1 (it is saving or printing its "
+                           "results); waited %2 s (Lock Timeout) for it. Open the request again "
+                           "when that workstation has finished with it.")
+                .arg(request,
+                     ado::seconds(static_cast<const ado::StatementError&>(e).lockTimeoutMs())));
+    throw vrt::RuntimeError(e.number(),
+                            QStringLiteral("The results of request %1 could not be loaded: %2")
+                                .arg(request, e.description()));
+}
+
 template <class F> void showSpecialised(int16_t top, int16_t left) {
     F& form = forms::instance<F>();
     form.setTop(top);
     form.setLeft(left);
-    form.Fill_Results();
+    try {
+        form.Fill_Results();
+    } catch (const vrt::RuntimeError& e) {
+        forms::unload<F>();
+        raiseLoadFailed(e);
+    }
     showForRequest(form);
 }
 
@@ -64,26 +87,55 @@ const std::vector<Route>& routes() {
 void readHospitalHeading() {
     ModuleState& s = state();
     if (!s.LabConnection)
-        vrt::raise(vrt::err::ObjectNotSet);
+        throw vrt::RuntimeError(vrt::err::ObjectNotSet,
+                                QStringLiteral("There is no laboratory connection: call "
+                                               "SQLConnection with the host's connection before "
+                                               "Show_ResultEntry."));
     ado::Recordset rs;
-    rs.Open(QStringLiteral("select * from patient_data..tbHospitalInfo"), *s.LabConnection,
-            ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    try {
+        rs.Open(QStringLiteral("select * from patient_data..tbHospitalInfo"), *s.LabConnection,
+                ado::adOpenDynamic, ado::adLockReadOnly, -1);
+    } catch (const vrt::RuntimeError& e) {
+        throw vrt::RuntimeError(
+            e.number(), QStringLiteral("The hospital heading could not be read: ") +
+                            e.description() +
+                            (e.number() == ado::adErrObjectClosed
+                                 ? QStringLiteral(" Call SQLConnection to open the library's "
+                                                  "connection again.")
+                                 : QString()));
+    }
     if (!rs.eof()) {
         s.HospitalTitle = rs.Fields(QStringLiteral("Title")).Value.text();
-        s.HospitalCompany = rs.Fields(QStringLiteral("Company")).Value.toString();
+        const vrt::Variant company = rs.Fields(QStringLiteral("Company")).Value;
+        if (company.isNull())
+            throw vrt::RuntimeError(vrt::err::InvalidUseOfNull,
+                                    QStringLiteral("The hospital heading has no company name "
+                                                   "(Company is Null in "
+                                                   "patient_data..tbHospitalInfo); enter the "
+                                                   "hospital's name there."));
+        s.HospitalCompany = company.toString();
         s.HospitalAddress = rs.Fields(QStringLiteral("address1")).Value.text();
     }
     rs.Close();
 }
 
+const ExamRec& firstExam() {
+    if (!state().ExamList)
+        throw vrt::RuntimeError(vrt::err::SubscriptOutOfRange,
+                                QStringLiteral("There is no exam list: call Clear_Exams and "
+                                               "Add_Exam for the request before "
+                                               "Show_ResultEntry."));
+    return examList().at(0);
+}
+
 } // namespace
 
 void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
-    readHospitalHeading();
-    const ExamRec first = examList().at(0);
-    // The saved flag tells the host about this call only, and an earlier
-    // request's Back must not block this request's save.
+    // The saved flag tells the host about this call only, whatever fails.
     state().Saved = false;
+    readHospitalHeading();
+    const ExamRec first = firstExam();
+    // An earlier request's Back must not block this request's save.
     state().SignOffCancelled = false;
     for (const Route& route : routes()) {
         if (route.formType == first.FormType &&

@@ -28,6 +28,12 @@ thread_local std::weak_ptr<ado::Connection> job;
 // The SQLite sync level to restore after the job, or -1.
 thread_local int restoreSync = -1;
 
+// A job that waits for a lock waits for the spool, which another
+// workstation's job holds until its print is done.
+const QString waitedForPrint =
+    QStringLiteral("This print waited %1 s (Lock Timeout) for another workstation's print to "
+                   "finish; print again when it has.");
+
 QVariant pragma(ado::Connection& c, const QString& text) {
     QSqlQuery q(c.database());
     return q.exec(text) && q.next() ? q.value(0) : QVariant();
@@ -60,6 +66,7 @@ void beginRelaxed(ado::Connection& c) {
 }
 
 void endRelaxed(ado::Connection& c) {
+    c.setLockTimeoutText({});
     if (restoreSync < 0)
         return;
     const int level = std::exchange(restoreSync, -1);
@@ -151,6 +158,7 @@ void beginPrintJob() {
     if (runningJob())
         return;
     const std::shared_ptr<ado::Connection>& c = labConnection();
+    c->setLockTimeoutText(waitedForPrint);
     try {
         beginRelaxed(*c);
     } catch (...) {

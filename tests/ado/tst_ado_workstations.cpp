@@ -87,7 +87,11 @@ private slots:
         addRows<const char*, int, const char*, const char*, int, int>({
             {"read held", "read", 1500, "1", "", 0, 800},
             {"write released in time", "write", 700, "4", "", 500, 3000},
-            {"write held too long", "write", 1500, "0.4", "[SQLite] database is locked", 350, 1400},
+            {"write held too long", "write", 1500, "0.4",
+             "[SQLite] Another workstation holds the record; waited 0.4 s (Lock Timeout) for it. "
+             "(database is locked)",
+             350, 1400},
+            {"no limit", "write", 1500, "0", "", 1200, 8000},
         });
     }
     void sqliteSaveBesideAnotherProcess() {

@@ -1,6 +1,7 @@
 // The result forms: the window the first exam chooses, and the urinalysis,
 // stool, single-text, histopathology and Pap smear windows.
 
+#include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
 #include "forms/histopath/frmHistopath.h"
 #include "forms/papsmear/frmPapSmear2.h"
@@ -9,6 +10,7 @@
 #include "forms/urinalysis/frmUrinalysis2.h"
 #include "platform/ado/trace.h"
 #include "platform/runtime/datetime.h"
+#include "report/spool.h"
 #include "support/errors.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
@@ -18,7 +20,9 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <map>
 
@@ -224,6 +228,90 @@ private slots:
         QCOMPARE(raised([&] { lab_->object().Show_ResultEntry(0, 0); }).number, error);
         VERIFY_SCRIPT(user);
         QCOMPARE(QStringList({s.HospitalTitle, s.HospitalCompany, s.HospitalAddress}), heading);
+    }
+
+    // Why Show_ResultEntry (or a print) cannot go on, and what to do; the
+    // library waits 0.3 s for a lock. An earlier save's flag never survives.
+    void failuresSayWhatToDo_data() {
+        addColumns<QString, QString, QString>("situation", "sqlite", "postgresql");
+        const char* noLists = "There is no exam list: call Clear_Exams and Add_Exam for the "
+                              "request before Show_ResultEntry.";
+        const char* nullCompany = "The hospital heading has no company name (Company is Null in "
+                                  "patient_data..tbHospitalInfo); enter the hospital's name there.";
+        const char* locked = "Another workstation holds request LR26-0006 (it is saving or "
+                             "printing its results); waited 0.3 s (Lock Timeout) for it. Open "
+                             "the request again when that workstation has finished with it.";
+        addRows<const char*, const char*, const char*>({
+            {"no exam list", "list", noLists, noLists},
+            {"Null company", "company", nullCompany, nullCompany},
+            {"lock while loading", "load", locked, locked},
+            {"print waits", "print",
+             "[SQLite] This print waited 0.3 s (Lock Timeout) for another workstation's print to "
+             "finish; print again when it has.",
+             "[PostgreSQL] This print waited 0.3 s (Lock Timeout) for another workstation's print "
+             "to finish; print again when it has."},
+            {"no laboratory tables", "empty",
+             "The results of request LR26-0006 could not be loaded: [SQLite] The laboratory file "
+             "'<folder>/LABORATORY.db' has no laboratory tables; create them with: vantrel-db "
+             "init <folder>",
+             "The hospital heading could not be read: [PostgreSQL] The database '<database>' has "
+             "no laboratory tables; create them with: vantrel-db init-pg \"<connection "
+             "string>\""},
+        });
+    }
+    void failuresSayWhatToDo() {
+        QFETCH_GLOBAL(QString, backend);
+        QFETCH(QString, situation);
+        QFETCH(QString, sqlite);
+        QFETCH(QString, postgresql);
+        const bool onSqlite = backend == QLatin1String("sqlite");
+        QString expected = onSqlite ? sqlite : postgresql;
+        entry::ModuleState& s = entry::state();
+        ado::Connection& other = lab_->database().keeper();
+        ado::Connection& mine = *s.LabConnection;
+        QString source = lab_->database().connectionString();
+        stoolExam();
+        QTemporaryDir folder;
+        std::unique_ptr<TestDatabase> empty;
+        if (situation == "list") {
+            s.ExamList.reset();
+        } else if (situation == "company") {
+            setHeading("'1','T',NULL,'A'");
+        } else if (situation == "load" || situation == "print") {
+            other.BeginTrans();
+            if (situation == "print")
+                other.Execute("truncate table LABORATORY..tbLabPrint");
+            else if (onSqlite)
+                other.Execute("LABORATORY..lab_save_hcodes 0,'LR26-0007','theirs',''");
+            else
+                other.runScript("LOCK TABLE laboratory.tbLabResultHCodes");
+        } else if (onSqlite) { // a laboratory file of no length
+            QVERIFY(dbsetup::createFolder(folder.path(), true));
+            QVERIFY(QFile(folder.filePath("LABORATORY.db")).resize(0));
+            source = dbsetup::folderConnectionString(folder.path());
+        } else {
+            empty = TestDatabase::create(backend);
+            source = empty->connectionString();
+            expected.replace("<database>", source.section("Database=", 1).section(';', 0, 0));
+        }
+        mine.Close();
+        mine.Open(source + ";Lock Timeout=0.3");
+        s.Saved = true;
+        ScriptedUser user; // no window opens
+        QElapsedTimer waited;
+        waited.start();
+        const Raised r = raised([&] {
+            situation == "print" ? report::Clear_PrintTable()
+                                 : lab_->object().Show_ResultEntry(0, 0);
+        });
+        if (situation == "load" || situation == "print") {
+            QVERIFY(waited.elapsed() >= 250);
+            other.RollbackTrans();
+        }
+        VERIFY_SCRIPT(user);
+        QCOMPARE(QString(r.description).replace(folder.path(), "<folder>"), expected);
+        QCOMPARE(lab_->object().HasSaved(), situation == "print");
+        QVERIFY(!report::printJobRunning());
     }
 
     void blankListOpensTheGenericWindowsRoute() {

@@ -7,6 +7,7 @@
 #include "forms/histopath/frmHistopath.h"
 #include "forms/stool/frmStool.h"
 #include "platform/forms/msgbox.h"
+#include "support/errors.h"
 #include "support/labsession.h"
 #include "support/printcapture.h"
 #include "support/rows.h"
@@ -62,6 +63,43 @@ int workstation(const QString& connectionString, const QString& letter, bool his
         object.Show_ResultEntry(0, 0);
     }
     return failures == 0 ? 0 : 1;
+}
+
+// Print & Save of result on the stool form, as a user who closes the window
+// when a print failed. What was said: the messages shown, then what the call
+// raised.
+QStringList printAndSave(LabSession& lab, const QString& result) {
+    QStringList said;
+    const auto hook = forms::setModalHook([&](forms::Form& f) {
+        static_cast<resultforms::frmStool&>(f).txtResults(0)->setText(result);
+        f.findChild<QPushButton*>(QStringLiteral("cmdExam(2)"))->click();
+        if (!f.isUnloaded())
+            f.findChild<QPushButton*>(QStringLiteral("cmdExam(1)"))->click();
+    });
+    const auto sink = forms::setMessageSink([&](const forms::Message& m) {
+        said << m.text;
+        return int(forms::vbOK);
+    });
+    const Raised r = raised([&] { lab.object().Show_ResultEntry(0, 0); });
+    forms::setModalHook(hook);
+    forms::setMessageSink(sink);
+    if (r.number)
+        said << r.description;
+    return said;
+}
+
+// Crashes or restarts the tests' own PostgreSQL cluster; the server keeps
+// the real clock when the tests run under a faked one.
+bool cluster(const QString& command) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : env.keys())
+        if (name.startsWith(QLatin1String("FAKETIME")) || name == QLatin1String("LD_PRELOAD"))
+            env.remove(name);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/../scripts/pgcluster"),
+            {command, qEnvironmentVariable("VANTREL_TEST_PG_CLUSTER")});
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 const QString changedQuestion =
@@ -210,6 +248,67 @@ private slots:
         QCOMPARE(lab->rows(stored), QList<QStringList>{{storedAfter}});
         QCOMPARE(lab->object().HasSaved(), answer == forms::vbYes);
         QCOMPARE(lab->printedFiles().size(), answer == forms::vbYes ? 1 : 0);
+    }
+
+    // The server's trouble: the call that meets it says so (a save that
+    // committed stays saved), and the next call works once the server is back.
+    void recoversWhenTheServerIsBack_data() {
+        addColumns<QString, QString, bool>("trouble", "said", "saved");
+        addRows<const char*, const char*, bool>({
+            {"session ended during a print", "print",
+             "[PostgreSQL] The connection to the server was lost; nothing of this statement was "
+             "kept.",
+             true},
+            {"server restarted between calls", "restart", "", true},
+            {"server down at the call", "down",
+             "The hospital heading could not be read: [PostgreSQL] The connection to the server "
+             "was lost and cannot be opened again yet (",
+             false},
+        });
+    }
+    void recoversWhenTheServerIsBack() {
+        QFETCH_GLOBAL(QString, backend);
+        QFETCH(QString, trouble);
+        QFETCH(QString, said);
+        QFETCH(bool, saved);
+        if (backend != QLatin1String("postgresql"))
+            QSKIP("a server's trouble");
+        if (qEnvironmentVariableIsEmpty("VANTREL_TEST_PG_CLUSTER"))
+            QSKIP("needs a PostgreSQL cluster of the tests' own (VANTREL_TEST_PG_CLUSTER)");
+        std::unique_ptr<LabSession> lab;
+        FETCH_LAB_SESSION(lab);
+        lab->request(QStringLiteral("LR26-0006"), QStringLiteral("H"), QStringLiteral("35"),
+                     QStringLiteral("STOOL EXAMINATION"));
+        ado::Connection& admin = lab->database().keeper();
+        QStringList first;
+        if (trouble == QLatin1String("print")) {
+            // The session ends itself at the first spooled line, after the save.
+            admin.runScript(QStringLiteral(
+                "CREATE FUNCTION laboratory.endsession() RETURNS trigger LANGUAGE plpgsql AS "
+                "$$ BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END $$; "
+                "CREATE TRIGGER endsession BEFORE INSERT ON laboratory.tbLabPrint "
+                "EXECUTE FUNCTION laboratory.endsession()"));
+            first = printAndSave(*lab, QStringLiteral("FIRST"));
+            admin.runScript(QStringLiteral("DROP TRIGGER endsession ON laboratory.tbLabPrint"));
+        } else {
+            QCOMPARE(printAndSave(*lab, QStringLiteral("FIRST")), QStringList());
+            const bool down = trouble == QLatin1String("down");
+            QVERIFY(cluster(down ? QStringLiteral("crash") : QStringLiteral("restart")));
+            if (down) {
+                first = printAndSave(*lab, QStringLiteral("LOST"));
+                QVERIFY(cluster(QStringLiteral("restart")));
+            }
+        }
+        QCOMPARE(first.size(), said.isEmpty() ? 0 : 1);
+        QVERIFY2(first.value(0).contains(said), qPrintable(first.value(0)));
+        QCOMPARE(lab->object().HasSaved(), saved);
+
+        QCOMPARE(printAndSave(*lab, QStringLiteral("AGAIN")), QStringList());
+        QVERIFY(lab->object().HasSaved());
+        const auto row = lab->rows(QStringLiteral("LABORATORY..lab_getresulthcodes 'LR26-0006'"));
+        QCOMPARE(row.value(0).value(1), QStringLiteral("AGAIN"));
+        QVERIFY(PrintCapture::text(lab->printedFiles().last())
+                    .contains(QStringLiteral("Color           = AGAIN")));
     }
 
     void aLongResultIsSavedAndLoadedWhole_data() {

@@ -5,8 +5,6 @@
 #include "platform/forms/msgbox.h"
 #include "report/spool.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace resultforms {
@@ -26,13 +24,7 @@ bool sameValue(const vrt::Variant& a, const vrt::Variant& b) {
 // (SQLite's write lock already lets one save at a time), so neither compares
 // with results that the other is about to replace.
 void lockRequest(ado::Connection& c, const QString& key) {
-    if (c.backend() != ado::Backend::PostgreSQL)
-        return;
-    QSqlQuery query(c.database());
-    query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(lower(?)))"));
-    query.addBindValue(key);
-    if (!query.exec())
-        ado::raiseStatement(QStringLiteral("[PostgreSQL] ") + query.lastError().text());
+    c.lockKey(key);
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <climits>
+#include <iterator>
 
 namespace ado {
 
@@ -32,6 +34,16 @@ int timeoutMs(const ConnectionString& cs, const QString& key, int fallback) {
         raiseProvider(
             QStringLiteral("%1 '%2' is not a number of seconds.").arg(key, cs.value(key)));
     return static_cast<int>(seconds * 1000 + 0.5);
+}
+
+// The port of a server connection string, 5432 when it names none.
+int portNumber(const ConnectionString& cs) {
+    const QString text = cs.value(QStringLiteral("Port"), QStringLiteral("5432"));
+    bool ok = false;
+    const int port = text.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        raiseProvider(QStringLiteral("Port '%1' is not a port number (1 to 65535).").arg(text));
+    return port;
 }
 
 QString newQtName() {
@@ -73,6 +85,19 @@ void raiseStatement(const QString& description) {
     throw vrt::RuntimeError(adErrStatement, description);
 }
 
+void raiseStatement(Failure failure, const QString& description, int lockTimeoutMs) {
+    throw StatementError(failure, description, lockTimeoutMs);
+}
+
+Failure failureOf(const vrt::RuntimeError& error) {
+    const auto* statement = dynamic_cast<const StatementError*>(&error);
+    return statement ? statement->failure() : Failure::Other;
+}
+
+QString seconds(int ms) {
+    return QString::number(ms / 1000.0, 'g', 6);
+}
+
 void raiseProvider(const QString& description) {
     throw vrt::RuntimeError(adErrProvider, description);
 }
@@ -80,7 +105,7 @@ void raiseProvider(const QString& description) {
 Connection::Connection() = default;
 
 Connection::~Connection() {
-    if (db_.isOpen())
+    if (!qtName_.isEmpty())
         discard();
 }
 
@@ -110,6 +135,7 @@ void Connection::Open(const QString& connectionString, const QString& userId,
         openPostgreSQL(cs, userId, password);
     else
         raise(adErrProviderNotFound);
+    open_ = true;
 }
 
 void Connection::openSQLite(const ado::ConnectionString& cs) {
@@ -138,6 +164,7 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
             files << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                          QStringLiteral("?mode=rw");
         }
+        dataSource_ = dir.absolutePath();
         if (!missing.isEmpty())
             raiseProvider(
                 QStringLiteral("[SQLite] The data source folder '%1' holds no "
@@ -146,11 +173,14 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
                     .arg(QDir::toNativeSeparators(dir.path()), missing.join(QStringLiteral(", "))));
     }
 
+    if (inMemory)
+        dataSource_ = source;
+    const int lockMs = timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000);
     qtName_ = newQtName();
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), qtName_);
     db_.setDatabaseName(QStringLiteral(":memory:"));
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                              .arg(timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000)));
+                              .arg(lockMs == 0 ? INT_MAX : lockMs));
     if (!db_.open()) {
         const QString why = db_.lastError().text();
         discard();
@@ -185,18 +215,24 @@ void Connection::openSQLite(const ado::ConnectionString& cs) {
             }
         }
     }
-    engine_ = detail::makeSqliteEngine(db_);
+    engine_ = detail::makeSqliteEngine(db_, lockMs);
     backend_ = Backend::SQLite;
 }
 
 void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& userId,
                                 const QString& password) {
+    const int port = portNumber(cs);
+    // Every session gets the same rules whatever the server's defaults:
+    // literal text keeps its backslashes, and a save waits for another
+    // workstation's lock (and a statement runs) only so long.
+    const int lockMs = timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000);
+    const int commandMs = timeoutMs(cs, QStringLiteral("Command Timeout"), 30000);
     qtName_ = newQtName();
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), qtName_);
     db_.setHostName(
         cs.value({QStringLiteral("Server"), QStringLiteral("Host"), QStringLiteral("Data Source")},
                  QStringLiteral("localhost")));
-    db_.setPort(cs.value(QStringLiteral("Port"), QStringLiteral("5432")).toInt());
+    db_.setPort(port);
     db_.setDatabaseName(cs.value(QStringLiteral("Database")));
     db_.setUserName(userId.isEmpty() ? cs.value({QStringLiteral("User ID"), QStringLiteral("UID")})
                                      : userId);
@@ -208,11 +244,6 @@ void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& 
         discard();
         raiseProvider(QStringLiteral("[PostgreSQL] ") + why);
     }
-    // Every session gets the same rules whatever the server's defaults:
-    // literal text keeps its backslashes, and a save waits for another
-    // workstation's lock (and a statement runs) only so long.
-    const int lockMs = timeoutMs(cs, QStringLiteral("Lock Timeout"), 5000);
-    const int commandMs = timeoutMs(cs, QStringLiteral("Command Timeout"), 30000);
     QSqlQuery session(db_);
     if (!session.exec(QStringLiteral("SET search_path TO %1, public; "
                                      "SET standard_conforming_strings = on; "
@@ -232,9 +263,9 @@ void Connection::openPostgreSQL(const ado::ConnectionString& cs, const QString& 
 }
 
 // A server connection that was dropped (server restart, idle cut-off,
-// pg_terminate_backend) is opened again once, before the next statement
-// and never inside a transaction: a statement that failed with it is not
-// run again.
+// pg_terminate_backend) or that Qt's driver closed after seeing it fail is
+// opened again once, before the next statement and never inside a
+// transaction: a statement that failed with it is not run again.
 void Connection::reconnectIfDropped() {
     if (inTransaction_)
         return;
@@ -245,18 +276,26 @@ void Connection::reconnectIfDropped() {
     const int32_t cursorLocation = cursorLocation_;
     discard();
     lost_ = true;
-    openPostgreSQL(ConnectionString::parse(connectionString_), userId, password);
+    try {
+        openPostgreSQL(ConnectionString::parse(connectionString_), userId, password);
+    } catch (const vrt::RuntimeError& e) {
+        QString why = e.description().simplified();
+        why.remove(QRegularExpression(QStringLiteral("^\\[PostgreSQL\\] *")));
+        raiseStatement(Failure::ConnectionLost,
+                       QStringLiteral("[PostgreSQL] The connection to the server was lost and "
+                                      "cannot be opened again yet (%1). Try again when the "
+                                      "server is running: it is opened again by itself.")
+                           .arg(why));
+    }
     lost_ = false;
     cursorLocation_ = cursorLocation;
 }
 
 void Connection::Close() {
-    if (lost_) {
-        lost_ = false;
-        return;
-    }
-    if (State() != adStateOpen)
+    if (!open_)
         raise(adErrObjectClosed);
+    open_ = false;
+    lost_ = false;
     discard();
 }
 
@@ -303,6 +342,83 @@ bool Connection::isProcedure(const QString& database, const QString& name) {
     return procedure(database, name).has_value();
 }
 
+// Where the connection knows more than the statement's own error: a
+// database without the laboratory's tables, or a lock whose meaning the
+// caller gave.
+template <typename F> auto Connection::worded(F&& work) {
+    try {
+        return work();
+    } catch (const StatementError& e) {
+        if (e.failure() == Failure::MissingObject && !inTransaction_)
+            raiseIfNoLaboratory();
+        if (e.failure() == Failure::LockTimeout && !lockTimeoutText_.isEmpty())
+            raiseStatement(Failure::LockTimeout,
+                           (backend_ == Backend::SQLite ? QStringLiteral("[SQLite] ")
+                                                        : QStringLiteral("[PostgreSQL] ")) +
+                               lockTimeoutText_.arg(seconds(e.lockTimeoutMs())),
+                           e.lockTimeoutMs());
+        throw;
+    }
+}
+
+void Connection::raiseIfNoLaboratory() {
+    // Each database with a table that its schema always creates.
+    static const std::pair<const char*, const char*> keyTables[] = {
+        {"LABORATORY", "tblablogbook"},
+        {"patient_data", "tbHospitalInfo"},
+        {"build_file", "tbcolabexam"}};
+    QStringList lacking;
+    try {
+        for (const auto& [database, table] : keyTables) {
+            const QString db = QString::fromLatin1(database);
+            const QString name = QString::fromLatin1(table);
+            const detail::Rows rows = engine().query(
+                backend_ == Backend::SQLite
+                    ? QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type = 'table' AND "
+                                     "name = '%2' COLLATE NOCASE")
+                          .arg(db, name)
+                    : QStringLiteral("SELECT 1 WHERE to_regclass('%1.%2') IS NOT NULL")
+                          .arg(db.toLower(), name.toLower()));
+            if (rows.data.empty())
+                lacking << db;
+        }
+    } catch (const vrt::RuntimeError&) {
+        return; // the statement's own error says more
+    }
+    if (lacking.isEmpty())
+        return;
+    if (backend_ == Backend::PostgreSQL) {
+        const QString database =
+            ConnectionString::parse(connectionString_).value(QStringLiteral("Database"));
+        raiseStatement(
+            Failure::NoLaboratory,
+            QStringLiteral("[PostgreSQL] The database '%1' has no laboratory tables%2; "
+                           "create them with: vantrel-db init-pg \"<connection "
+                           "string>\"")
+                .arg(database, lacking.size() == int(std::size(keyTables))
+                                   ? QString()
+                                   : QStringLiteral(" in ") + lacking.join(QStringLiteral(", "))));
+    }
+    if (dataSource_.startsWith(QLatin1String("memory:")))
+        raiseStatement(Failure::NoLaboratory,
+                       QStringLiteral("[SQLite] The database '%1' has no laboratory tables in %2.")
+                           .arg(dataSource_, lacking.join(QStringLiteral(", "))));
+    QStringList files;
+    for (const QString& db : lacking)
+        files << QLatin1Char('\'') +
+                     QDir::toNativeSeparators(
+                         QDir(dataSource_).filePath(db + QStringLiteral(".db"))) +
+                     QLatin1Char('\'');
+    raiseStatement(Failure::NoLaboratory,
+                   QStringLiteral("[SQLite] The laboratory %1 %2 no laboratory tables; create "
+                                  "them with: vantrel-db init %3")
+                       .arg(files.size() == 1
+                                ? QStringLiteral("file ") + files[0]
+                                : QStringLiteral("files ") + files.join(QStringLiteral(", ")),
+                            files.size() == 1 ? QStringLiteral("has") : QStringLiteral("have"),
+                            QDir::toNativeSeparators(dataSource_)));
+}
+
 detail::Rows Connection::run(const QString& statement) {
     reconnectIfDropped();
     if (inTransaction_ && transactionFailed_)
@@ -310,9 +426,12 @@ detail::Rows Connection::run(const QString& statement) {
     detail::Engine& e = engine();
     if (statementTracing())
         statementTrace().append(statement);
-    const TranslatedStatement t =
-        translate(statement, backend_, currentDatabase_,
-                  [this](const QString& db, const QString& name) { return isProcedure(db, name); });
+    const TranslatedStatement t = worded([&] {
+        return translate(statement, backend_, currentDatabase_,
+                         [this](const QString& db, const QString& name) {
+                             return isProcedure(db, name);
+                         });
+    });
     // A failed statement ends what its transaction may do: a server has
     // aborted it, and a save keeps all of its statements or none.
     const auto failing = [this](auto&& work) {
@@ -324,7 +443,7 @@ detail::Rows Connection::run(const QString& statement) {
         }
     };
     if (!t.call)
-        return failing([&] { return e.query(t.sql); });
+        return worded([&] { return failing([&] { return e.query(t.sql); }); });
     const detail::ProcedureInfo info = *procedure(t.call->database, t.call->name);
     const int given = static_cast<int>(t.call->args.size());
     if (given > info.maxArgs)
@@ -338,7 +457,7 @@ detail::Rows Connection::run(const QString& statement) {
                                       "which was not supplied.")
                            .arg(t.call->name)
                            .arg(given + 1));
-    return failing([&] { return e.call(*t.call, info); });
+    return worded([&] { return failing([&] { return e.call(*t.call, info); }); });
 }
 
 void Connection::raiseTransactionFailed() {
@@ -347,6 +466,7 @@ void Connection::raiseTransactionFailed() {
 }
 
 void Connection::runScript(const QString& script) {
+    reconnectIfDropped();
     engine().runScript(script);
     procedures_.clear();
 }
@@ -361,7 +481,7 @@ void Connection::BeginTrans() {
     if (inTransaction_)
         raiseStatement(QStringLiteral("A transaction is already open on this connection."));
     reconnectIfDropped();
-    engine().begin();
+    worded([this] { engine().begin(); });
     inTransaction_ = true;
     transactionFailed_ = false;
     applyTransactionContext();
@@ -385,6 +505,19 @@ void Connection::RollbackTrans() {
     inTransaction_ = false;
     contextTables_.clear();
     engine().rollback();
+}
+
+void Connection::lockKey(const QString& key) {
+    if (!inTransaction_)
+        raiseStatement(QStringLiteral("No transaction is open on this connection."));
+    if (transactionFailed_)
+        raiseTransactionFailed();
+    try {
+        engine().lockKey(key);
+    } catch (const vrt::RuntimeError&) {
+        transactionFailed_ = true;
+        throw;
+    }
 }
 
 } // namespace ado

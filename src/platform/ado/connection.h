@@ -69,6 +69,9 @@ struct ProcedureInfo;
 ///   PostgreSQL) how long a statement may run.
 /// - "Report Flags=No" prints the exam form's results without their H and L
 ///   flags.
+///
+/// A database without the laboratory's tables is opened, and its first
+/// statement fails with a message that says so and how to create them.
 class Connection : public vrt::Object {
 public:
     /// A closed connection.
@@ -90,9 +93,10 @@ public:
     /// that cannot be opened raises the provider's error (-2147467259).
     void Open(const QString& connectionString = {}, const QString& userId = {},
               const QString& password = {}, int32_t options = -1);
-    /// adStateOpen or adStateClosed. A dropped server connection stays open:
-    /// it is opened again on next use.
-    int32_t State() const { return db_.isOpen() || lost_ ? adStateOpen : adStateClosed; }
+    /// adStateOpen from Open to Close. A server connection that was dropped
+    /// (or that Qt's driver closed after seeing it fail) stays open: it is
+    /// opened again before its next statement outside a transaction.
+    int32_t State() const { return open_ ? adStateOpen : adStateClosed; }
     /// Closes the connection; 3704 when not open.
     void Close();
 
@@ -112,6 +116,18 @@ public:
     void CommitTrans();   ///< keeps what the transaction wrote
     void RollbackTrans(); ///< undoes what the transaction wrote
     ///@}
+
+    /// Holds key until the transaction ends: another connection that asks for
+    /// the same key waits (up to the lock timeout) until then. PostgreSQL only;
+    /// the embedded database's write lock already lets one transaction at a
+    /// time. Not traced.
+    void lockKey(const QString& key);
+
+    /// What another workstation's lock means where the caller knows it (a
+    /// print waiting for another's print): while set, a statement that gives
+    /// up waiting for a lock fails with this text, %1 standing for the
+    /// seconds waited. Empty: the standard text.
+    void setLockTimeoutText(const QString& text) { lockTimeoutText_ = text; }
 
     /// Values every transaction carries for the database's own use (its
     /// triggers), asked for at each BeginTrans and kept out of the statement
@@ -154,6 +170,8 @@ private:
                         const QString& password);
     void discard();
     void reconnectIfDropped();
+    template <typename F> auto worded(F&& work);
+    void raiseIfNoLaboratory();
     [[noreturn]] static void raiseTransactionFailed();
     void applyTransactionContext();
     void clearTransactionContext();
@@ -161,6 +179,9 @@ private:
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);
 
     QString connectionString_;
+    bool open_ = false;
+    QString dataSource_; // SQLite: the folder, or "memory:<name>"
+    QString lockTimeoutText_;
     QString qtName_;
     QSqlDatabase db_;
     Backend backend_ = Backend::None;

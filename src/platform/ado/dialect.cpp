@@ -265,7 +265,8 @@ TranslatedStatement translate(const QString& statement, Backend backend,
 
     const QString written = database.isEmpty() ? name : database + QStringLiteral("..") + name;
     if (!isProcedure(procDatabase, name))
-        untranslatable(QStringLiteral("Could not find stored procedure '%1'.").arg(written));
+        raiseStatement(Failure::MissingObject,
+                       QStringLiteral("Could not find stored procedure '%1'.").arg(written));
     ProcedureCall call{procDatabase, name, readArguments(c, next, written)};
     return {QString(), std::move(call)};
 }

@@ -43,11 +43,15 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // Holds key until the transaction ends (see Connection::lockKey).
+    virtual void lockKey(const QString& /*key*/) {}
     // Whether the server dropped the connection (a cheap local check).
     virtual bool dropped() { return false; }
 };
 
-std::unique_ptr<Engine> makeSqliteEngine(QSqlDatabase db);
+// lockTimeoutMs: how long a statement waits for another connection's lock
+// (0: no limit).
+std::unique_ptr<Engine> makeSqliteEngine(QSqlDatabase db, int lockTimeoutMs);
 // The timeouts (ms) the session was given, for the messages.
 std::unique_ptr<Engine> makePostgresEngine(QSqlDatabase db, int lockTimeoutMs,
                                            int commandTimeoutMs);

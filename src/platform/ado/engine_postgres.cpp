@@ -92,15 +92,7 @@ public:
                 .arg(info.body, call.name.toLower(), marks.join(QLatin1Char(',')));
         const QString sql = info.returnsRows ? QStringLiteral("SELECT * FROM ") + target
                                              : QStringLiteral("SELECT ") + target;
-        auto it = prepared_.find(sql);
-        if (it == prepared_.end()) {
-            QSqlQuery q(db_);
-            q.setForwardOnly(true);
-            if (!q.prepare(sql))
-                fail(q);
-            it = prepared_.insert(sql, q);
-        }
-        QSqlQuery& q = it.value();
+        QSqlQuery& q = prepared(sql);
         for (size_t i = 0; i < call.args.size(); ++i)
             q.bindValue(static_cast<int>(i), toQt(call.args[i]));
         if (!q.exec())
@@ -150,9 +142,25 @@ public:
         if (!db_.commit())
             failConnection(db_.lastError());
     }
-    void rollback() override { db_.rollback(); }
+    // A lost connection took its transaction with it.
+    void rollback() override {
+        if (db_.isOpen())
+            db_.rollback();
+    }
+
+    void lockKey(const QString& key) override {
+        QSqlQuery& q = prepared(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(lower(?)))"));
+        q.bindValue(0, key);
+        if (!q.exec())
+            fail(q);
+        q.finish();
+    }
 
     bool dropped() override {
+        // Qt's driver closes the database itself once it has seen the
+        // connection fail.
+        if (!db_.isOpen())
+            return true;
         PGconn* conn = handle();
         if (!conn)
             return true;
@@ -177,6 +185,19 @@ private:
         return libpq ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
     }
 
+    // A statement text prepared once per connection and reused.
+    QSqlQuery& prepared(const QString& sql) {
+        auto it = prepared_.find(sql);
+        if (it == prepared_.end()) {
+            QSqlQuery q(db_);
+            q.setForwardOnly(true);
+            if (!q.prepare(sql))
+                fail(q);
+            it = prepared_.insert(sql, q);
+        }
+        return it.value();
+    }
+
     [[noreturn]] void fail(const QSqlQuery& q) { failConnection(q.lastError()); }
 
     [[noreturn]] void failConnection(const QSqlError& error) {
@@ -184,21 +205,28 @@ private:
         if (why.isEmpty())
             why = error.text().trimmed();
         const QString code = error.nativeErrorCode();
-        const auto seconds = [](int ms) { return QString::number(ms / 1000.0, 'g', 6); };
         if (code == QLatin1String("55P03"))
-            why = QStringLiteral("Another workstation holds the record; waited %1 s (Lock "
-                                 "Timeout) for it. (%2)")
-                      .arg(seconds(lockMs_), why);
-        else if (code == QLatin1String("57014") && why.contains(QLatin1String("statement timeout")))
-            why = QStringLiteral("The statement ran longer than %1 s (Command Timeout) and was "
-                                 "cancelled. (%2)")
-                      .arg(seconds(commandMs_), why);
-        else if (PGconn* conn = handle(); !conn || PQstatus(conn) != CONNECTION_OK ||
-                                          code.startsWith(QLatin1String("08")) ||
-                                          code.startsWith(QLatin1String("57P")))
-            why = QStringLiteral("The connection to the server was lost; nothing of this "
-                                 "statement was kept. (%1)")
-                      .arg(why);
+            raiseStatement(Failure::LockTimeout,
+                           QStringLiteral("[PostgreSQL] Another workstation holds the record; "
+                                          "waited %1 s (Lock Timeout) for it. (%2)")
+                               .arg(seconds(lockMs_), why),
+                           lockMs_);
+        if (code == QLatin1String("57014") && why.contains(QLatin1String("statement timeout")))
+            raiseStatement(QStringLiteral("[PostgreSQL] The statement ran longer than %1 s "
+                                          "(Command Timeout) and was cancelled. (%2)")
+                               .arg(seconds(commandMs_), why));
+        if (PGconn* conn = handle(); !db_.isOpen() || !conn || PQstatus(conn) != CONNECTION_OK ||
+                                     code.startsWith(QLatin1String("08")) ||
+                                     code.startsWith(QLatin1String("57P")))
+            raiseStatement(Failure::ConnectionLost,
+                           QStringLiteral("[PostgreSQL] The connection to the server was lost; "
+                                          "nothing of this statement was kept. (%1) Try again: "
+                                          "the connection is opened again by itself.")
+                               .arg(why));
+        // A table, schema or function that does not exist.
+        if (code == QLatin1String("42P01") || code == QLatin1String("3F000") ||
+            code == QLatin1String("42883"))
+            raiseStatement(Failure::MissingObject, QStringLiteral("[PostgreSQL] ") + why);
         raiseStatement(QStringLiteral("[PostgreSQL] ") + why);
     }
 

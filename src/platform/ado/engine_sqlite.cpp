@@ -2,11 +2,14 @@
 #include "errors.h"
 #include "platform/runtime/datetime.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
+#include <chrono>
 #include <optional>
 #include <sqlite3.h>
+#include <thread>
 
 namespace ado::detail {
 
@@ -80,7 +83,7 @@ bool isDateType(const char* declared) {
 
 class SqliteEngine : public Engine {
 public:
-    explicit SqliteEngine(QSqlDatabase db) : db_(std::move(db)) {
+    SqliteEngine(QSqlDatabase db, int lockMs) : db_(std::move(db)), lockMs_(lockMs) {
         const QVariant h = db_.driver()->handle();
         handle_ = h.isValid() ? *static_cast<sqlite3* const*>(h.constData()) : nullptr;
         if (!handle_)
@@ -166,10 +169,11 @@ public:
     void runScript(const QString& script) override {
         char* message = nullptr;
         const QByteArray sql = script.toUtf8();
-        if (sqlite3_exec(handle_, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const int rc = sqlite3_exec(handle_, sql.constData(), nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
             const QString why = QString::fromUtf8(message ? message : sqlite3_errmsg(handle_));
             sqlite3_free(message);
-            raiseStatement(QStringLiteral("[SQLite] ") + why);
+            fail(rc, why);
         }
     }
 
@@ -193,7 +197,7 @@ public:
             return;
         if (!sqlite3_get_autocommit(handle_))
             sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
-        raiseStatement(QStringLiteral("[SQLite] ") + why);
+        fail(rc, why);
     }
     void rollback() override {
         saveTransaction_ = false;
@@ -230,7 +234,34 @@ private:
     };
 
     [[noreturn]] void fail() const {
-        raiseStatement(QStringLiteral("[SQLite] ") + QString::fromUtf8(sqlite3_errmsg(handle_)));
+        fail(sqlite3_errcode(handle_), QString::fromUtf8(sqlite3_errmsg(handle_)));
+    }
+    [[noreturn]] void fail(int rc, const QString& why) const {
+        const int primary = rc & 0xff;
+        if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+            raiseStatement(Failure::LockTimeout,
+                           QStringLiteral("[SQLite] Another workstation holds the record; "
+                                          "waited %1 s (Lock Timeout) for it. (%2)")
+                               .arg(seconds(lockMs_), why),
+                           lockMs_);
+        if (why.startsWith(QLatin1String("no such table")))
+            raiseStatement(Failure::MissingObject, QStringLiteral("[SQLite] ") + why);
+        raiseStatement(QStringLiteral("[SQLite] ") + why);
+    }
+
+    // Connections that share a cache (the in-memory databases) meet another
+    // connection's table lock as SQLITE_LOCKED, which the busy timeout does
+    // not wait for: the statement is run again until the lock timeout has
+    // passed. It had no effect, so nothing runs twice.
+    bool waitForLock(int rc, QElapsedTimer& waiting) const {
+        if ((rc & 0xff) != SQLITE_LOCKED)
+            return false;
+        if (!waiting.isValid())
+            waiting.start();
+        else if (lockMs_ > 0 && waiting.elapsed() >= lockMs_)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return true;
     }
 
     static Prepared withParameters(sqlite3_stmt* stmt) {
@@ -267,12 +298,15 @@ private:
     }
 
     void step(sqlite3_stmt* stmt) {
-        const int rc = sqlite3_step(stmt);
+        QElapsedTimer waiting;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) != SQLITE_DONE && waitForLock(rc, waiting))
+            sqlite3_reset(stmt);
         const QString why =
             rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
         sqlite3_reset(stmt);
         if (rc != SQLITE_DONE)
-            raiseStatement(QStringLiteral("[SQLite] ") + why);
+            fail(rc, why);
     }
 
     // Runs a procedure body with the call's arguments. The first call
@@ -330,19 +364,26 @@ private:
                 rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
         }
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            std::vector<vrt::Variant> row;
-            row.reserve(static_cast<size_t>(columns));
-            for (int c = 0; c < columns; ++c)
-                row.push_back(value(stmt, c));
-            rows.data.push_back(std::move(row));
+        QElapsedTimer waiting;
+        for (;;) {
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                std::vector<vrt::Variant> row;
+                row.reserve(static_cast<size_t>(columns));
+                for (int c = 0; c < columns; ++c)
+                    row.push_back(value(stmt, c));
+                rows.data.push_back(std::move(row));
+            }
+            if (rc == SQLITE_DONE || !waitForLock(rc, waiting))
+                break;
+            sqlite3_reset(stmt);
+            rows.data.clear();
         }
         const QString why =
             rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
         sqlite3_reset(stmt);
         sqlite3_clear_bindings(stmt);
         if (rc != SQLITE_DONE)
-            raiseStatement(QStringLiteral("[SQLite] ") + why);
+            fail(rc, why);
         return rows;
     }
 
@@ -477,6 +518,7 @@ private:
 
     QSqlDatabase db_;
     sqlite3* handle_ = nullptr;
+    int lockMs_;
     bool saveTransaction_ = false; // begun through begin()
     QHash<QByteArray, Prepared> queries_;
     QList<QByteArray> queryOrder_;
@@ -486,8 +528,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Engine> makeSqliteEngine(QSqlDatabase db) {
-    return std::make_unique<SqliteEngine>(std::move(db));
+std::unique_ptr<Engine> makeSqliteEngine(QSqlDatabase db, int lockTimeoutMs) {
+    return std::make_unique<SqliteEngine>(std::move(db), lockTimeoutMs);
 }
 
 } // namespace ado::detail

@@ -25,10 +25,43 @@ constexpr int32_t adErrNoCurrentRecord = 3021;
 /// A field that does not exist.
 constexpr int32_t adErrItemNotFound = 3265;
 
+/// Why a statement failed, where the caller words it for the user.
+enum class Failure {
+    Other,
+    LockTimeout,    ///< another connection held a lock for longer than the lock timeout
+    ConnectionLost, ///< the server connection ended (or could not be opened again)
+    MissingObject,  ///< a table or procedure that does not exist
+    NoLaboratory,   ///< the database has no laboratory tables at all
+};
+
+/// A statement's failure (number adErrStatement) with its cause.
+class StatementError : public vrt::RuntimeError {
+public:
+    StatementError(Failure failure, const QString& description, int lockTimeoutMs = 0)
+        : vrt::RuntimeError(adErrStatement, description), failure_(failure),
+          lockTimeoutMs_(lockTimeoutMs) {}
+    /// The cause.
+    Failure failure() const { return failure_; }
+    /// LockTimeout: how long it waited.
+    int lockTimeoutMs() const { return lockTimeoutMs_; }
+
+private:
+    Failure failure_;
+    int lockTimeoutMs_;
+};
+
+/// The cause of a failure; Other for errors that are not a statement's.
+Failure failureOf(const vrt::RuntimeError& error);
+/// Seconds as the messages write them ("0.3", "5").
+QString seconds(int ms);
+
 /// Throws the error with its standard text.
 [[noreturn]] void raise(int32_t number);
 /// Throws adErrStatement with the database's text.
 [[noreturn]] void raiseStatement(const QString& description);
+/// Throws a StatementError of that cause.
+[[noreturn]] void raiseStatement(Failure failure, const QString& description,
+                                 int lockTimeoutMs = 0);
 /// Throws adErrProvider with the database's text.
 [[noreturn]] void raiseProvider(const QString& description);
 
