@@ -427,10 +427,9 @@ detail::Rows Connection::run(const QString& statement) {
     if (statementTracing())
         statementTrace().append(statement);
     const TranslatedStatement t = worded([&] {
-        return translate(statement, backend_, currentDatabase_,
-                         [this](const QString& db, const QString& name) {
-                             return isProcedure(db, name);
-                         });
+        return translate(
+            statement, backend_, currentDatabase_,
+            [this](const QString& db, const QString& name) { return isProcedure(db, name); });
     });
     // A failed statement ends what its transaction may do: a server has
     // aborted it, and a save keeps all of its statements or none.

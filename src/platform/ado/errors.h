@@ -27,7 +27,7 @@ constexpr int32_t adErrItemNotFound = 3265;
 
 /// Why a statement failed, where the caller words it for the user.
 enum class Failure {
-    Other,
+    Other,          ///< any other cause
     LockTimeout,    ///< another connection held a lock for longer than the lock timeout
     ConnectionLost, ///< the server connection ended (or could not be opened again)
     MissingObject,  ///< a table or procedure that does not exist
@@ -37,6 +37,7 @@ enum class Failure {
 /// A statement's failure (number adErrStatement) with its cause.
 class StatementError : public vrt::RuntimeError {
 public:
+    /// The failure, its text and, for a lock timeout, how long it waited.
     StatementError(Failure failure, const QString& description, int lockTimeoutMs = 0)
         : vrt::RuntimeError(adErrStatement, description), failure_(failure),
           lockTimeoutMs_(lockTimeoutMs) {}
