@@ -150,7 +150,12 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     auto& form = forms::loaded<examform::frmExamForm>();
     form.setTop(intTop);
     form.setLeft(intLeft);
-    form.rememberStored();
+    try {
+        form.rememberStored();
+    } catch (const vrt::RuntimeError& e) {
+        forms::unload<examform::frmExamForm>();
+        raiseLoadFailed(e);
+    }
     showForRequest(form);
 }
 

@@ -261,7 +261,7 @@ private slots:
             {"2-prompts", {"4;301;BLOOD TYPING;O\r\nPOSITIVE"}},
             {"3-cut-off", {"5;302;DENGUE NS1;NS1 Antigen|1.0|2.5|REACTIVE"}},
             {"4-sample-type", {"6;311;HBSAG SCREENING;SERUM|NONREACTIVE|||y"}},
-            {"4-specimen-only", {"6;311;HBSAG SCREENING;SERUM"}},
+            {"4-sample-only", {"6;311;HBSAG SCREENING;SERUM"}},
             {"5-conventional-and-SI", {"8;141;TRIGLYCERIDES;150|1.70|0|200|mg/dL||||2.26|mmol/L"}},
             {"6-drug-assay", {"F;601;METHAMPHETAMINE SCREEN;1000 ng/mL|NEGATIVE|NEG"}},
             {"6-interpretation-only", {"F;601;METHAMPHETAMINE SCREEN;|NEGATIVE|"}},
