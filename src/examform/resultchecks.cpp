@@ -6,6 +6,7 @@
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/trace.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
 
@@ -110,7 +111,16 @@ struct ExamRules {
 
 } // namespace
 
+ChecksUntraced::ChecksUntraced() : was_(ado::statementTracing()) {
+    ado::setStatementTracing(false);
+}
+
+ChecksUntraced::~ChecksUntraced() {
+    ado::setStatementTracing(was_);
+}
+
 void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryScreen*>& screens) {
+    const ChecksUntraced untraced;
     const entry::ModuleState& s = entry::state();
     std::map<QString, ExamRules> rules; // by upper-case exam identifier
     QStringList in;

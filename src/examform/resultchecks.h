@@ -42,6 +42,19 @@ std::optional<RangeRow> chooseRange(const std::vector<RangeRow>& rows, std::opti
 // The request's moment as the host wrote TransDate; now when it is no date.
 QDateTime requestMoment(const QString& transDate);
 
+// The result checks' own statements stay out of the statement trace, as the
+// audit context does: they are not the form's statements.
+class ChecksUntraced {
+public:
+    ChecksUntraced();
+    ~ChecksUntraced();
+    ChecksUntraced(const ChecksUntraced&) = delete;
+    ChecksUntraced& operator=(const ChecksUntraced&) = delete;
+
+private:
+    bool was_;
+};
+
 // Reads the laboratory's ranges, critical limits and delta rules of the
 // form's exams (one statement) and the patient's previous results of them
 // (one statement), and hands each exam's check to the screens.

@@ -421,6 +421,7 @@ bool frmExamForm::confirmAlarms() {
     const entry::ModuleState& s = entry::state();
     notice_.by = s.MedTechID.trimmed();
     if (!notice_.by.isEmpty() && s.LabConnection) {
+        const ChecksUntraced untraced;
         ado::Recordset rs;
         rs.Open(
             QStringLiteral("select lastname, firstname, middlename from LABORATORY..tbLabMedTech "
@@ -446,6 +447,7 @@ bool frmExamForm::confirmAlarms() {
 // Inside the save's transaction: each notification and acknowledgement as
 // a row of its own, which the database adds to the audit trail.
 void frmExamForm::writeAlarms(ado::Connection& c) const {
+    const ChecksUntraced untraced;
     const entry::ModuleState& s = entry::state();
     for (const entryscreens::ResultAlarm& a : notice_.alarms) {
         QString request = s.RequestNum;
