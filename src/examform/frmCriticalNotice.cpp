@@ -79,6 +79,7 @@ frmCriticalNotice::frmCriticalNotice() {
     setTabOrder(chkReadBack, chkDeltaSeen);
     setTabOrder(chkDeltaSeen, cmdNotice(0));
     setTabOrder(cmdNotice(0), cmdNotice(1));
+    setMinimumWidth(480);
     resize(520, 360);
 }
 

@@ -14,7 +14,7 @@ const ScreenTable normalValues{
                 {"Flag", Cell::Flag, 5, 4},
                 {"Unit", Cell::Text, 4, 10},
                 {"Normal Values", Cell::Range, 1, 20, 2},
-                {"Check", Cell::Alarm, 0, 9},
+                {"Check", Cell::Alarm, 0, 11},
                 {"Previous", Cell::Previous, 0, 17}},
     .flag = 5,
     .unit = 4,
