@@ -168,7 +168,7 @@ void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryS
     }
     rs.Close();
 
-    // The patient's previous results of these exams, newest first; the
+    // The patient's newest previous result of each exam; the
     // oldest any window reaches bounds the read when every exam has one.
     const QDateTime moment = requestMoment(s.TransDate);
     if (!s.HospNum.trimmed().isEmpty()) {
@@ -178,24 +178,27 @@ void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryS
             bounded = bounded && r.deltaDays.has_value();
             widest = std::max(widest, r.deltaDays.value_or(0));
         }
-        QString statement =
-            QStringLiteral(
-                "select v.LabExamID, v.A4, v.A5, l.RequestNum, l.TransDate from "
-                "LABORATORY..tblablogbook l join LABORATORY..tbLabResultValues v on "
-                "v.RequestNum = l.RequestNum where l.HospNum = '%1' and l.TransDate < '%2' and "
-                "l.RequestNum <> '%3' and v.LayoutIndex = 0 and v.LabExamID in (%4)")
+        QString where =
+            QStringLiteral("l.HospNum = '%1' and l.TransDate < '%2' and l.RequestNum <> '%3' and "
+                           "v.LayoutIndex = 0 and v.LabExamID in (%4)")
                 .arg(ado::quoted(s.HospNum), iso(moment), ado::quoted(s.RequestNum), ids);
         if (bounded)
-            statement +=
-                QStringLiteral(" and l.TransDate >= '%1'").arg(iso(moment.addDays(-widest)));
-        rs.Open(statement + QStringLiteral(" order by l.TransDate desc, l.RequestNum desc"), c,
-                ado::adOpenStatic, ado::adLockReadOnly, -1);
+            where += QStringLiteral(" and l.TransDate >= '%1'").arg(iso(moment.addDays(-widest)));
+        // Only each exam's newest comes back.
+        rs.Open(QStringLiteral("select LabExamID, A4, A5, RequestNum, TransDate from (select "
+                               "v.LabExamID, v.A4, v.A5, l.RequestNum, l.TransDate, row_number() "
+                               "over (partition by v.LabExamID order by l.TransDate desc, "
+                               "l.RequestNum desc) as Newest from LABORATORY..tblablogbook l join "
+                               "LABORATORY..tbLabResultValues v on v.RequestNum = l.RequestNum "
+                               "where %1) p where Newest = 1")
+                    .arg(where),
+                c, ado::adOpenStatic, ado::adLockReadOnly, -1);
         for (; !rs.eof(); rs.MoveNext()) {
             auto it = rules.find(rs.Fields(0).Value.text().toUpper());
             if (it == rules.end() || it->second.previousDone)
                 continue;
             ExamRules& r = it->second;
-            r.previousDone = true; // only the newest counts, in its window or not
+            r.previousDone = true;
             const vrt::Variant when = rs.Fields(4).Value;
             const QDateTime date = vrt::toDateTime(when.toDate());
             if (r.deltaDays && date < moment.addDays(-*r.deltaDays))

@@ -104,7 +104,8 @@ struct EntryScreen::Exam {
     bool checked = false; // has a result check
     ResultCheck check;
     bool critical = false, delta = false;
-    QString announced; // the critical result last announced
+    bool marked = false; // its result cell shows it critical
+    QString announced;   // the critical result last announced
 };
 
 EntryScreen::EntryScreen(const ScreenTable& table, QWidget* parent)
@@ -341,6 +342,7 @@ void EntryScreen::setResultCheck(const QString& labExamId, const ResultCheck& ch
     if (!table_.resultChecks || table_.checks.empty())
         return;
     const Check& where = table_.checks.front();
+    const bool shown = checksShown();
     for (int i = 0; i < Rows(); ++i) {
         Exam& exam = exams_[size_t(i)];
         if (exam.labExamId.compare(labExamId, Qt::CaseInsensitive) != 0 ||
@@ -364,7 +366,9 @@ void EntryScreen::setResultCheck(const QString& labExamId, const ResultCheck& ch
         derive(exam);
         markResult(i);
     }
-    placeCells();
+    // The Check and Previous columns take their room from the title column.
+    if (shown != checksShown())
+        placeCells();
     update();
 }
 
@@ -397,7 +401,10 @@ QString EntryScreen::checkText(int row) const {
 
 // A critical result shows in red in its own cell.
 void EntryScreen::markResult(int exam) {
-    const Exam& e = exams_[size_t(exam)];
+    Exam& e = exams_[size_t(exam)];
+    if (e.marked == e.critical)
+        return;
+    e.marked = e.critical;
     for (int s = e.firstStop; s < e.firstStop + e.stopCount; ++s)
         if (table_.columns[size_t(stops_[size_t(s)].column)].element ==
             (table_.checks.empty() ? -1 : table_.checks.front().result))
