@@ -269,6 +269,7 @@ void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
         // In the job's transaction: a print that fails is not recorded.
         entry::recordPrint();
         ReportDoc->PrintOut(false);
+        entry::archiveReport();
     });
     endPrintJob(true);
 }

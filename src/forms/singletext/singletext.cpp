@@ -197,28 +197,29 @@ QStringList SingleTextForm::texts() const {
 
 void SingleTextForm::Save_Exam(bool& result) {
     const bool saved = runSave(
-        stored,
-        [this](ado::Connection& c) {
-            const entry::ExamRec& exam = entry::examList().at(0);
-            verifyIfLogged(c, exam.LabNum);
-            const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
-            const bool hasRow = hasCodedRow(
-                c, stored,
-                QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum ='") +
-                    q(key) + QStringLiteral("'"));
-            if (!hasRow && member_.registersFirst)
-                c.Execute(registrationStatement());
-            QString sql = QStringLiteral("laboratory..lab_save_hcodes ") +
-                          QString::number(hasRow ? 1 : 0) + QStringLiteral(",'") + q(exam.LabNum);
-            for (const QString& t : texts())
-                sql += QStringLiteral("','") + q(t);
-            sql += QStringLiteral("','").repeated(member_.emptyValues + 1) +
-                   q(entry::state().Remarks) + QStringLiteral("'");
-            c.Execute(sql);
-        },
+        stored, [this](ado::Connection& c) { write(c); },
         QStringLiteral("Data was not Saved! Error:["));
     if (saved)
         result = true;
+}
+
+void SingleTextForm::write(ado::Connection& c) {
+    const entry::ExamRec& exam = entry::examList().at(0);
+    verifyIfLogged(c, exam.LabNum);
+    const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
+    const bool hasRow = hasCodedRow(
+        c, stored,
+        QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum ='") + q(key) +
+            QStringLiteral("'"));
+    if (!hasRow && member_.registersFirst)
+        c.Execute(registrationStatement());
+    QString sql = QStringLiteral("laboratory..lab_save_hcodes ") + QString::number(hasRow ? 1 : 0) +
+                  QStringLiteral(",'") + q(exam.LabNum);
+    for (const QString& t : texts())
+        sql += QStringLiteral("','") + q(t);
+    sql += QStringLiteral("','").repeated(member_.emptyValues + 1) + q(entry::state().Remarks) +
+           QStringLiteral("'");
+    c.Execute(sql);
 }
 
 void SingleTextForm::Print_Result() {
@@ -237,6 +238,8 @@ void SingleTextForm::Print_Result() {
                      12);
     add9(S(5) + QStringLiteral("RUNTIME : "));
     add9(S(2) + vrt::longTime(now) + crlf);
+    if (!s.Corrections.empty())
+        add9(S(32) + QStringLiteral("CORRECTED REPORT") + crlf);
     add9(crlf);
     add9(QStringLiteral("Hosp. No. : ") + report::Fix_Width(s.HospNum, 10));
     add9(S(35) + QStringLiteral("Room No. : ") + s.RoomID + crlf);
@@ -251,6 +254,9 @@ void SingleTextForm::Print_Result() {
     add9(crlf);
     add9(QStringLiteral("Remarks") + crlf);
     add9(s.Remarks + crlf);
+    for (const QString& line :
+         correctionBlock({{QStringLiteral("Result20"), QStringLiteral("Remarks")}}))
+        add9(line + crlf);
     for (int i = 0; i < 3; ++i)
         add9(crlf);
     add9(report::Fix_Width(s.EmployeeName, 20) + S(20) + s.Pathologist + crlf);
@@ -261,8 +267,12 @@ void SingleTextForm::Print_Result() {
 }
 
 void SingleTextForm::cmdExam_Click(int index) {
-    if (index != 1)
+    if (index != 1) {
+        // A save that changes released results asks its reason in the sign-off.
+        entry::state().CorrectionExpected =
+            correctionExpected([this](ado::Connection& c) { write(c); });
         forms::instance<signoff::frmRemarksInput>().ShowModal();
+    }
     cmdExamClick(
         *this, index,
         [this] {
