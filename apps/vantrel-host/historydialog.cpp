@@ -96,6 +96,8 @@ void HistoryDialog::load() {
         rows << row;
     }
     fill(audit_, rows);
+    // The latest rows are the ones asked about.
+    audit_->scrollToBottom();
     rows.clear();
     for (const auto& r : dbsetup::archivedReports(laboratory_.connection(), request_))
         rows << QStringList{QString::number(r.number),

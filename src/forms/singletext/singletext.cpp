@@ -63,6 +63,26 @@ QStringList weilFelixLines(const QStringList& t) {
     };
 }
 
+// A corrected box is named by its caption; a group's letter by the heading
+// above it too ("Ova or Parasites a )", "SALMONELLA H Group b").
+std::vector<std::pair<QString, QString>> correctionLabels(const SingleTextMember& member) {
+    std::vector<std::pair<QString, QString>> labels{{lit("Result20"), lit("Remarks")}};
+    QString heading;
+    for (const SingleTextLabel& l : member.labels) {
+        QString caption = QString::fromLatin1(l.caption).trimmed();
+        if (caption.endsWith(u':'))
+            caption = caption.chopped(1).trimmed();
+        if (l.box < 0) {
+            heading = caption;
+            continue;
+        }
+        if (caption.size() <= 3 || caption.startsWith(lit("Group")))
+            caption = heading + u' ' + caption;
+        labels.emplace_back(QStringLiteral("Result%1").arg(l.box + 1), caption);
+    }
+    return labels;
+}
+
 const SingleTextMember fecalysis{
     "frmfecalysis",
     "Fecalysis",
@@ -254,9 +274,9 @@ void SingleTextForm::Print_Result() {
     add9(crlf);
     add9(QStringLiteral("Remarks") + crlf);
     add9(s.Remarks + crlf);
-    for (const QString& line :
-         correctionBlock({{QStringLiteral("Result20"), QStringLiteral("Remarks")}}))
-        add9(line + crlf);
+    const QStringList corrections = correctionBlock(correctionLabels(member_));
+    if (!corrections.isEmpty())
+        add9(crlf + corrections.join(crlf) + crlf);
     for (int i = 0; i < 3; ++i)
         add9(crlf);
     add9(report::Fix_Width(s.EmployeeName, 20) + S(20) + s.Pathologist + crlf);
