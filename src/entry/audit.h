@@ -25,7 +25,7 @@ void recordPrint();
 // archive with the current request, who printed it and whether it is an
 // original or a correction (printed after a save that corrected released
 // results): its composed text and the PDF it wrote (none on a system
-// printer). Like recordPrint, in a running print job's transaction.
+// printer). Not traced.
 void archiveReport();
 
 } // namespace entry

@@ -4,6 +4,7 @@
 
 #include "entry/audit.h"
 #include "entry/modulestate.h"
+#include "platform/forms/msgbox.h"
 #include "platform/reportengine/application.h"
 
 #include <QFileInfo>
@@ -269,9 +270,14 @@ void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
         // In the job's transaction: a print that fails is not recorded.
         entry::recordPrint();
         ReportDoc->PrintOut(false);
-        entry::archiveReport();
     });
     endPrintJob(true);
+    // Kept once printed: an archive that fails does not undo the print.
+    try {
+        entry::archiveReport();
+    } catch (const vrt::RuntimeError& e) {
+        forms::MsgBox(e.description(), forms::vbExclamation, QStringLiteral("Print_Report"));
+    }
 }
 
 } // namespace report
