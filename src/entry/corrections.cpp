@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <algorithm>
 
 namespace entry {
 
@@ -80,9 +81,79 @@ std::vector<Correction> correctionsSince(ado::Connection& c, const SaveMark& mar
         const QString previous = q.value(5).toString();
         if (previous.trimmed().isEmpty())
             continue;
-        found.push_back({request, q.value(2).toString(), q.value(3).toString(),
-                         q.value(4).toString(), previous, q.value(6).toString()});
+        found.push_back({request,
+                         q.value(2).toString(),
+                         q.value(3).toString(),
+                         q.value(4).toString(),
+                         previous,
+                         q.value(6).toString(),
+                         {}});
     }
+    return found;
+}
+
+std::vector<Correction> unprintedCorrections(ado::Connection& c, const SaveMark& mark,
+                                             QStringList& reasons) {
+    std::vector<Correction> found;
+    for (const QString& request : mark.released) {
+        // From the last print on; never printed, from the verification.
+        qint64 from = 0;
+        for (const char* action : {"print", "verify"}) {
+            QSqlQuery q =
+                run(c,
+                    QStringLiteral("SELECT %1(AuditID) FROM LABORATORY.tbLabAudit WHERE "
+                                   "(RequestNum = ? OR LabNum = ?) AND Action = ?")
+                        .arg(QLatin1String(qstrcmp(action, "print") == 0 ? "max" : "min")),
+                    {request, request, QString::fromLatin1(action)});
+            if (q.next() && !q.value(0).isNull()) {
+                from = q.value(0).toLongLong();
+                break;
+            }
+        }
+        QSqlQuery q = run(c,
+                          QStringLiteral("SELECT AuditID, Action, RequestNum, TableName, Exam, "
+                                         "ColumnName, OldValue, NewValue, ChangedAt FROM "
+                                         "LABORATORY.tbLabAudit WHERE AuditID > ? AND (RequestNum "
+                                         "= ? OR LabNum = ?) AND Action IN ('change', 'correct') "
+                                         "ORDER BY AuditID"),
+                          {from, request, request});
+        while (q.next()) {
+            if (q.value(1).toString() == QLatin1String("correct")) {
+                if (!reasons.contains(q.value(7).toString()))
+                    reasons << q.value(7).toString();
+                continue;
+            }
+            const bool thisSave = q.value(0).toLongLong() > mark.lastAudit;
+            const QVariant changed = q.value(8);
+            const QDateTime at = changed.typeId() == QMetaType::QDateTime
+                                     ? changed.toDateTime()
+                                     : QDateTime::fromString(changed.toString(),
+                                                             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            Correction k{q.value(2).toString(),
+                         q.value(3).toString(),
+                         q.value(4).toString(),
+                         q.value(5).toString(),
+                         q.value(6).toString(),
+                         q.value(7).toString(),
+                         thisSave ? correctionTime()
+                                  : vrt::shortDate(vrt::toSerial(at)) + QLatin1Char(' ') +
+                                        vrt::longTime(vrt::toSerial(at))};
+            auto same = std::find_if(found.begin(), found.end(), [&k](const Correction& e) {
+                return e.request.compare(k.request, Qt::CaseInsensitive) == 0 &&
+                       e.table == k.table && e.exam == k.exam && e.column == k.column;
+            });
+            if (same != found.end()) {
+                same->value = k.value;
+                same->at = k.at;
+            } else if (!k.previous.trimmed().isEmpty()) {
+                found.push_back(std::move(k));
+            }
+        }
+    }
+    // A value changed back to what was printed is no correction any more.
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [](const Correction& k) { return k.previous == k.value; }),
+                found.end());
     return found;
 }
 

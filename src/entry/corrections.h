@@ -30,6 +30,14 @@ SaveMark markBeforeSave(ado::Connection& connection);
 // corrected.
 std::vector<Correction> correctionsSince(ado::Connection& connection, const SaveMark& mark);
 
+// After the save's own rows: the corrections of its released requests that
+// no report showed yet, this save's and those of earlier saves since the
+// request's last print (or its release), each value with what it was then
+// (a value changed back to it is no correction any more), and the reasons
+// given for them, in order.
+std::vector<Correction> unprintedCorrections(ado::Connection& connection, const SaveMark& mark,
+                                             QStringList& reasons);
+
 // One audit row per corrected request: action "correct", column "Reason",
 // the reason as its new value. In the save's transaction; not traced.
 void recordCorrectionReason(ado::Connection& connection, const std::vector<Correction>& corrections,

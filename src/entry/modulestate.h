@@ -37,6 +37,7 @@ struct Correction {
     QString column;
     QString previous;
     QString value;
+    QString at; // when, as reports print it
 };
 
 // The library's module-level state, one set per thread: every data-entry
@@ -55,13 +56,13 @@ struct ModuleState {
     std::shared_ptr<reportengine::Application> ReportEngine;
 
     // Corrections of released results (see entry/corrections.h): whether
-    // the sign-off asks for the reason, the reason given, and what the last
-    // committed save changed, at what time. The report printed after that
-    // save is a corrected one.
+    // the sign-off asks for the reason, the reason given, and, after a
+    // committed save, the corrections not printed yet with their reasons.
+    // The report printed after that save is a corrected one.
     bool CorrectionExpected = false;
     QString CorrectionReason;
     std::vector<Correction> Corrections;
-    QString CorrectedAt;
+    QString CorrectionReasons;
 
     // Does not exist until the first Clear_Exams or Add_Exam on the thread.
     std::optional<std::vector<ExamRec>> ExamList;

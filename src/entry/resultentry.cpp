@@ -137,7 +137,7 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     state().CorrectionExpected = false;
     state().CorrectionReason.clear();
     state().Corrections.clear();
-    state().CorrectedAt.clear();
+    state().CorrectionReasons.clear();
     readHospitalHeading();
     const ExamRec first = firstExam();
     // An earlier request's Back must not block this request's save.

@@ -388,18 +388,22 @@ void addCorrectionOf(const SectionInput& exam) {
         return a.compare(b, Qt::CaseInsensitive) == 0;
     };
     QStringList previous;
+    QString at;
     for (const entry::Correction& k : s.Corrections) {
         if (exam.layout < 0) {
             if (same(k.table, QStringLiteral("tbLabProfileResult")) &&
-                k.column == QStringLiteral("Slot%1").arg(exam.position))
+                k.column == QStringLiteral("Slot%1").arg(exam.position)) {
                 previous << vrt::Trim(profileResult(k.previous));
+                at = k.at;
+            }
         } else if (same(k.exam, rec.LabExamID) && same(k.request, rec.LabNum) &&
                    k.column != QLatin1String("Remarks")) {
             previous << vrt::Trim(k.previous);
+            at = k.at;
         }
     }
     if (!previous.isEmpty())
-        report::Add_Text(S(4) + QStringLiteral("Corrected ") + s.CorrectedAt +
+        report::Add_Text(S(4) + QStringLiteral("Corrected ") + at +
                              QStringLiteral(", previously: ") +
                              previous.join(QStringLiteral(" / ")) + crlf,
                          9);

@@ -175,15 +175,15 @@ QStringList correctionBlock(const std::vector<std::pair<QString, QString>>& labe
     const entry::ModuleState& s = entry::state();
     if (s.Corrections.empty())
         return {};
-    QStringList block{QStringLiteral("CORRECTIONS"), QStringLiteral("Corrected ") + s.CorrectedAt +
-                                                         QStringLiteral(". Reason: ") +
-                                                         s.CorrectionReason};
+    QStringList block{QStringLiteral("CORRECTIONS"),
+                      QStringLiteral("Reason: ") + s.CorrectionReasons};
     for (const entry::Correction& k : s.Corrections) {
         QString label = k.column;
         for (const auto& [column, text] : labels)
             if (column.compare(k.column, Qt::CaseInsensitive) == 0)
                 label = text;
-        block << label + QStringLiteral(", previously: ") + k.previous;
+        block << label + QStringLiteral(", corrected ") + k.at + QStringLiteral(", previously: ") +
+                     k.previous;
     }
     return block;
 }

@@ -137,9 +137,10 @@ bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection
                             : stored.lockKey_;
     entry::ModuleState& s = entry::state();
     s.Corrections.clear();
-    s.CorrectedAt.clear();
+    s.CorrectionReasons.clear();
     for (;;) {
         std::vector<entry::Correction> corrections;
+        QStringList reasons;
         try {
             const bool saved = saveStep(
                 [&](ado::Connection& c) {
@@ -151,16 +152,18 @@ bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection
                     if (!transaction)
                         return;
                     corrections = entry::correctionsSince(c, mark);
-                    if (corrections.empty())
-                        return;
-                    if (s.CorrectionReason.isEmpty())
-                        throw ReasonNeeded{};
-                    entry::recordCorrectionReason(c, corrections, s.CorrectionReason);
+                    if (!corrections.empty()) {
+                        if (s.CorrectionReason.isEmpty())
+                            throw ReasonNeeded{};
+                        entry::recordCorrectionReason(c, corrections, s.CorrectionReason);
+                    }
+                    // What the report printed now must show as corrected.
+                    corrections = entry::unprintedCorrections(c, mark, reasons);
                 },
                 failure, transaction);
-            if (saved && !corrections.empty()) {
+            if (saved) {
                 s.Corrections = std::move(corrections);
-                s.CorrectedAt = entry::correctionTime();
+                s.CorrectionReasons = reasons.join(QStringLiteral("; "));
             }
             return saved;
         } catch (const ChangedElsewhere&) {
