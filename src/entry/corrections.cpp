@@ -102,21 +102,22 @@ std::vector<Correction> unprintedCorrections(ado::Connection& c, const SaveMark&
             QSqlQuery q =
                 run(c,
                     QStringLiteral("SELECT %1(AuditID) FROM LABORATORY.tbLabAudit WHERE "
-                                   "(RequestNum = ? OR LabNum = ?) AND Action = ?")
+                                   "RequestNum = ? AND Action = ?")
                         .arg(QLatin1String(qstrcmp(action, "print") == 0 ? "max" : "min")),
-                    {request, request, QString::fromLatin1(action)});
+                    {request, QString::fromLatin1(action)});
             if (q.next() && !q.value(0).isNull()) {
                 from = q.value(0).toLongLong();
                 break;
             }
         }
-        QSqlQuery q = run(c,
-                          QStringLiteral("SELECT AuditID, Action, RequestNum, TableName, Exam, "
-                                         "ColumnName, OldValue, NewValue, ChangedAt FROM "
-                                         "LABORATORY.tbLabAudit WHERE AuditID > ? AND (RequestNum "
-                                         "= ? OR LabNum = ?) AND Action IN ('change', 'correct') "
-                                         "ORDER BY AuditID"),
-                          {from, request, request});
+        QSqlQuery q =
+            run(c,
+                QStringLiteral("SELECT AuditID, Action, RequestNum, TableName, Exam, "
+                               "ColumnName, OldValue, NewValue, ChangedAt FROM "
+                               "LABORATORY.tbLabAudit WHERE RequestNum = ? AND AuditID > ? "
+                               "AND Action IN ('change', 'correct') "
+                               "ORDER BY AuditID"),
+                {request, from});
         while (q.next()) {
             if (q.value(1).toString() == QLatin1String("correct")) {
                 if (!reasons.contains(q.value(7).toString()))
