@@ -217,6 +217,9 @@ private slots:
             {"histopathology", "LR26-0008", "401", "X", "frmHistopath",
              "txtHistopathNum=S26-101;rtfInterpretation=Tubular adenoma.",
              "txtHistopathNum=S26-110;rtfInterpretation=Villous adenoma."},
+            {"fecalysis", "LR26-0003", "34", "H", "frmfecalysis",
+             "txtFecalysis(0)=yellow;txtFecalysis(6)=ascaris",
+             "txtFecalysis(0)=brown;txtFecalysis(6)=hookworm"},
         });
     }
     void correctedReportAndArchive() {
@@ -227,16 +230,17 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QString, changed);
         const bool examForm = window == QLatin1String("frmExamForm");
+        const bool signOff = window != QLatin1String("frmHistopath");
         lab_->request(request, formType, exam, QStringLiteral("EXAM ") + exam);
         lab_->object().EditMode(examForm);
-        save(window, examForm, first, QStringLiteral("cmdExam(2)"));
-        // The exam form prints as it corrects; the histopathology form is
-        // corrected with Save and printed later, unchanged.
-        save(window, examForm, changed,
-             examForm ? QStringLiteral("cmdExam(2)") : QStringLiteral("cmdExam(0)"),
+        save(window, signOff, first, QStringLiteral("cmdExam(2)"));
+        // The forms with a sign-off print as they correct; the
+        // histopathology form is corrected with Save and printed later.
+        save(window, signOff, changed,
+             signOff ? QStringLiteral("cmdExam(2)") : QStringLiteral("cmdExam(0)"),
              QStringLiteral("Mislabelled specimen"));
-        if (!examForm)
-            save(window, examForm, QString(), QStringLiteral("cmdExam(2)"));
+        if (!signOff)
+            save(window, signOff, QString(), QStringLiteral("cmdExam(2)"));
 
         const QStringList printed = lab_->printedFiles();
         QCOMPARE(printed.size(), 2);
