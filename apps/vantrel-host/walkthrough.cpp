@@ -123,6 +123,13 @@ void stool(forms::Form& f) {
 // its result report is printed. The panel's potassium is critical; the
 // profile's creatinine jumps from the patient's previous one.
 void examForm(forms::Form& f) {
+    // The released request: one result corrected.
+    if (f.findChild<QWidget*>(QStringLiteral("ctlscrnConv1.txtEntry(0)"))) {
+        type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(0)"), QStringLiteral("132"));
+        grab(f);
+        click(f, QStringLiteral("cmdExam(2)"));
+        return;
+    }
     QStringList results{"126", "14", "1.1", "6.2", "2.4", "12"};
     if (!f.findChild<QWidget*>(QStringLiteral("ctlscrnNormalValues.txtEntry(3)")))
         results = results.mid(1, 3); // urea nitrogen, creatinine, uric acid
@@ -178,7 +185,14 @@ void histopath(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+const QString reason = QStringLiteral("Hemolysed sample; repeated on a fresh one.");
+
+// A save that corrects released results says why.
 void signOff(forms::Form& f) {
+    if (auto* box = f.findChild<QWidget*>(QStringLiteral("txtReason")); box && box->isVisible()) {
+        type(f, QStringLiteral("txtReason"), reason);
+        grab(f);
+    }
     click(f, QStringLiteral("cmdFinish(0)"));
 }
 
@@ -197,6 +211,11 @@ void criticalNotice(forms::Form& f) {
         tick(f, QStringLiteral("chkDeltaSeen"));
     grab(f);
     click(f, QStringLiteral("cmdNotice(0)"));
+}
+
+void correctionReason(forms::Form& f) {
+    type(f, QStringLiteral("txtReason"), reason);
+    click(f, QStringLiteral("cmdReason(0)"));
 }
 
 void printSaved(Laboratory& lab, const QString& request) {
@@ -250,15 +269,21 @@ void printSaved(Laboratory& lab, const QString& request) {
 
 } // namespace
 
+QString correctedRequest() {
+    return QStringLiteral("LR26-0012");
+}
+
 int runWalkthrough(Laboratory& lab, const QString& printFolder) {
-    const std::map<QString, Script> scripts{{QStringLiteral("frmUrinalysis2"), urinalysis},
-                                            {QStringLiteral("frmStool"), stool},
-                                            {QStringLiteral("frmExamForm"), examForm},
-                                            {QStringLiteral("frmfecalysis"), fecalysis},
-                                            {QStringLiteral("frmRemarksInput"), signOff},
-                                            {QStringLiteral("frmPapSmear2"), papSmear},
-                                            {QStringLiteral("frmHistopath"), histopath},
-                                            {QStringLiteral("frmCriticalNotice"), criticalNotice}};
+    const std::map<QString, Script> scripts{
+        {QStringLiteral("frmUrinalysis2"), urinalysis},
+        {QStringLiteral("frmStool"), stool},
+        {QStringLiteral("frmExamForm"), examForm},
+        {QStringLiteral("frmfecalysis"), fecalysis},
+        {QStringLiteral("frmRemarksInput"), signOff},
+        {QStringLiteral("frmPapSmear2"), papSmear},
+        {QStringLiteral("frmHistopath"), histopath},
+        {QStringLiteral("frmCorrectionReason"), correctionReason},
+        {QStringLiteral("frmCriticalNotice"), criticalNotice}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
         if (it == scripts.end()) {
@@ -293,7 +318,7 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
         {"LR26-0001", "urinalysis"},      {"LR26-0006", "stool examination"},
         {"LR26-0009", "chemistry panel"}, {"LR26-0015", "renal profile"},
         {"LR26-0002", "fecalysis"},       {"LR26-0004", "Pap smear"},
-        {"LR26-0016", "histopathology"}};
+        {"LR26-0016", "histopathology"},  {"LR26-0012", "correction of a released result"}};
     int failures = 0;
     QStringList printed;
     for (const auto& [request, what] : visits) {
