@@ -3,6 +3,7 @@
 
 #include "entry/modulestate.h"
 #include "platform/forms/msgbox.h"
+#include "platform/printing/printer.h"
 #include "platform/reportengine/application.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
@@ -17,6 +18,7 @@
 #include "support/spoolsample.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -273,6 +275,69 @@ private slots:
                  QStringLiteral("The report was not printed.\r\nThe print folder "
                                 "/nonexistent/vantrel-print does not exist."));
         QCOMPARE(reportDocument().Text(), QStringLiteral("kept\r\n"));
+    }
+
+    // A landscape legal job (finished or not), then a letter report, into a
+    // folder of reports (ranges first-last) and its note of the last number:
+    // the numbers they take, the note they leave, and nothing of the first
+    // job in the second through the printer they share.
+    void jobsNumberOnFromTheFolder_data() {
+        addColumns<QList<int>, QString, bool, QString, QString>("present", "note", "finished",
+                                                                "printed", "noteAfter");
+        addRows<QList<int>, QString, bool, QString, QString>({
+            {"an empty folder", {}, "", true, "0001.pdf 0002.pdf", "2\n"},
+            {"an unfinished job first", {}, "", false, "0002.pdf", "2\n"},
+            {"reports 1 to 1000", {1, 1000}, "", true, "1001.pdf 1002.pdf", "1002\n"},
+            {"more reports than the note says", {1, 9}, "5", true, "0010.pdf 0011.pdf", "11\n"},
+            {"reports removed after the note", {1, 3}, "7", true, "0008.pdf 0009.pdf", "9\n"},
+            {"a gap below the note", {1, 3, 5, 5}, "5", true, "0006.pdf 0007.pdf", "7\n"},
+            {"a note that is no number", {1, 3}, "x", true, "0004.pdf 0005.pdf", "5\n"},
+            {"past four digits", {9999, 9999}, "9999", true, "10000.pdf 10001.pdf", "10001\n"},
+        });
+    }
+    void jobsNumberOnFromTheFolder() {
+        QFETCH(QList<int>, present);
+        QFETCH(QString, note);
+        QFETCH(bool, finished);
+        QFETCH(QString, printed);
+        QFETCH(QString, noteAfter);
+        PrintCapture capture;
+        const QDir folder(capture.folder());
+        for (qsizetype r = 0; r + 1 < present.size(); r += 2)
+            for (int n = present[r]; n <= present[r + 1]; ++n)
+                QFile(folder.filePath(QStringLiteral("%1.pdf").arg(n, 4, 10, QChar(u'0'))))
+                    .open(QIODevice::WriteOnly);
+        QFile noteFile(folder.filePath(QStringLiteral(".vantrel-last-print")));
+        if (!note.isEmpty() && noteFile.open(QIODevice::WriteOnly))
+            noteFile.write(note.toLatin1());
+        noteFile.close();
+        const QStringList before = folder.entryList({QStringLiteral("*.pdf")});
+        {
+            printing::PrintJob job(QStringLiteral("Wide"), {QPageSize::Legal, true});
+            job.setCreator(QStringLiteral("Another Hospital"));
+            QVERIFY(job.begin());
+            job.drawText(
+                0, 30, QStringLiteral("WIDE"),
+                {.fontName = QStringLiteral("DejaVu Sans"), .pointSize = 20, .bold = true});
+            if (finished)
+                job.finish();
+        }
+        Add_Text(QStringLiteral("NARROW\r\n"), 9);
+        frmPrinter::instance().Print_ResultData();
+
+        QVERIFY(messages_.empty());
+        QStringList added = folder.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        for (const QString& name : before)
+            added.removeOne(name);
+        QCOMPARE(added.join(u' '), printed);
+        QVERIFY(noteFile.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(noteFile.readAll()), noteAfter);
+        const QString narrow = folder.filePath(added.last());
+        QCOMPARE(PrintCapture::info(narrow, QStringLiteral("Page size")).section(u' ', 0, 2),
+                 QStringLiteral("612 x 792"));
+        QCOMPARE(PrintCapture::info(narrow, QStringLiteral("Creator")), QString());
+        QCOMPARE(PrintCapture::fonts(narrow), QStringList{QStringLiteral("LiberationMono")});
+        QCOMPARE(PrintCapture::text(narrow), QStringLiteral("NARROW\n"));
     }
 
     void theFormIsOnePerThread() {
