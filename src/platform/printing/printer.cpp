@@ -32,6 +32,7 @@ namespace {
 
 QMutex observerMutex;
 std::function<void(const FinishedJob&)> jobObserver;
+thread_local FinishedJob lastJob;
 
 QMutex claimMutex;
 QHash<QString, int> lastTaken; // by folder
@@ -165,6 +166,7 @@ void PrintJob::setCreator(const QString& creator) {
 }
 
 bool PrintJob::begin() {
+    lastJob = {};
     const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
     QString printerName;
     if (!folder.isEmpty()) {
@@ -234,6 +236,7 @@ void PrintJob::finish() {
     const bool ended = painter_->end();
     if (!ended || printer_->printerState() == QPrinter::Error)
         fail(QStringLiteral("The printer %1 reported an error.").arg(printer_->printerName()));
+    lastJob = {documentName_, outputFile_, composed_};
     const QMutexLocker lock(&observerMutex);
     if (jobObserver)
         jobObserver({documentName_, outputFile_, composed_});
@@ -250,6 +253,10 @@ void PrintJob::composePageBreak() {
 
 void PrintJob::composeText(const QString& text) {
     composed_ += text;
+}
+
+FinishedJob lastFinishedJob() {
+    return lastJob;
 }
 
 void setJobObserver(std::function<void(const FinishedJob&)> observer) {

@@ -103,6 +103,10 @@ void setJobObserver(std::function<void(const FinishedJob&)> observer);
 // its next job. For benchmarks of a process's first print.
 void forgetPrintState();
 
+// The last job that finished on this thread (empty before the first), for
+// whoever keeps what was printed.
+FinishedJob lastFinishedJob();
+
 // Who a report is about, printed at the foot of every page of a report that
 // takes more than one, beside "Page n of m".
 using PageCaption = std::function<QString()>;
