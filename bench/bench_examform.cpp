@@ -11,6 +11,7 @@
 #include "vantrel/clsDataEntry.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,15 +56,21 @@ struct Session {
 void showExamForm(benchmark::State& state) {
     Session s(static_cast<int>(state.range(0)));
     // The form is shown and painted, then closed.
-    forms::setModalHook([](forms::Form& f) {
+    qsizetype cells = 0;
+    forms::setModalHook([&cells](forms::Form& f) {
         f.show();
         f.repaint();
         QCoreApplication::processEvents();
+        cells = f.findChildren<QLineEdit*>(QRegularExpression(QStringLiteral("txtEntry"))).size();
         f.Unload();
     });
     for (auto _ : state)
         s.object.Show_ResultEntry(0, 0);
     forms::setModalHook({});
+    // Every exam has its result cell: the form held the whole request.
+    if (cells < state.range(0))
+        state.SkipWithError("the form held fewer exams than the request");
+    state.counters["cells"] = double(cells);
 }
 
 // The open of a 20-exam panel for a patient with 1,000,000 stored results
