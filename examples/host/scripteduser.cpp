@@ -40,6 +40,10 @@ void work(QWidget* window) {
         for (int i = 0; i < physical.size(); ++i)
             type(window, QStringLiteral("txtResults(%1)").arg(i), physical[i]);
         click(window, QStringLiteral("cmdExam(2)")); // Print & Save
+    } else if (name == QLatin1String("frmCorrectionReason")) {
+        // A released request saved again is a correction: say why.
+        type(window, QStringLiteral("txtReason"), QStringLiteral("Re-entered on workstation B"));
+        click(window, QStringLiteral("cmdReason(0)"));
     }
     if (window->isVisible()) // not saved, or a window this user does not know
         window->close();
