@@ -894,13 +894,39 @@ BEGIN
 END
 $$;
 
-CREATE OR REPLACE TRIGGER tbLabResultEntry_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultEntry
+-- An update calls the function only when an audited value (or a key) differs,
+-- compared as text and case by case as the function compares them: a save
+-- that sends the stored values again costs no call.
+CREATE OR REPLACE TRIGGER tbLabResultEntry_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultEntry
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
         'tbLabResultEntry', 'LabNum', 'LabExamID', 'HospNum', 'IDNum', 'SectionID',
         'RoomID', 'TransDate', 'ResultDate', 'DoctorID', 'FormType', 'ResultFlag',
         'EmployeeID', 'Amount', 'PatientType', 'ItemID', 'RefNum', 'Switch', 'MedTechID');
+CREATE OR REPLACE TRIGGER tbLabResultEntry_audit_update AFTER UPDATE ON laboratory.tbLabResultEntry
+    FOR EACH ROW WHEN (ROW(
+        OLD.LabNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C", OLD.HospNum::text COLLATE "C",
+        OLD.IDNum::text COLLATE "C", OLD.SectionID::text COLLATE "C", OLD.RoomID::text COLLATE "C",
+        OLD.TransDate::text COLLATE "C", OLD.ResultDate::text COLLATE "C",
+        OLD.DoctorID::text COLLATE "C", OLD.FormType::text COLLATE "C",
+        OLD.ResultFlag::text COLLATE "C", OLD.EmployeeID::text COLLATE "C",
+        OLD.Amount::text COLLATE "C", OLD.PatientType::text COLLATE "C",
+        OLD.ItemID::text COLLATE "C", OLD.RefNum::text COLLATE "C", OLD.Switch::text COLLATE "C",
+        OLD.MedTechID::text COLLATE "C")
+    IS DISTINCT FROM ROW(
+        NEW.LabNum::text COLLATE "C", NEW.LabExamID::text COLLATE "C", NEW.HospNum::text COLLATE "C",
+        NEW.IDNum::text COLLATE "C", NEW.SectionID::text COLLATE "C", NEW.RoomID::text COLLATE "C",
+        NEW.TransDate::text COLLATE "C", NEW.ResultDate::text COLLATE "C",
+        NEW.DoctorID::text COLLATE "C", NEW.FormType::text COLLATE "C",
+        NEW.ResultFlag::text COLLATE "C", NEW.EmployeeID::text COLLATE "C",
+        NEW.Amount::text COLLATE "C", NEW.PatientType::text COLLATE "C",
+        NEW.ItemID::text COLLATE "C", NEW.RefNum::text COLLATE "C", NEW.Switch::text COLLATE "C",
+        NEW.MedTechID::text COLLATE "C"))
+    EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultEntry', 'LabNum', 'LabExamID', 'HospNum', 'IDNum', 'SectionID',
+        'RoomID', 'TransDate', 'ResultDate', 'DoctorID', 'FormType', 'ResultFlag',
+        'EmployeeID', 'Amount', 'PatientType', 'ItemID', 'RefNum', 'Switch', 'MedTechID');
 
-CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultHCodes
+CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHCodes
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
         'tbLabResultHCodes', 'RequestNum', '', 'Result1', 'Result2', 'Result3', 'Result4',
         'Result5', 'Result6', 'Result7', 'Result8', 'Result9', 'Result10', 'Result11',
@@ -908,21 +934,127 @@ CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR UPDATE OR DELE
         'Result19', 'Result20', 'Result21', 'Result22', 'Result23', 'Result24', 'Result25',
         'Result26', 'Result27', 'Result28', 'Result29', 'Result30', 'Result31', 'Result32',
         'Result33');
+CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit_update AFTER UPDATE ON laboratory.tbLabResultHCodes
+    FOR EACH ROW WHEN (ROW(
+        OLD.RequestNum::text COLLATE "C", OLD.Result1::text COLLATE "C",
+        OLD.Result2::text COLLATE "C", OLD.Result3::text COLLATE "C", OLD.Result4::text COLLATE "C",
+        OLD.Result5::text COLLATE "C", OLD.Result6::text COLLATE "C", OLD.Result7::text COLLATE "C",
+        OLD.Result8::text COLLATE "C", OLD.Result9::text COLLATE "C", OLD.Result10::text COLLATE "C",
+        OLD.Result11::text COLLATE "C", OLD.Result12::text COLLATE "C",
+        OLD.Result13::text COLLATE "C", OLD.Result14::text COLLATE "C",
+        OLD.Result15::text COLLATE "C", OLD.Result16::text COLLATE "C",
+        OLD.Result17::text COLLATE "C", OLD.Result18::text COLLATE "C",
+        OLD.Result19::text COLLATE "C", OLD.Result20::text COLLATE "C",
+        OLD.Result21::text COLLATE "C", OLD.Result22::text COLLATE "C",
+        OLD.Result23::text COLLATE "C", OLD.Result24::text COLLATE "C",
+        OLD.Result25::text COLLATE "C", OLD.Result26::text COLLATE "C",
+        OLD.Result27::text COLLATE "C", OLD.Result28::text COLLATE "C",
+        OLD.Result29::text COLLATE "C", OLD.Result30::text COLLATE "C",
+        OLD.Result31::text COLLATE "C", OLD.Result32::text COLLATE "C",
+        OLD.Result33::text COLLATE "C")
+    IS DISTINCT FROM ROW(
+        NEW.RequestNum::text COLLATE "C", NEW.Result1::text COLLATE "C",
+        NEW.Result2::text COLLATE "C", NEW.Result3::text COLLATE "C", NEW.Result4::text COLLATE "C",
+        NEW.Result5::text COLLATE "C", NEW.Result6::text COLLATE "C", NEW.Result7::text COLLATE "C",
+        NEW.Result8::text COLLATE "C", NEW.Result9::text COLLATE "C", NEW.Result10::text COLLATE "C",
+        NEW.Result11::text COLLATE "C", NEW.Result12::text COLLATE "C",
+        NEW.Result13::text COLLATE "C", NEW.Result14::text COLLATE "C",
+        NEW.Result15::text COLLATE "C", NEW.Result16::text COLLATE "C",
+        NEW.Result17::text COLLATE "C", NEW.Result18::text COLLATE "C",
+        NEW.Result19::text COLLATE "C", NEW.Result20::text COLLATE "C",
+        NEW.Result21::text COLLATE "C", NEW.Result22::text COLLATE "C",
+        NEW.Result23::text COLLATE "C", NEW.Result24::text COLLATE "C",
+        NEW.Result25::text COLLATE "C", NEW.Result26::text COLLATE "C",
+        NEW.Result27::text COLLATE "C", NEW.Result28::text COLLATE "C",
+        NEW.Result29::text COLLATE "C", NEW.Result30::text COLLATE "C",
+        NEW.Result31::text COLLATE "C", NEW.Result32::text COLLATE "C",
+        NEW.Result33::text COLLATE "C"))
+    EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultHCodes', 'RequestNum', '', 'Result1', 'Result2', 'Result3', 'Result4',
+        'Result5', 'Result6', 'Result7', 'Result8', 'Result9', 'Result10', 'Result11',
+        'Result12', 'Result13', 'Result14', 'Result15', 'Result16', 'Result17', 'Result18',
+        'Result19', 'Result20', 'Result21', 'Result22', 'Result23', 'Result24', 'Result25',
+        'Result26', 'Result27', 'Result28', 'Result29', 'Result30', 'Result31', 'Result32',
+        'Result33');
 
-CREATE OR REPLACE TRIGGER tbLabResultValues_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultValues
+CREATE OR REPLACE TRIGGER tbLabResultValues_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultValues
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
         'tbLabResultValues', 'RequestNum', 'LabExamID', 'FormType', 'LayoutIndex', 'A1',
         'A2', 'A3', 'A4', 'A5', 'B1', 'B2', 'B3', 'B4', 'C1', 'C2', 'E1', 'E2', 'H1', 'H2',
         'H3', 'H4', 'H5', 'H6', 'F1', 'G1', 'G2', 'G3', 'G4', 'G5', 'Remarks', 'SaveFlag');
+CREATE OR REPLACE TRIGGER tbLabResultValues_audit_update AFTER UPDATE ON laboratory.tbLabResultValues
+    FOR EACH ROW WHEN (ROW(
+        OLD.RequestNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C",
+        OLD.FormType::text COLLATE "C", OLD.LayoutIndex::text COLLATE "C", OLD.A1::text COLLATE "C",
+        OLD.A2::text COLLATE "C", OLD.A3::text COLLATE "C", OLD.A4::text COLLATE "C",
+        OLD.A5::text COLLATE "C", OLD.B1::text COLLATE "C", OLD.B2::text COLLATE "C",
+        OLD.B3::text COLLATE "C", OLD.B4::text COLLATE "C", OLD.C1::text COLLATE "C",
+        OLD.C2::text COLLATE "C", OLD.E1::text COLLATE "C", OLD.E2::text COLLATE "C",
+        OLD.H1::text COLLATE "C", OLD.H2::text COLLATE "C", OLD.H3::text COLLATE "C",
+        OLD.H4::text COLLATE "C", OLD.H5::text COLLATE "C", OLD.H6::text COLLATE "C",
+        OLD.F1::text COLLATE "C", OLD.G1::text COLLATE "C", OLD.G2::text COLLATE "C",
+        OLD.G3::text COLLATE "C", OLD.G4::text COLLATE "C", OLD.G5::text COLLATE "C",
+        OLD.Remarks::text COLLATE "C", OLD.SaveFlag::text COLLATE "C")
+    IS DISTINCT FROM ROW(
+        NEW.RequestNum::text COLLATE "C", NEW.LabExamID::text COLLATE "C",
+        NEW.FormType::text COLLATE "C", NEW.LayoutIndex::text COLLATE "C", NEW.A1::text COLLATE "C",
+        NEW.A2::text COLLATE "C", NEW.A3::text COLLATE "C", NEW.A4::text COLLATE "C",
+        NEW.A5::text COLLATE "C", NEW.B1::text COLLATE "C", NEW.B2::text COLLATE "C",
+        NEW.B3::text COLLATE "C", NEW.B4::text COLLATE "C", NEW.C1::text COLLATE "C",
+        NEW.C2::text COLLATE "C", NEW.E1::text COLLATE "C", NEW.E2::text COLLATE "C",
+        NEW.H1::text COLLATE "C", NEW.H2::text COLLATE "C", NEW.H3::text COLLATE "C",
+        NEW.H4::text COLLATE "C", NEW.H5::text COLLATE "C", NEW.H6::text COLLATE "C",
+        NEW.F1::text COLLATE "C", NEW.G1::text COLLATE "C", NEW.G2::text COLLATE "C",
+        NEW.G3::text COLLATE "C", NEW.G4::text COLLATE "C", NEW.G5::text COLLATE "C",
+        NEW.Remarks::text COLLATE "C", NEW.SaveFlag::text COLLATE "C"))
+    EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultValues', 'RequestNum', 'LabExamID', 'FormType', 'LayoutIndex', 'A1',
+        'A2', 'A3', 'A4', 'A5', 'B1', 'B2', 'B3', 'B4', 'C1', 'C2', 'E1', 'E2', 'H1', 'H2',
+        'H3', 'H4', 'H5', 'H6', 'F1', 'G1', 'G2', 'G3', 'G4', 'G5', 'Remarks', 'SaveFlag');
 
-CREATE OR REPLACE TRIGGER tbLabProfileResult_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabProfileResult
+CREATE OR REPLACE TRIGGER tbLabProfileResult_audit AFTER INSERT OR DELETE ON laboratory.tbLabProfileResult
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
         'tbLabProfileResult', 'RequestNum', 'ProfileExamID', 'Slot0', 'Slot1', 'Slot2',
         'Slot3', 'Slot4', 'Slot5', 'Slot6', 'Slot7', 'Slot8', 'Slot9', 'Slot10', 'Slot11',
         'Slot12', 'Slot13', 'Slot14', 'Slot15', 'Slot16', 'Slot17', 'Remarks');
+CREATE OR REPLACE TRIGGER tbLabProfileResult_audit_update AFTER UPDATE ON laboratory.tbLabProfileResult
+    FOR EACH ROW WHEN (ROW(
+        OLD.RequestNum::text COLLATE "C", OLD.ProfileExamID::text COLLATE "C",
+        OLD.Slot0::text COLLATE "C", OLD.Slot1::text COLLATE "C", OLD.Slot2::text COLLATE "C",
+        OLD.Slot3::text COLLATE "C", OLD.Slot4::text COLLATE "C", OLD.Slot5::text COLLATE "C",
+        OLD.Slot6::text COLLATE "C", OLD.Slot7::text COLLATE "C", OLD.Slot8::text COLLATE "C",
+        OLD.Slot9::text COLLATE "C", OLD.Slot10::text COLLATE "C", OLD.Slot11::text COLLATE "C",
+        OLD.Slot12::text COLLATE "C", OLD.Slot13::text COLLATE "C", OLD.Slot14::text COLLATE "C",
+        OLD.Slot15::text COLLATE "C", OLD.Slot16::text COLLATE "C", OLD.Slot17::text COLLATE "C",
+        OLD.Remarks::text COLLATE "C")
+    IS DISTINCT FROM ROW(
+        NEW.RequestNum::text COLLATE "C", NEW.ProfileExamID::text COLLATE "C",
+        NEW.Slot0::text COLLATE "C", NEW.Slot1::text COLLATE "C", NEW.Slot2::text COLLATE "C",
+        NEW.Slot3::text COLLATE "C", NEW.Slot4::text COLLATE "C", NEW.Slot5::text COLLATE "C",
+        NEW.Slot6::text COLLATE "C", NEW.Slot7::text COLLATE "C", NEW.Slot8::text COLLATE "C",
+        NEW.Slot9::text COLLATE "C", NEW.Slot10::text COLLATE "C", NEW.Slot11::text COLLATE "C",
+        NEW.Slot12::text COLLATE "C", NEW.Slot13::text COLLATE "C", NEW.Slot14::text COLLATE "C",
+        NEW.Slot15::text COLLATE "C", NEW.Slot16::text COLLATE "C", NEW.Slot17::text COLLATE "C",
+        NEW.Remarks::text COLLATE "C"))
+    EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabProfileResult', 'RequestNum', 'ProfileExamID', 'Slot0', 'Slot1', 'Slot2',
+        'Slot3', 'Slot4', 'Slot5', 'Slot6', 'Slot7', 'Slot8', 'Slot9', 'Slot10', 'Slot11',
+        'Slot12', 'Slot13', 'Slot14', 'Slot15', 'Slot16', 'Slot17', 'Remarks');
 
-CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR UPDATE OR DELETE ON laboratory.tbLabResultHistoCytology
+CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHistoCytology
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
+        'tbLabResultHistoCytology', 'RequestNum', '', 'HistopathNum', 'ResultDate',
+        'GrossDescription', 'FinalDiagnosis', 'Remarks');
+CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit_update AFTER UPDATE ON laboratory.tbLabResultHistoCytology
+    FOR EACH ROW WHEN (ROW(
+        OLD.RequestNum::text COLLATE "C", OLD.HistopathNum::text COLLATE "C",
+        OLD.ResultDate::text COLLATE "C", OLD.GrossDescription::text COLLATE "C",
+        OLD.FinalDiagnosis::text COLLATE "C", OLD.Remarks::text COLLATE "C")
+    IS DISTINCT FROM ROW(
+        NEW.RequestNum::text COLLATE "C", NEW.HistopathNum::text COLLATE "C",
+        NEW.ResultDate::text COLLATE "C", NEW.GrossDescription::text COLLATE "C",
+        NEW.FinalDiagnosis::text COLLATE "C", NEW.Remarks::text COLLATE "C"))
+    EXECUTE FUNCTION laboratory.lab_audit_change(
         'tbLabResultHistoCytology', 'RequestNum', '', 'HistopathNum', 'ResultDate',
         'GrossDescription', 'FinalDiagnosis', 'Remarks');
 
@@ -934,6 +1066,6 @@ CREATE TABLE IF NOT EXISTS laboratory.vantrel_schema (
     id      integer PRIMARY KEY CHECK (id = 1),
     version integer NOT NULL
 );
-INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 2)
+INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 3)
     ON CONFLICT (id) DO UPDATE SET version = greatest(laboratory.vantrel_schema.version,
                                                       excluded.version);

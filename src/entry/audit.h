@@ -8,7 +8,7 @@ namespace entry {
 
 // The oldest laboratory database schema this library works with: 2 added
 // the audit trail.
-constexpr int laboratorySchemaVersion = 2;
+constexpr int laboratorySchemaVersion = 3;
 
 // Refuses (and closes) a laboratory database whose schema is older than the
 // library needs, naming the command that upgrades it. Then every

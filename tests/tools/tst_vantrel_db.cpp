@@ -232,7 +232,7 @@ private slots:
         host.setConnectionString(cs_);
         QCOMPARE(raised([&] { o.SQLConnection(host); }).description,
                  QStringLiteral("The laboratory database has schema version 1; this library "
-                                "needs version 2. Upgrade it with: vantrel-db upgrade \"") +
+                                "needs version 3. Upgrade it with: vantrel-db upgrade \"") +
                      cs_ + QStringLiteral("\""));
 
         const QString rows = everyRow(cs_);
@@ -240,10 +240,10 @@ private slots:
         const Run up = vantrelDb({QStringLiteral("upgrade"), where});
         QCOMPARE(up.err, QString());
         QCOMPARE(up.out, QStringLiteral("Upgraded the laboratory database from schema version 1 "
-                                        "to 2; every row was kept.\n"));
+                                        "to 3; every row was kept.\n"));
         QCOMPARE(everyRow(cs_), rows);
         QCOMPARE(vantrelDb({QStringLiteral("upgrade"), where}).out,
-                 QStringLiteral("The laboratory database is at schema version 2; nothing was "
+                 QStringLiteral("The laboratory database is at schema version 3; nothing was "
                                 "changed.\n"));
 
         o.EmployeeID(QStringLiteral("EMP-7"));
