@@ -863,33 +863,100 @@ CREATE OR REPLACE TRIGGER tblablogbook_audit_verify AFTER UPDATE OF Verified, Ve
 
 -- The result tables: one row per value that differs from the stored one
 -- (inserts from NULL, deletes to NULL); the bookkeeping dates are left out.
--- Arguments: the table's name as documented, its lab-number column, its
--- exam column ('' when none), then the audited columns. An update also
--- compares the two key columns.
-CREATE OR REPLACE FUNCTION laboratory.lab_audit_change() RETURNS trigger
+-- One function per table names its columns, so a row costs no conversion of
+-- the whole row; values are compared and written as JSON text, dates as the
+-- embedded database writes them. An update also compares the key columns.
+
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresultentry() RETURNS trigger
 LANGUAGE plpgsql AS $$
-DECLARE
-    v_old jsonb := CASE WHEN TG_OP <> 'INSERT' THEN to_jsonb(OLD) END;
-    v_new jsonb := CASE WHEN TG_OP <> 'DELETE' THEN to_jsonb(NEW) END;
-    v_row jsonb := coalesce(v_new, v_old);
-    v_labnum text := v_row ->> lower(TG_ARGV[1]);
-    v_columns text[] := TG_ARGV[3:TG_NARGS - 1];
 BEGIN
-    IF TG_OP = 'UPDATE' THEN
-        v_columns := array_remove(ARRAY[TG_ARGV[1], TG_ARGV[2]], '') || v_columns;
+    IF TG_OP = 'INSERT' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
+               NEW.LabNum, 'change', 'tbLabResultEntry', nullif(NEW.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'HospNum', NULL::jsonb, to_jsonb(NEW.HospNum)),
+                   (2, 'IDNum', NULL::jsonb, to_jsonb(NEW.IDNum)),
+                   (3, 'SectionID', NULL::jsonb, to_jsonb(NEW.SectionID)),
+                   (4, 'RoomID', NULL::jsonb, to_jsonb(NEW.RoomID)),
+                   (5, 'TransDate', NULL::jsonb, to_jsonb(NEW.TransDate)),
+                   (6, 'ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate)),
+                   (7, 'DoctorID', NULL::jsonb, to_jsonb(NEW.DoctorID)),
+                   (8, 'FormType', NULL::jsonb, to_jsonb(NEW.FormType)),
+                   (9, 'ResultFlag', NULL::jsonb, to_jsonb(NEW.ResultFlag)),
+                   (10, 'EmployeeID', NULL::jsonb, to_jsonb(NEW.EmployeeID)),
+                   (11, 'Amount', NULL::jsonb, to_jsonb(NEW.Amount)),
+                   (12, 'PatientType', NULL::jsonb, to_jsonb(NEW.PatientType)),
+                   (13, 'ItemID', NULL::jsonb, to_jsonb(NEW.ItemID)),
+                   (14, 'RefNum', NULL::jsonb, to_jsonb(NEW.RefNum)),
+                   (15, 'Switch', NULL::jsonb, to_jsonb(NEW.Switch)),
+                   (16, 'MedTechID', NULL::jsonb, to_jsonb(NEW.MedTechID))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSIF TG_OP = 'UPDATE' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
+               NEW.LabNum, 'change', 'tbLabResultEntry', nullif(NEW.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'LabNum', to_jsonb(OLD.LabNum), to_jsonb(NEW.LabNum)),
+                   (2, 'LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID)),
+                   (3, 'HospNum', to_jsonb(OLD.HospNum), to_jsonb(NEW.HospNum)),
+                   (4, 'IDNum', to_jsonb(OLD.IDNum), to_jsonb(NEW.IDNum)),
+                   (5, 'SectionID', to_jsonb(OLD.SectionID), to_jsonb(NEW.SectionID)),
+                   (6, 'RoomID', to_jsonb(OLD.RoomID), to_jsonb(NEW.RoomID)),
+                   (7, 'TransDate', to_jsonb(OLD.TransDate), to_jsonb(NEW.TransDate)),
+                   (8, 'ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate)),
+                   (9, 'DoctorID', to_jsonb(OLD.DoctorID), to_jsonb(NEW.DoctorID)),
+                   (10, 'FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType)),
+                   (11, 'ResultFlag', to_jsonb(OLD.ResultFlag), to_jsonb(NEW.ResultFlag)),
+                   (12, 'EmployeeID', to_jsonb(OLD.EmployeeID), to_jsonb(NEW.EmployeeID)),
+                   (13, 'Amount', to_jsonb(OLD.Amount), to_jsonb(NEW.Amount)),
+                   (14, 'PatientType', to_jsonb(OLD.PatientType), to_jsonb(NEW.PatientType)),
+                   (15, 'ItemID', to_jsonb(OLD.ItemID), to_jsonb(NEW.ItemID)),
+                   (16, 'RefNum', to_jsonb(OLD.RefNum), to_jsonb(NEW.RefNum)),
+                   (17, 'Switch', to_jsonb(OLD.Switch), to_jsonb(NEW.Switch)),
+                   (18, 'MedTechID', to_jsonb(OLD.MedTechID), to_jsonb(NEW.MedTechID))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSE
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = OLD.LabNum LIMIT 1), OLD.LabNum),
+               OLD.LabNum, 'change', 'tbLabResultEntry', nullif(OLD.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'HospNum', to_jsonb(OLD.HospNum), NULL::jsonb),
+                   (2, 'IDNum', to_jsonb(OLD.IDNum), NULL::jsonb),
+                   (3, 'SectionID', to_jsonb(OLD.SectionID), NULL::jsonb),
+                   (4, 'RoomID', to_jsonb(OLD.RoomID), NULL::jsonb),
+                   (5, 'TransDate', to_jsonb(OLD.TransDate), NULL::jsonb),
+                   (6, 'ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb),
+                   (7, 'DoctorID', to_jsonb(OLD.DoctorID), NULL::jsonb),
+                   (8, 'FormType', to_jsonb(OLD.FormType), NULL::jsonb),
+                   (9, 'ResultFlag', to_jsonb(OLD.ResultFlag), NULL::jsonb),
+                   (10, 'EmployeeID', to_jsonb(OLD.EmployeeID), NULL::jsonb),
+                   (11, 'Amount', to_jsonb(OLD.Amount), NULL::jsonb),
+                   (12, 'PatientType', to_jsonb(OLD.PatientType), NULL::jsonb),
+                   (13, 'ItemID', to_jsonb(OLD.ItemID), NULL::jsonb),
+                   (14, 'RefNum', to_jsonb(OLD.RefNum), NULL::jsonb),
+                   (15, 'Switch', to_jsonb(OLD.Switch), NULL::jsonb),
+                   (16, 'MedTechID', to_jsonb(OLD.MedTechID), NULL::jsonb)) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
     END IF;
-    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
-                                       OldValue, NewValue, EmployeeID, MedTechID, Workstation)
-    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
-           v_labnum, 'change', TG_ARGV[0], nullif(v_row ->> lower(TG_ARGV[2]), ''), c.name,
-           laboratory.lab_audit_text(nullif(v_old -> lower(c.name), 'null')),
-           laboratory.lab_audit_text(nullif(v_new -> lower(c.name), 'null')),
-           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-      FROM unnest(v_columns) WITH ORDINALITY AS c(name, position)
-     WHERE nullif(v_old -> lower(c.name), 'null') IS DISTINCT FROM nullif(v_new -> lower(c.name), 'null')
-     ORDER BY c.position;
     RETURN NULL;
 END
 $$;
@@ -898,10 +965,7 @@ $$;
 -- compared as text and case by case as the function compares them: a save
 -- that sends the stored values again costs no call.
 CREATE OR REPLACE TRIGGER tbLabResultEntry_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultEntry
-    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultEntry', 'LabNum', 'LabExamID', 'HospNum', 'IDNum', 'SectionID',
-        'RoomID', 'TransDate', 'ResultDate', 'DoctorID', 'FormType', 'ResultFlag',
-        'EmployeeID', 'Amount', 'PatientType', 'ItemID', 'RefNum', 'Switch', 'MedTechID');
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultentry();
 CREATE OR REPLACE TRIGGER tbLabResultEntry_audit_update AFTER UPDATE ON laboratory.tbLabResultEntry
     FOR EACH ROW WHEN (ROW(
         OLD.LabNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C", OLD.HospNum::text COLLATE "C",
@@ -921,19 +985,155 @@ CREATE OR REPLACE TRIGGER tbLabResultEntry_audit_update AFTER UPDATE ON laborato
         NEW.Amount::text COLLATE "C", NEW.PatientType::text COLLATE "C",
         NEW.ItemID::text COLLATE "C", NEW.RefNum::text COLLATE "C", NEW.Switch::text COLLATE "C",
         NEW.MedTechID::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultEntry', 'LabNum', 'LabExamID', 'HospNum', 'IDNum', 'SectionID',
-        'RoomID', 'TransDate', 'ResultDate', 'DoctorID', 'FormType', 'ResultFlag',
-        'EmployeeID', 'Amount', 'PatientType', 'ItemID', 'RefNum', 'Switch', 'MedTechID');
+    EXECUTE FUNCTION laboratory.lab_audit_tblabresultentry();
+
+
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresulthcodes() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'INSERT' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'Result1', NULL::jsonb, to_jsonb(NEW.Result1)),
+                   (2, 'Result2', NULL::jsonb, to_jsonb(NEW.Result2)),
+                   (3, 'Result3', NULL::jsonb, to_jsonb(NEW.Result3)),
+                   (4, 'Result4', NULL::jsonb, to_jsonb(NEW.Result4)),
+                   (5, 'Result5', NULL::jsonb, to_jsonb(NEW.Result5)),
+                   (6, 'Result6', NULL::jsonb, to_jsonb(NEW.Result6)),
+                   (7, 'Result7', NULL::jsonb, to_jsonb(NEW.Result7)),
+                   (8, 'Result8', NULL::jsonb, to_jsonb(NEW.Result8)),
+                   (9, 'Result9', NULL::jsonb, to_jsonb(NEW.Result9)),
+                   (10, 'Result10', NULL::jsonb, to_jsonb(NEW.Result10)),
+                   (11, 'Result11', NULL::jsonb, to_jsonb(NEW.Result11)),
+                   (12, 'Result12', NULL::jsonb, to_jsonb(NEW.Result12)),
+                   (13, 'Result13', NULL::jsonb, to_jsonb(NEW.Result13)),
+                   (14, 'Result14', NULL::jsonb, to_jsonb(NEW.Result14)),
+                   (15, 'Result15', NULL::jsonb, to_jsonb(NEW.Result15)),
+                   (16, 'Result16', NULL::jsonb, to_jsonb(NEW.Result16)),
+                   (17, 'Result17', NULL::jsonb, to_jsonb(NEW.Result17)),
+                   (18, 'Result18', NULL::jsonb, to_jsonb(NEW.Result18)),
+                   (19, 'Result19', NULL::jsonb, to_jsonb(NEW.Result19)),
+                   (20, 'Result20', NULL::jsonb, to_jsonb(NEW.Result20)),
+                   (21, 'Result21', NULL::jsonb, to_jsonb(NEW.Result21)),
+                   (22, 'Result22', NULL::jsonb, to_jsonb(NEW.Result22)),
+                   (23, 'Result23', NULL::jsonb, to_jsonb(NEW.Result23)),
+                   (24, 'Result24', NULL::jsonb, to_jsonb(NEW.Result24)),
+                   (25, 'Result25', NULL::jsonb, to_jsonb(NEW.Result25)),
+                   (26, 'Result26', NULL::jsonb, to_jsonb(NEW.Result26)),
+                   (27, 'Result27', NULL::jsonb, to_jsonb(NEW.Result27)),
+                   (28, 'Result28', NULL::jsonb, to_jsonb(NEW.Result28)),
+                   (29, 'Result29', NULL::jsonb, to_jsonb(NEW.Result29)),
+                   (30, 'Result30', NULL::jsonb, to_jsonb(NEW.Result30)),
+                   (31, 'Result31', NULL::jsonb, to_jsonb(NEW.Result31)),
+                   (32, 'Result32', NULL::jsonb, to_jsonb(NEW.Result32)),
+                   (33, 'Result33', NULL::jsonb, to_jsonb(NEW.Result33))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSIF TG_OP = 'UPDATE' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)),
+                   (2, 'Result1', to_jsonb(OLD.Result1), to_jsonb(NEW.Result1)),
+                   (3, 'Result2', to_jsonb(OLD.Result2), to_jsonb(NEW.Result2)),
+                   (4, 'Result3', to_jsonb(OLD.Result3), to_jsonb(NEW.Result3)),
+                   (5, 'Result4', to_jsonb(OLD.Result4), to_jsonb(NEW.Result4)),
+                   (6, 'Result5', to_jsonb(OLD.Result5), to_jsonb(NEW.Result5)),
+                   (7, 'Result6', to_jsonb(OLD.Result6), to_jsonb(NEW.Result6)),
+                   (8, 'Result7', to_jsonb(OLD.Result7), to_jsonb(NEW.Result7)),
+                   (9, 'Result8', to_jsonb(OLD.Result8), to_jsonb(NEW.Result8)),
+                   (10, 'Result9', to_jsonb(OLD.Result9), to_jsonb(NEW.Result9)),
+                   (11, 'Result10', to_jsonb(OLD.Result10), to_jsonb(NEW.Result10)),
+                   (12, 'Result11', to_jsonb(OLD.Result11), to_jsonb(NEW.Result11)),
+                   (13, 'Result12', to_jsonb(OLD.Result12), to_jsonb(NEW.Result12)),
+                   (14, 'Result13', to_jsonb(OLD.Result13), to_jsonb(NEW.Result13)),
+                   (15, 'Result14', to_jsonb(OLD.Result14), to_jsonb(NEW.Result14)),
+                   (16, 'Result15', to_jsonb(OLD.Result15), to_jsonb(NEW.Result15)),
+                   (17, 'Result16', to_jsonb(OLD.Result16), to_jsonb(NEW.Result16)),
+                   (18, 'Result17', to_jsonb(OLD.Result17), to_jsonb(NEW.Result17)),
+                   (19, 'Result18', to_jsonb(OLD.Result18), to_jsonb(NEW.Result18)),
+                   (20, 'Result19', to_jsonb(OLD.Result19), to_jsonb(NEW.Result19)),
+                   (21, 'Result20', to_jsonb(OLD.Result20), to_jsonb(NEW.Result20)),
+                   (22, 'Result21', to_jsonb(OLD.Result21), to_jsonb(NEW.Result21)),
+                   (23, 'Result22', to_jsonb(OLD.Result22), to_jsonb(NEW.Result22)),
+                   (24, 'Result23', to_jsonb(OLD.Result23), to_jsonb(NEW.Result23)),
+                   (25, 'Result24', to_jsonb(OLD.Result24), to_jsonb(NEW.Result24)),
+                   (26, 'Result25', to_jsonb(OLD.Result25), to_jsonb(NEW.Result25)),
+                   (27, 'Result26', to_jsonb(OLD.Result26), to_jsonb(NEW.Result26)),
+                   (28, 'Result27', to_jsonb(OLD.Result27), to_jsonb(NEW.Result27)),
+                   (29, 'Result28', to_jsonb(OLD.Result28), to_jsonb(NEW.Result28)),
+                   (30, 'Result29', to_jsonb(OLD.Result29), to_jsonb(NEW.Result29)),
+                   (31, 'Result30', to_jsonb(OLD.Result30), to_jsonb(NEW.Result30)),
+                   (32, 'Result31', to_jsonb(OLD.Result31), to_jsonb(NEW.Result31)),
+                   (33, 'Result32', to_jsonb(OLD.Result32), to_jsonb(NEW.Result32)),
+                   (34, 'Result33', to_jsonb(OLD.Result33), to_jsonb(NEW.Result33))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSE
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+               OLD.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'Result1', to_jsonb(OLD.Result1), NULL::jsonb),
+                   (2, 'Result2', to_jsonb(OLD.Result2), NULL::jsonb),
+                   (3, 'Result3', to_jsonb(OLD.Result3), NULL::jsonb),
+                   (4, 'Result4', to_jsonb(OLD.Result4), NULL::jsonb),
+                   (5, 'Result5', to_jsonb(OLD.Result5), NULL::jsonb),
+                   (6, 'Result6', to_jsonb(OLD.Result6), NULL::jsonb),
+                   (7, 'Result7', to_jsonb(OLD.Result7), NULL::jsonb),
+                   (8, 'Result8', to_jsonb(OLD.Result8), NULL::jsonb),
+                   (9, 'Result9', to_jsonb(OLD.Result9), NULL::jsonb),
+                   (10, 'Result10', to_jsonb(OLD.Result10), NULL::jsonb),
+                   (11, 'Result11', to_jsonb(OLD.Result11), NULL::jsonb),
+                   (12, 'Result12', to_jsonb(OLD.Result12), NULL::jsonb),
+                   (13, 'Result13', to_jsonb(OLD.Result13), NULL::jsonb),
+                   (14, 'Result14', to_jsonb(OLD.Result14), NULL::jsonb),
+                   (15, 'Result15', to_jsonb(OLD.Result15), NULL::jsonb),
+                   (16, 'Result16', to_jsonb(OLD.Result16), NULL::jsonb),
+                   (17, 'Result17', to_jsonb(OLD.Result17), NULL::jsonb),
+                   (18, 'Result18', to_jsonb(OLD.Result18), NULL::jsonb),
+                   (19, 'Result19', to_jsonb(OLD.Result19), NULL::jsonb),
+                   (20, 'Result20', to_jsonb(OLD.Result20), NULL::jsonb),
+                   (21, 'Result21', to_jsonb(OLD.Result21), NULL::jsonb),
+                   (22, 'Result22', to_jsonb(OLD.Result22), NULL::jsonb),
+                   (23, 'Result23', to_jsonb(OLD.Result23), NULL::jsonb),
+                   (24, 'Result24', to_jsonb(OLD.Result24), NULL::jsonb),
+                   (25, 'Result25', to_jsonb(OLD.Result25), NULL::jsonb),
+                   (26, 'Result26', to_jsonb(OLD.Result26), NULL::jsonb),
+                   (27, 'Result27', to_jsonb(OLD.Result27), NULL::jsonb),
+                   (28, 'Result28', to_jsonb(OLD.Result28), NULL::jsonb),
+                   (29, 'Result29', to_jsonb(OLD.Result29), NULL::jsonb),
+                   (30, 'Result30', to_jsonb(OLD.Result30), NULL::jsonb),
+                   (31, 'Result31', to_jsonb(OLD.Result31), NULL::jsonb),
+                   (32, 'Result32', to_jsonb(OLD.Result32), NULL::jsonb),
+                   (33, 'Result33', to_jsonb(OLD.Result33), NULL::jsonb)) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    END IF;
+    RETURN NULL;
+END
+$$;
 
 CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHCodes
-    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultHCodes', 'RequestNum', '', 'Result1', 'Result2', 'Result3', 'Result4',
-        'Result5', 'Result6', 'Result7', 'Result8', 'Result9', 'Result10', 'Result11',
-        'Result12', 'Result13', 'Result14', 'Result15', 'Result16', 'Result17', 'Result18',
-        'Result19', 'Result20', 'Result21', 'Result22', 'Result23', 'Result24', 'Result25',
-        'Result26', 'Result27', 'Result28', 'Result29', 'Result30', 'Result31', 'Result32',
-        'Result33');
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthcodes();
 CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit_update AFTER UPDATE ON laboratory.tbLabResultHCodes
     FOR EACH ROW WHEN (ROW(
         OLD.RequestNum::text COLLATE "C", OLD.Result1::text COLLATE "C",
@@ -969,19 +1169,144 @@ CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit_update AFTER UPDATE ON laborat
         NEW.Result29::text COLLATE "C", NEW.Result30::text COLLATE "C",
         NEW.Result31::text COLLATE "C", NEW.Result32::text COLLATE "C",
         NEW.Result33::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultHCodes', 'RequestNum', '', 'Result1', 'Result2', 'Result3', 'Result4',
-        'Result5', 'Result6', 'Result7', 'Result8', 'Result9', 'Result10', 'Result11',
-        'Result12', 'Result13', 'Result14', 'Result15', 'Result16', 'Result17', 'Result18',
-        'Result19', 'Result20', 'Result21', 'Result22', 'Result23', 'Result24', 'Result25',
-        'Result26', 'Result27', 'Result28', 'Result29', 'Result30', 'Result31', 'Result32',
-        'Result33');
+    EXECUTE FUNCTION laboratory.lab_audit_tblabresulthcodes();
+
+
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresultvalues() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'INSERT' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultValues', nullif(NEW.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'FormType', NULL::jsonb, to_jsonb(NEW.FormType)),
+                   (2, 'LayoutIndex', NULL::jsonb, to_jsonb(NEW.LayoutIndex)),
+                   (3, 'A1', NULL::jsonb, to_jsonb(NEW.A1)),
+                   (4, 'A2', NULL::jsonb, to_jsonb(NEW.A2)),
+                   (5, 'A3', NULL::jsonb, to_jsonb(NEW.A3)),
+                   (6, 'A4', NULL::jsonb, to_jsonb(NEW.A4)),
+                   (7, 'A5', NULL::jsonb, to_jsonb(NEW.A5)),
+                   (8, 'B1', NULL::jsonb, to_jsonb(NEW.B1)),
+                   (9, 'B2', NULL::jsonb, to_jsonb(NEW.B2)),
+                   (10, 'B3', NULL::jsonb, to_jsonb(NEW.B3)),
+                   (11, 'B4', NULL::jsonb, to_jsonb(NEW.B4)),
+                   (12, 'C1', NULL::jsonb, to_jsonb(NEW.C1)),
+                   (13, 'C2', NULL::jsonb, to_jsonb(NEW.C2)),
+                   (14, 'E1', NULL::jsonb, to_jsonb(NEW.E1)),
+                   (15, 'E2', NULL::jsonb, to_jsonb(NEW.E2)),
+                   (16, 'H1', NULL::jsonb, to_jsonb(NEW.H1)),
+                   (17, 'H2', NULL::jsonb, to_jsonb(NEW.H2)),
+                   (18, 'H3', NULL::jsonb, to_jsonb(NEW.H3)),
+                   (19, 'H4', NULL::jsonb, to_jsonb(NEW.H4)),
+                   (20, 'H5', NULL::jsonb, to_jsonb(NEW.H5)),
+                   (21, 'H6', NULL::jsonb, to_jsonb(NEW.H6)),
+                   (22, 'F1', NULL::jsonb, to_jsonb(NEW.F1)),
+                   (23, 'G1', NULL::jsonb, to_jsonb(NEW.G1)),
+                   (24, 'G2', NULL::jsonb, to_jsonb(NEW.G2)),
+                   (25, 'G3', NULL::jsonb, to_jsonb(NEW.G3)),
+                   (26, 'G4', NULL::jsonb, to_jsonb(NEW.G4)),
+                   (27, 'G5', NULL::jsonb, to_jsonb(NEW.G5)),
+                   (28, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks)),
+                   (29, 'SaveFlag', NULL::jsonb, to_jsonb(NEW.SaveFlag))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSIF TG_OP = 'UPDATE' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultValues', nullif(NEW.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)),
+                   (2, 'LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID)),
+                   (3, 'FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType)),
+                   (4, 'LayoutIndex', to_jsonb(OLD.LayoutIndex), to_jsonb(NEW.LayoutIndex)),
+                   (5, 'A1', to_jsonb(OLD.A1), to_jsonb(NEW.A1)),
+                   (6, 'A2', to_jsonb(OLD.A2), to_jsonb(NEW.A2)),
+                   (7, 'A3', to_jsonb(OLD.A3), to_jsonb(NEW.A3)),
+                   (8, 'A4', to_jsonb(OLD.A4), to_jsonb(NEW.A4)),
+                   (9, 'A5', to_jsonb(OLD.A5), to_jsonb(NEW.A5)),
+                   (10, 'B1', to_jsonb(OLD.B1), to_jsonb(NEW.B1)),
+                   (11, 'B2', to_jsonb(OLD.B2), to_jsonb(NEW.B2)),
+                   (12, 'B3', to_jsonb(OLD.B3), to_jsonb(NEW.B3)),
+                   (13, 'B4', to_jsonb(OLD.B4), to_jsonb(NEW.B4)),
+                   (14, 'C1', to_jsonb(OLD.C1), to_jsonb(NEW.C1)),
+                   (15, 'C2', to_jsonb(OLD.C2), to_jsonb(NEW.C2)),
+                   (16, 'E1', to_jsonb(OLD.E1), to_jsonb(NEW.E1)),
+                   (17, 'E2', to_jsonb(OLD.E2), to_jsonb(NEW.E2)),
+                   (18, 'H1', to_jsonb(OLD.H1), to_jsonb(NEW.H1)),
+                   (19, 'H2', to_jsonb(OLD.H2), to_jsonb(NEW.H2)),
+                   (20, 'H3', to_jsonb(OLD.H3), to_jsonb(NEW.H3)),
+                   (21, 'H4', to_jsonb(OLD.H4), to_jsonb(NEW.H4)),
+                   (22, 'H5', to_jsonb(OLD.H5), to_jsonb(NEW.H5)),
+                   (23, 'H6', to_jsonb(OLD.H6), to_jsonb(NEW.H6)),
+                   (24, 'F1', to_jsonb(OLD.F1), to_jsonb(NEW.F1)),
+                   (25, 'G1', to_jsonb(OLD.G1), to_jsonb(NEW.G1)),
+                   (26, 'G2', to_jsonb(OLD.G2), to_jsonb(NEW.G2)),
+                   (27, 'G3', to_jsonb(OLD.G3), to_jsonb(NEW.G3)),
+                   (28, 'G4', to_jsonb(OLD.G4), to_jsonb(NEW.G4)),
+                   (29, 'G5', to_jsonb(OLD.G5), to_jsonb(NEW.G5)),
+                   (30, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks)),
+                   (31, 'SaveFlag', to_jsonb(OLD.SaveFlag), to_jsonb(NEW.SaveFlag))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSE
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+               OLD.RequestNum, 'change', 'tbLabResultValues', nullif(OLD.LabExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'FormType', to_jsonb(OLD.FormType), NULL::jsonb),
+                   (2, 'LayoutIndex', to_jsonb(OLD.LayoutIndex), NULL::jsonb),
+                   (3, 'A1', to_jsonb(OLD.A1), NULL::jsonb),
+                   (4, 'A2', to_jsonb(OLD.A2), NULL::jsonb),
+                   (5, 'A3', to_jsonb(OLD.A3), NULL::jsonb),
+                   (6, 'A4', to_jsonb(OLD.A4), NULL::jsonb),
+                   (7, 'A5', to_jsonb(OLD.A5), NULL::jsonb),
+                   (8, 'B1', to_jsonb(OLD.B1), NULL::jsonb),
+                   (9, 'B2', to_jsonb(OLD.B2), NULL::jsonb),
+                   (10, 'B3', to_jsonb(OLD.B3), NULL::jsonb),
+                   (11, 'B4', to_jsonb(OLD.B4), NULL::jsonb),
+                   (12, 'C1', to_jsonb(OLD.C1), NULL::jsonb),
+                   (13, 'C2', to_jsonb(OLD.C2), NULL::jsonb),
+                   (14, 'E1', to_jsonb(OLD.E1), NULL::jsonb),
+                   (15, 'E2', to_jsonb(OLD.E2), NULL::jsonb),
+                   (16, 'H1', to_jsonb(OLD.H1), NULL::jsonb),
+                   (17, 'H2', to_jsonb(OLD.H2), NULL::jsonb),
+                   (18, 'H3', to_jsonb(OLD.H3), NULL::jsonb),
+                   (19, 'H4', to_jsonb(OLD.H4), NULL::jsonb),
+                   (20, 'H5', to_jsonb(OLD.H5), NULL::jsonb),
+                   (21, 'H6', to_jsonb(OLD.H6), NULL::jsonb),
+                   (22, 'F1', to_jsonb(OLD.F1), NULL::jsonb),
+                   (23, 'G1', to_jsonb(OLD.G1), NULL::jsonb),
+                   (24, 'G2', to_jsonb(OLD.G2), NULL::jsonb),
+                   (25, 'G3', to_jsonb(OLD.G3), NULL::jsonb),
+                   (26, 'G4', to_jsonb(OLD.G4), NULL::jsonb),
+                   (27, 'G5', to_jsonb(OLD.G5), NULL::jsonb),
+                   (28, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb),
+                   (29, 'SaveFlag', to_jsonb(OLD.SaveFlag), NULL::jsonb)) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    END IF;
+    RETURN NULL;
+END
+$$;
 
 CREATE OR REPLACE TRIGGER tbLabResultValues_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultValues
-    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultValues', 'RequestNum', 'LabExamID', 'FormType', 'LayoutIndex', 'A1',
-        'A2', 'A3', 'A4', 'A5', 'B1', 'B2', 'B3', 'B4', 'C1', 'C2', 'E1', 'E2', 'H1', 'H2',
-        'H3', 'H4', 'H5', 'H6', 'F1', 'G1', 'G2', 'G3', 'G4', 'G5', 'Remarks', 'SaveFlag');
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultvalues();
 CREATE OR REPLACE TRIGGER tbLabResultValues_audit_update AFTER UPDATE ON laboratory.tbLabResultValues
     FOR EACH ROW WHEN (ROW(
         OLD.RequestNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C",
@@ -1007,16 +1332,114 @@ CREATE OR REPLACE TRIGGER tbLabResultValues_audit_update AFTER UPDATE ON laborat
         NEW.F1::text COLLATE "C", NEW.G1::text COLLATE "C", NEW.G2::text COLLATE "C",
         NEW.G3::text COLLATE "C", NEW.G4::text COLLATE "C", NEW.G5::text COLLATE "C",
         NEW.Remarks::text COLLATE "C", NEW.SaveFlag::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultValues', 'RequestNum', 'LabExamID', 'FormType', 'LayoutIndex', 'A1',
-        'A2', 'A3', 'A4', 'A5', 'B1', 'B2', 'B3', 'B4', 'C1', 'C2', 'E1', 'E2', 'H1', 'H2',
-        'H3', 'H4', 'H5', 'H6', 'F1', 'G1', 'G2', 'G3', 'G4', 'G5', 'Remarks', 'SaveFlag');
+    EXECUTE FUNCTION laboratory.lab_audit_tblabresultvalues();
+
+
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabprofileresult() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'INSERT' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabProfileResult', nullif(NEW.ProfileExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'Slot0', NULL::jsonb, to_jsonb(NEW.Slot0)),
+                   (2, 'Slot1', NULL::jsonb, to_jsonb(NEW.Slot1)),
+                   (3, 'Slot2', NULL::jsonb, to_jsonb(NEW.Slot2)),
+                   (4, 'Slot3', NULL::jsonb, to_jsonb(NEW.Slot3)),
+                   (5, 'Slot4', NULL::jsonb, to_jsonb(NEW.Slot4)),
+                   (6, 'Slot5', NULL::jsonb, to_jsonb(NEW.Slot5)),
+                   (7, 'Slot6', NULL::jsonb, to_jsonb(NEW.Slot6)),
+                   (8, 'Slot7', NULL::jsonb, to_jsonb(NEW.Slot7)),
+                   (9, 'Slot8', NULL::jsonb, to_jsonb(NEW.Slot8)),
+                   (10, 'Slot9', NULL::jsonb, to_jsonb(NEW.Slot9)),
+                   (11, 'Slot10', NULL::jsonb, to_jsonb(NEW.Slot10)),
+                   (12, 'Slot11', NULL::jsonb, to_jsonb(NEW.Slot11)),
+                   (13, 'Slot12', NULL::jsonb, to_jsonb(NEW.Slot12)),
+                   (14, 'Slot13', NULL::jsonb, to_jsonb(NEW.Slot13)),
+                   (15, 'Slot14', NULL::jsonb, to_jsonb(NEW.Slot14)),
+                   (16, 'Slot15', NULL::jsonb, to_jsonb(NEW.Slot15)),
+                   (17, 'Slot16', NULL::jsonb, to_jsonb(NEW.Slot16)),
+                   (18, 'Slot17', NULL::jsonb, to_jsonb(NEW.Slot17)),
+                   (19, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSIF TG_OP = 'UPDATE' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabProfileResult', nullif(NEW.ProfileExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)),
+                   (2, 'ProfileExamID', to_jsonb(OLD.ProfileExamID), to_jsonb(NEW.ProfileExamID)),
+                   (3, 'Slot0', to_jsonb(OLD.Slot0), to_jsonb(NEW.Slot0)),
+                   (4, 'Slot1', to_jsonb(OLD.Slot1), to_jsonb(NEW.Slot1)),
+                   (5, 'Slot2', to_jsonb(OLD.Slot2), to_jsonb(NEW.Slot2)),
+                   (6, 'Slot3', to_jsonb(OLD.Slot3), to_jsonb(NEW.Slot3)),
+                   (7, 'Slot4', to_jsonb(OLD.Slot4), to_jsonb(NEW.Slot4)),
+                   (8, 'Slot5', to_jsonb(OLD.Slot5), to_jsonb(NEW.Slot5)),
+                   (9, 'Slot6', to_jsonb(OLD.Slot6), to_jsonb(NEW.Slot6)),
+                   (10, 'Slot7', to_jsonb(OLD.Slot7), to_jsonb(NEW.Slot7)),
+                   (11, 'Slot8', to_jsonb(OLD.Slot8), to_jsonb(NEW.Slot8)),
+                   (12, 'Slot9', to_jsonb(OLD.Slot9), to_jsonb(NEW.Slot9)),
+                   (13, 'Slot10', to_jsonb(OLD.Slot10), to_jsonb(NEW.Slot10)),
+                   (14, 'Slot11', to_jsonb(OLD.Slot11), to_jsonb(NEW.Slot11)),
+                   (15, 'Slot12', to_jsonb(OLD.Slot12), to_jsonb(NEW.Slot12)),
+                   (16, 'Slot13', to_jsonb(OLD.Slot13), to_jsonb(NEW.Slot13)),
+                   (17, 'Slot14', to_jsonb(OLD.Slot14), to_jsonb(NEW.Slot14)),
+                   (18, 'Slot15', to_jsonb(OLD.Slot15), to_jsonb(NEW.Slot15)),
+                   (19, 'Slot16', to_jsonb(OLD.Slot16), to_jsonb(NEW.Slot16)),
+                   (20, 'Slot17', to_jsonb(OLD.Slot17), to_jsonb(NEW.Slot17)),
+                   (21, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSE
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+               OLD.RequestNum, 'change', 'tbLabProfileResult', nullif(OLD.ProfileExamID::text, ''), v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'Slot0', to_jsonb(OLD.Slot0), NULL::jsonb),
+                   (2, 'Slot1', to_jsonb(OLD.Slot1), NULL::jsonb),
+                   (3, 'Slot2', to_jsonb(OLD.Slot2), NULL::jsonb),
+                   (4, 'Slot3', to_jsonb(OLD.Slot3), NULL::jsonb),
+                   (5, 'Slot4', to_jsonb(OLD.Slot4), NULL::jsonb),
+                   (6, 'Slot5', to_jsonb(OLD.Slot5), NULL::jsonb),
+                   (7, 'Slot6', to_jsonb(OLD.Slot6), NULL::jsonb),
+                   (8, 'Slot7', to_jsonb(OLD.Slot7), NULL::jsonb),
+                   (9, 'Slot8', to_jsonb(OLD.Slot8), NULL::jsonb),
+                   (10, 'Slot9', to_jsonb(OLD.Slot9), NULL::jsonb),
+                   (11, 'Slot10', to_jsonb(OLD.Slot10), NULL::jsonb),
+                   (12, 'Slot11', to_jsonb(OLD.Slot11), NULL::jsonb),
+                   (13, 'Slot12', to_jsonb(OLD.Slot12), NULL::jsonb),
+                   (14, 'Slot13', to_jsonb(OLD.Slot13), NULL::jsonb),
+                   (15, 'Slot14', to_jsonb(OLD.Slot14), NULL::jsonb),
+                   (16, 'Slot15', to_jsonb(OLD.Slot15), NULL::jsonb),
+                   (17, 'Slot16', to_jsonb(OLD.Slot16), NULL::jsonb),
+                   (18, 'Slot17', to_jsonb(OLD.Slot17), NULL::jsonb),
+                   (19, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb)) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    END IF;
+    RETURN NULL;
+END
+$$;
 
 CREATE OR REPLACE TRIGGER tbLabProfileResult_audit AFTER INSERT OR DELETE ON laboratory.tbLabProfileResult
-    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabProfileResult', 'RequestNum', 'ProfileExamID', 'Slot0', 'Slot1', 'Slot2',
-        'Slot3', 'Slot4', 'Slot5', 'Slot6', 'Slot7', 'Slot8', 'Slot9', 'Slot10', 'Slot11',
-        'Slot12', 'Slot13', 'Slot14', 'Slot15', 'Slot16', 'Slot17', 'Remarks');
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabprofileresult();
 CREATE OR REPLACE TRIGGER tbLabProfileResult_audit_update AFTER UPDATE ON laboratory.tbLabProfileResult
     FOR EACH ROW WHEN (ROW(
         OLD.RequestNum::text COLLATE "C", OLD.ProfileExamID::text COLLATE "C",
@@ -1036,15 +1459,71 @@ CREATE OR REPLACE TRIGGER tbLabProfileResult_audit_update AFTER UPDATE ON labora
         NEW.Slot12::text COLLATE "C", NEW.Slot13::text COLLATE "C", NEW.Slot14::text COLLATE "C",
         NEW.Slot15::text COLLATE "C", NEW.Slot16::text COLLATE "C", NEW.Slot17::text COLLATE "C",
         NEW.Remarks::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabProfileResult', 'RequestNum', 'ProfileExamID', 'Slot0', 'Slot1', 'Slot2',
-        'Slot3', 'Slot4', 'Slot5', 'Slot6', 'Slot7', 'Slot8', 'Slot9', 'Slot10', 'Slot11',
-        'Slot12', 'Slot13', 'Slot14', 'Slot15', 'Slot16', 'Slot17', 'Remarks');
+    EXECUTE FUNCTION laboratory.lab_audit_tblabprofileresult();
+
+
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresulthistocytology() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'INSERT' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'HistopathNum', NULL::jsonb, to_jsonb(NEW.HistopathNum)),
+                   (2, 'ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate)),
+                   (3, 'GrossDescription', NULL::jsonb, to_jsonb(NEW.GrossDescription)),
+                   (4, 'FinalDiagnosis', NULL::jsonb, to_jsonb(NEW.FinalDiagnosis)),
+                   (5, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSIF TG_OP = 'UPDATE' THEN
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+               NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)),
+                   (2, 'HistopathNum', to_jsonb(OLD.HistopathNum), to_jsonb(NEW.HistopathNum)),
+                   (3, 'ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate)),
+                   (4, 'GrossDescription', to_jsonb(OLD.GrossDescription), to_jsonb(NEW.GrossDescription)),
+                   (5, 'FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), to_jsonb(NEW.FinalDiagnosis)),
+                   (6, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks))) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    ELSE
+        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                           ColumnName, OldValue, NewValue, EmployeeID,
+                                           MedTechID, Workstation)
+        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
+               OLD.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
+               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
+               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+          FROM (VALUES (1, 'HistopathNum', to_jsonb(OLD.HistopathNum), NULL::jsonb),
+                   (2, 'ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb),
+                   (3, 'GrossDescription', to_jsonb(OLD.GrossDescription), NULL::jsonb),
+                   (4, 'FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), NULL::jsonb),
+                   (5, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb)) AS v(k, c, o, n)
+         WHERE v.o IS DISTINCT FROM v.n
+         ORDER BY v.k;
+    END IF;
+    RETURN NULL;
+END
+$$;
 
 CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHistoCytology
-    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultHistoCytology', 'RequestNum', '', 'HistopathNum', 'ResultDate',
-        'GrossDescription', 'FinalDiagnosis', 'Remarks');
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthistocytology();
 CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit_update AFTER UPDATE ON laboratory.tbLabResultHistoCytology
     FOR EACH ROW WHEN (ROW(
         OLD.RequestNum::text COLLATE "C", OLD.HistopathNum::text COLLATE "C",
@@ -1054,9 +1533,10 @@ CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit_update AFTER UPDATE ON 
         NEW.RequestNum::text COLLATE "C", NEW.HistopathNum::text COLLATE "C",
         NEW.ResultDate::text COLLATE "C", NEW.GrossDescription::text COLLATE "C",
         NEW.FinalDiagnosis::text COLLATE "C", NEW.Remarks::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_change(
-        'tbLabResultHistoCytology', 'RequestNum', '', 'HistopathNum', 'ResultDate',
-        'GrossDescription', 'FinalDiagnosis', 'Remarks');
+    EXECUTE FUNCTION laboratory.lab_audit_tblabresulthistocytology();
+
+-- The single function of version 2, replaced by the ones above.
+DROP FUNCTION IF EXISTS laboratory.lab_audit_change();
 
 ------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
