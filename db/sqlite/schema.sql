@@ -811,6 +811,39 @@ BEGIN
     LEFT JOIN transaction_settings w ON w.id = 1;
 END;
 ------------------------------------------------------------------------------
+-- Report archive
+------------------------------------------------------------------------------
+
+-- Every report the library printed, as its text and as the PDF that went to
+-- the printer (NULL when a system printer took it), oldest first by ReportID.
+-- Kind is 'original' or 'correction' (printed after a save that changed
+-- released results). Append-only, like the audit trail.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabReportArchive (
+    ReportID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    RequestNum   TEXT COLLATE NOCASE,
+    Kind         TEXT NOT NULL,
+    DocumentName TEXT,
+    EmployeeID   TEXT,
+    MedTechID    TEXT,
+    Workstation  TEXT NOT NULL DEFAULT 'unknown workstation',
+    PrintedAt    DATETIME NOT NULL DEFAULT (datetime('now', 'localtime')),
+    ReportText   TEXT,
+    ReportPdf    BLOB
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabReportArchive_request
+    ON tbLabReportArchive (RequestNum, ReportID);
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabReportArchive_no_update;
+CREATE TRIGGER LABORATORY.tbLabReportArchive_no_update BEFORE UPDATE ON tbLabReportArchive BEGIN
+    SELECT RAISE(ABORT, 'The report archive is append-only: update is refused.');
+END;
+DROP TRIGGER IF EXISTS LABORATORY.tbLabReportArchive_no_delete;
+CREATE TRIGGER LABORATORY.tbLabReportArchive_no_delete BEFORE DELETE ON tbLabReportArchive BEGIN
+    SELECT RAISE(ABORT, 'The report archive is append-only: delete is refused.');
+END;
+
+------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
 ------------------------------------------------------------------------------
 
