@@ -9,6 +9,7 @@
 #include "benchsupport.h"
 
 #include "dbsetup/dbsetup.h"
+#include "platform/ado/connectionstring.h"
 #include "platform/ado/recordset.h"
 #include "platform/runtime/errors.h"
 
@@ -297,21 +298,50 @@ void BM_RequestLookup(benchmark::State& state) {
 
 // Argument 0: a database of the schema before the audit trail (the tests'
 // copy of one), saved to as the library before it did; 1: a current one,
-// with who and where set at each transaction as the library does.
+// with who and where set at each transaction as the library does. 2 and 3:
+// the same on the PostgreSQL server of VANTREL_BENCH_PG, each in a database
+// of its own made afresh beside that one (the previous one from the tests'
+// dump).
 struct AuditLaboratory {
     QTemporaryDir dir;
     ado::Connection c;
     bool audited;
-    explicit AuditLaboratory(bool withAudit) : audited(withAudit) {
-        if (audited) {
+    bool server;
+    explicit AuditLaboratory(int64_t arg) : audited(arg % 2 == 1), server(arg >= 2) {
+        if (server) {
+            const QString cs = qEnvironmentVariable("VANTREL_BENCH_PG");
+            if (cs.isEmpty())
+                return;
+            static const QRegularExpression database(QStringLiteral("(Database=)([^;]*)"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            const QString name =
+                ado::ConnectionString::parse(cs).value(QStringLiteral("Database")) +
+                (audited ? QStringLiteral("_audit") : QStringLiteral("_previous"));
+            {
+                ado::Connection admin;
+                admin.Open(cs);
+                admin.runScript(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+                admin.runScript(QStringLiteral("CREATE DATABASE %1").arg(name));
+            }
+            c.Open(QString(cs).replace(database, QStringLiteral("\\1") + name));
+            if (audited) {
+                dbsetup::createLaboratory(c, true);
+            } else {
+                QFile dump(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/db/previous/postgres.dump"));
+                if (!dump.open(QIODevice::ReadOnly))
+                    return;
+                c.runScript(QString::fromUtf8(dump.readAll()));
+            }
+        } else if (audited) {
             dbsetup::createFolder(dir.path(), true);
+            c.Open(dbsetup::folderConnectionString(dir.path()));
         } else {
             for (const char* file : {"LABORATORY.db", "patient_data.db", "build_file.db"})
                 QFile::copy(QStringLiteral(VANTREL_TESTS_SOURCE_DIR "/db/previous/") +
                                 QLatin1String(file),
                             dir.filePath(QLatin1String(file)));
+            c.Open(dbsetup::folderConnectionString(dir.path()));
         }
-        c.Open(dbsetup::folderConnectionString(dir.path()));
         if (audited)
             c.setTransactionContext([] {
                 return ado::Connection::TransactionContext{
@@ -319,6 +349,11 @@ struct AuditLaboratory {
                     {QStringLiteral("LABORATORY.medtech"), employee},
                     {QStringLiteral("LABORATORY.workstation"), QSysInfo::machineHostName()}};
             });
+    }
+    bool ready() const { return c.State() == ado::adStateOpen; }
+    std::string label() const {
+        return std::string(audited ? "audit" : "previous schema") +
+               (server ? ", PostgreSQL" : ", SQLite");
     }
 };
 
@@ -334,8 +369,12 @@ double auditRows(AuditLaboratory& lab) {
 // The exam form's save of 20 normal-value exams of one request; every save
 // changes each exam's result, so the audit writes 20 rows.
 void BM_PanelSave(benchmark::State& state) {
-    AuditLaboratory lab(state.range(0) == 1);
-    state.SetLabel(state.range(0) == 1 ? "audit" : "previous schema");
+    AuditLaboratory lab(state.range(0));
+    if (!lab.ready()) {
+        state.SkipWithError("VANTREL_BENCH_PG names no PostgreSQL database");
+        return;
+    }
+    state.SetLabel(lab.label());
     const QString panel = QStringLiteral("LR26-0009");
     const QString logbook =
         QStringLiteral("select * from laboratory..tblablogbook where requestnum = '") + panel +
@@ -374,8 +413,12 @@ void BM_PanelSave(benchmark::State& state) {
 // verification, the registration and 32 coded values; the stool form sends
 // the same statements); every save changes one value.
 void BM_UrinalysisSave(benchmark::State& state) {
-    AuditLaboratory lab(state.range(0) == 1);
-    state.SetLabel(state.range(0) == 1 ? "audit" : "previous schema");
+    AuditLaboratory lab(state.range(0));
+    if (!lab.ready()) {
+        state.SkipWithError("VANTREL_BENCH_PG names no PostgreSQL database");
+        return;
+    }
+    state.SetLabel(lab.label());
     Statements s;
     const QString yellow = s.codes;
     const QString amber =
@@ -396,8 +439,8 @@ void BM_UrinalysisSave(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_PanelSave)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_UrinalysisSave)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PanelSave)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UrinalysisSave)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveThroughConnection)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SavePreparedQt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SavePostgres)->Unit(benchmark::kMicrosecond);

@@ -3,6 +3,7 @@
 // nothing there.
 
 #include "dbsetup/archive.h"
+#include "entry/modulestate.h"
 #include "platform/ado/recordset.h"
 #include "platform/controls/dtpicker.h"
 #include "signoff/frmCorrectionReason.h"
@@ -279,6 +280,31 @@ private slots:
         VERIFY_SCRIPT(user);
         QCOMPARE(trail("LR26-0001"), QStringList());
         QCOMPARE(storedValues("LR26-0001"), QList<QStringList>());
+    }
+
+    // A change made outside the library records no one, even on the
+    // connection that has just saved; letter case alone is a change too.
+    void handChangeAfterASave_data() {
+        addColumns<QString, QString, QString>("change", "request", "row");
+        addRows<QString, QString, QString>({
+            {"other value",
+             "tbLabResultHCodes set Result1 = 'AMBER' where RequestNum = 'LR26-0001'", "LR26-0001",
+             "change|tbLabResultHCodes||Result1|YELLOW|AMBER"},
+            {"letter case",
+             "tbLabResultValues set Remarks = 'NON-FASTING SAMPLE' where LabExamID = '141'",
+             "LR26-0012",
+             "change|tbLabResultValues|141|Remarks|Non-fasting sample|NON-FASTING SAMPLE"},
+        });
+    }
+    void handChangeAfterASave() {
+        QFETCH(QString, change);
+        QFETCH(QString, request);
+        QFETCH(QString, row);
+        lab_->request("LR26-0001", "H", "23", "URINALYSIS");
+        save("frmUrinalysis2", false, "txtResults(0)=yellow", "cmdExam(0)");
+        const qsizetype before = trail(request).size();
+        entry::labConnection().Execute("update LABORATORY.." + change);
+        QCOMPARE(trail(request, before), QStringList(row + "|||unknown workstation"));
     }
 
     // Rows once written stay: changing, deleting or emptying the table is

@@ -133,10 +133,11 @@ public:
     /// triggers), asked for at each BeginTrans and kept out of the statement
     /// trace: a setting name ("database.name") and a value; empty values are
     /// left out.
-    /// PostgreSQL: the transaction-local setting of that name. SQLite: a row
-    /// (name, value) of the database's transaction_context table, written after BEGIN
-    /// IMMEDIATE and removed before COMMIT, so no other connection sees it
-    /// (a database without that table is passed by).
+    /// PostgreSQL: the transaction-local setting of that name. SQLite: the
+    /// column of that name in the one row (id 1) of the database's
+    /// transaction_settings table, written after BEGIN IMMEDIATE and removed
+    /// before COMMIT, so no other connection sees it (a database without
+    /// that table is passed by).
     using TransactionContext = std::vector<std::pair<QString, QString>>;
     /// Sets the function that gives each transaction's values.
     void setTransactionContext(std::function<TransactionContext()> context) {

@@ -35,6 +35,9 @@ class Engine {
 public:
     virtual ~Engine() = default;
     virtual Rows query(const QString& sql) = 0;
+    // One statement of the connection's own with its values bound in order,
+    // kept prepared: it runs in every transaction.
+    virtual void runKept(const QString& sql, const std::vector<vrt::Variant>& values) = 0;
     virtual Rows call(const ProcedureCall& call, const ProcedureInfo& info) = 0;
     virtual std::optional<ProcedureInfo> lookupProcedure(const QString& database,
                                                          const QString& name) = 0;

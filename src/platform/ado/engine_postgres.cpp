@@ -82,6 +82,15 @@ public:
         return collect(q);
     }
 
+    void runKept(const QString& sql, const std::vector<vrt::Variant>& values) override {
+        QSqlQuery& q = prepared(sql);
+        for (size_t i = 0; i < values.size(); ++i)
+            q.bindValue(static_cast<int>(i), toQt(values[i]));
+        if (!q.exec())
+            fail(q);
+        q.finish();
+    }
+
     // A procedure's call is prepared once per connection and reused.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
         QStringList marks;

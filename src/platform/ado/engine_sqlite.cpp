@@ -107,6 +107,9 @@ public:
     }
 
     Rows query(const QString& sql) override { return run(sql, nullptr, -1); }
+    void runKept(const QString& sql, const std::vector<vrt::Variant>& values) override {
+        run(sql, &values, static_cast<int>(values.size()));
+    }
 
     // A call is atomic, as a procedure is on a server: its statements all
     // stay or all go. Outside a transaction a writing call takes the write

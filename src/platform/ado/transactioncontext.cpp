@@ -8,18 +8,9 @@
 #include "errors.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <map>
 
 namespace ado {
-
-namespace {
-
-QString literal(const QString& text) {
-    return QLatin1Char('\'') + quoted(text) + QLatin1Char('\'');
-}
-
-} // namespace
 
 void Connection::applyTransactionContext() {
     contextTables_.clear();
@@ -27,39 +18,52 @@ void Connection::applyTransactionContext() {
         return;
     static const QRegularExpression key(
         QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)$"));
-    std::map<QString, QStringList> rows; // SQLite: by database
-    QStringList settings;                // PostgreSQL
+    // Bound, not quoted in: the statements stay prepared from one
+    // transaction to the next.
+    std::map<QString, std::pair<QStringList, std::vector<vrt::Variant>>> rows; // SQLite
+    std::vector<vrt::Variant> settings;                                        // PostgreSQL
     for (const auto& [name, value] : context_()) {
         const auto m = key.match(name);
         if (!m.hasMatch())
             raiseProvider(QStringLiteral("'%1' does not name a transaction setting.").arg(name));
         if (value.isEmpty())
             continue;
-        rows[m.captured(1)]
-            << QStringLiteral("(%1, %2)").arg(literal(m.captured(2)), literal(value));
-        settings << QStringLiteral("set_config(%1, %2, true)").arg(literal(name), literal(value));
+        auto& [columns, values] = rows[m.captured(1)];
+        columns << m.captured(2);
+        values.emplace_back(value);
+        settings.emplace_back(name);
+        settings.emplace_back(value);
     }
+    const auto marks = [](size_t count, const QString& mark) {
+        QStringList all;
+        for (size_t i = 0; i < count; ++i)
+            all << mark;
+        return all.join(QStringLiteral(", "));
+    };
     try {
-        QSqlQuery q(db_);
         if (backend_ == Backend::PostgreSQL) {
-            if (!settings.isEmpty() &&
-                !q.exec(QStringLiteral("SELECT ") + settings.join(QStringLiteral(", "))))
-                raiseStatement(QStringLiteral("[PostgreSQL] ") + q.lastError().text());
+            if (!settings.empty())
+                engine().runKept(
+                    QStringLiteral("SELECT ") +
+                        marks(settings.size() / 2, QStringLiteral("set_config(?, ?, true)")),
+                    settings);
             return;
         }
-        for (const auto& [database, values] : rows) {
-            if (q.exec(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_context (name, "
-                                      "value) VALUES ")
-                           .arg(database) +
-                       values.join(QStringLiteral(", ")))) {
+        for (const auto& [database, row] : rows) {
+            const auto& [columns, values] = row;
+            try {
+                engine().runKept(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_settings "
+                                                "(id, %2) VALUES (1, %3)")
+                                     .arg(database, columns.join(QStringLiteral(", ")),
+                                          marks(values.size(), QStringLiteral("?"))),
+                                 values);
                 contextTables_ << database;
-                continue;
+            } catch (const vrt::RuntimeError& e) {
+                // Refused before it ran (the transaction goes on) when the
+                // database has no such table.
+                if (failureOf(e) != Failure::MissingObject)
+                    throw;
             }
-            // Refused before it ran (the transaction goes on) when the
-            // database has no such table.
-            const QString why = q.lastError().text();
-            if (!why.contains(QLatin1String("no such table")))
-                raiseStatement(QStringLiteral("[SQLite] ") + why);
         }
     } catch (const vrt::RuntimeError&) {
         RollbackTrans();
@@ -70,12 +74,12 @@ void Connection::applyTransactionContext() {
 void Connection::clearTransactionContext() {
     const QStringList tables = std::exchange(contextTables_, {});
     for (const QString& database : tables) {
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("DELETE FROM %1.transaction_context").arg(database))) {
-            const QString why = q.lastError().text();
-            q.finish();
+        try {
+            engine().runKept(QStringLiteral("DELETE FROM %1.transaction_settings").arg(database),
+                             {});
+        } catch (const vrt::RuntimeError&) {
             engine().rollback();
-            raiseStatement(QStringLiteral("[SQLite] ") + why);
+            throw;
         }
     }
 }
