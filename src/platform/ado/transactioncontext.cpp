@@ -8,58 +8,63 @@
 #include "errors.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace ado {
 
-namespace {
-
-QString literal(const QString& text) {
-    return QLatin1Char('\'') + quoted(text) + QLatin1Char('\'');
-}
-
-} // namespace
-
+// Sent as parameters of statements prepared once per connection: the
+// values change with the user, the statements with the number of values.
 void Connection::applyTransactionContext() {
     contextTables_.clear();
     if (!context_)
         return;
     static const QRegularExpression key(
         QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)$"));
-    std::map<QString, QStringList> rows; // SQLite: by database
-    QStringList settings;                // PostgreSQL
+    std::map<QString, std::vector<vrt::Variant>> rows; // SQLite: name, value by database
+    std::vector<vrt::Variant> settings;                // PostgreSQL: name, value
     for (const auto& [name, value] : context_()) {
         const auto m = key.match(name);
         if (!m.hasMatch())
             raiseProvider(QStringLiteral("'%1' does not name a transaction setting.").arg(name));
         if (value.isEmpty())
             continue;
-        rows[m.captured(1)]
-            << QStringLiteral("(%1, %2)").arg(literal(m.captured(2)), literal(value));
-        settings << QStringLiteral("set_config(%1, %2, true)").arg(literal(name), literal(value));
+        auto& row = rows[m.captured(1)];
+        row.emplace_back(m.captured(2));
+        row.emplace_back(value);
+        settings.emplace_back(name);
+        settings.emplace_back(value);
     }
+    // Numbered marks for pairs of values: "(?1, ?2), (?3, ?4)".
+    const auto pairs = [](size_t values, const QString& mark, const QString& pattern) {
+        QStringList list;
+        for (size_t i = 1; i < values; i += 2)
+            list << pattern.arg(mark + QString::number(i), mark + QString::number(i + 1));
+        return list.join(QStringLiteral(", "));
+    };
     try {
-        QSqlQuery q(db_);
+        detail::Engine& e = engine();
         if (backend_ == Backend::PostgreSQL) {
-            if (!settings.isEmpty() &&
-                !q.exec(QStringLiteral("SELECT ") + settings.join(QStringLiteral(", "))))
-                raiseStatement(QStringLiteral("[PostgreSQL] ") + q.lastError().text());
+            if (!settings.empty() &&
+                !e.queryBound(QStringLiteral("SELECT ") +
+                                  pairs(settings.size(), QStringLiteral("$"),
+                                        QStringLiteral("set_config(%1, %2, true)")),
+                              settings))
+                raiseStatement(QStringLiteral("[PostgreSQL] ") + e.prepareError());
             return;
         }
         for (const auto& [database, values] : rows) {
-            if (q.exec(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_context (name, "
-                                      "value) VALUES ")
-                           .arg(database) +
-                       values.join(QStringLiteral(", ")))) {
+            if (e.queryBound(
+                    QStringLiteral("INSERT OR REPLACE INTO %1.transaction_context (name, "
+                                   "value) VALUES ")
+                            .arg(database) +
+                        pairs(values.size(), QStringLiteral("?"), QStringLiteral("(%1, %2)")),
+                    values)) {
                 contextTables_ << database;
                 continue;
             }
             // Refused before it ran (the transaction goes on) when the
             // database has no such table.
-            const QString why = q.lastError().text();
-            if (!why.contains(QLatin1String("no such table")))
-                raiseStatement(QStringLiteral("[SQLite] ") + why);
+            if (!e.prepareError().contains(QLatin1String("no such table")))
+                raiseStatement(QStringLiteral("[SQLite] ") + e.prepareError());
         }
     } catch (const vrt::RuntimeError&) {
         RollbackTrans();
@@ -70,12 +75,13 @@ void Connection::applyTransactionContext() {
 void Connection::clearTransactionContext() {
     const QStringList tables = std::exchange(contextTables_, {});
     for (const QString& database : tables) {
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("DELETE FROM %1.transaction_context").arg(database))) {
-            const QString why = q.lastError().text();
-            q.finish();
+        try {
+            if (!engine().queryBound(
+                    QStringLiteral("DELETE FROM %1.transaction_context").arg(database), {}))
+                raiseStatement(QStringLiteral("[SQLite] ") + engine().prepareError());
+        } catch (const vrt::RuntimeError&) {
             engine().rollback();
-            raiseStatement(QStringLiteral("[SQLite] ") + why);
+            throw;
         }
     }
 }
