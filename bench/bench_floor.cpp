@@ -6,7 +6,7 @@
 // the PostgreSQL rows need VANTREL_BENCH_PG, a connection string to a
 // database of its own (given the laboratory on first use).
 //
-// bench_floor [rounds] [iterations per round]
+// bench_floor [rounds] [jobs a side per round] [only the rows whose name holds this]
 
 #include "dbsetup/dbsetup.h"
 #include "platform/ado/connectionstring.h"
@@ -207,15 +207,14 @@ struct SqliteFloor {
     std::vector<RawStatement> raw;
 
     explicit SqliteFloor(const QString& folder) {
-        const QByteArray main = (folder + QStringLiteral("/LABORATORY.db")).toUtf8();
-        if (sqlite3_open_v2(main.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        // The three files attached to one connection, as the library has them.
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             die(QStringLiteral("cannot open %1").arg(folder));
         sqlite3_busy_timeout(db, 5000);
         sqlite3_create_function_v2(db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    &lowerText, nullptr, nullptr, nullptr);
-        for (const char* name : {"patient_data", "build_file"})
+        for (const char* name : {"LABORATORY", "patient_data", "build_file"})
             exec(QStringLiteral("ATTACH DATABASE '%1/%2.db' AS %2").arg(folder, name));
-        exec(QStringLiteral("ATTACH DATABASE '%1/LABORATORY.db' AS LABORATORY").arg(folder));
         for (const char* name : {"LABORATORY", "patient_data", "build_file"})
             exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(name));
     }
@@ -350,6 +349,11 @@ struct PostgresFloor {
             PQclear(PQprepare(conn, name, sql, 0, nullptr));
     }
     ~PostgresFloor() { PQfinish(conn); }
+    void setContext() {
+        const char* who[] = {"laboratory.employee",    "MT01",    "laboratory.medtech", "MT01",
+                             "laboratory.workstation", "BENCH-01"};
+        PQclear(PQexecPrepared(conn, "floor_context", 6, who, nullptr, nullptr, 0));
+    }
     void command(const char* sql) {
         PGresult* r = PQexec(conn, sql);
         if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
@@ -435,8 +439,12 @@ double median(std::vector<double> v) {
 
 // Runs library and floor jobs in alternating order, iterations each per
 // round; job(n) runs the n-th job of its side.
+QString only; // rows whose name holds this text (the third argument)
+
 void compare(const char* name, int rounds, int iterations, const std::function<void(int)>& library,
              const std::function<void(int)>& floor) {
+    if (!QString::fromLatin1(name).contains(only))
+        return;
     Timing lib, raw;
     int n = 0, m = 0;
     library(n++); // first use: preparing and caching
@@ -490,6 +498,17 @@ void sqliteSave(SqliteFloor& f, int variant, sqlite3_stmt* context, sqlite3_stmt
     f.exec(QStringLiteral("COMMIT"));
 }
 
+// Who and where, written at the start of each transaction and removed at
+// its end, as the library does for the audit trail's triggers.
+void prepareContext(SqliteFloor& f, sqlite3_stmt** context, sqlite3_stmt** clear) {
+    sqlite3_prepare_v3(f.db,
+                       "INSERT OR REPLACE INTO LABORATORY.transaction_context (name, value) "
+                       "VALUES (?1, ?2), (?3, ?4), (?5, ?6)",
+                       -1, SQLITE_PREPARE_PERSISTENT, context, nullptr);
+    sqlite3_prepare_v3(f.db, "DELETE FROM LABORATORY.transaction_context", -1,
+                       SQLITE_PREPARE_PERSISTENT, clear, nullptr);
+}
+
 void sqliteRows(int rounds, int iterations) {
     for (const auto& [label, job] :
          {std::pair<const char*, Job>{"urinalysis save, SQLite", urinalysisSave},
@@ -499,11 +518,7 @@ void sqliteRows(int rounds, int iterations) {
         f.prepare(
             rawStatements(*lib.c, job, [&f](const ado::ProcedureCall& c) { return f.body(c); }));
         sqlite3_stmt *context = nullptr, *clear = nullptr;
-        sqlite3_prepare_v2(f.db,
-                           "INSERT OR REPLACE INTO LABORATORY.transaction_context (name, value) "
-                           "VALUES (?1, ?2), (?3, ?4), (?5, ?6)",
-                           -1, &context, nullptr);
-        sqlite3_prepare_v2(f.db, "DELETE FROM LABORATORY.transaction_context", -1, &clear, nullptr);
+        prepareContext(f, &context, &clear);
         const QStringList statements[] = {job(0), job(1)};
         compare(
             label, rounds, iterations,
@@ -518,17 +533,19 @@ void sqliteRows(int rounds, int iterations) {
     const std::vector<RawStatement> shapes =
         rawStatements(*lib.c, spoolJob, [](const ado::ProcedureCall&) { return QString(); });
     f.prepare(shapes);
+    sqlite3_stmt *context = nullptr, *clear = nullptr;
+    prepareContext(f, &context, &clear);
     compare(
         "spool 52 new lines, SQLite", rounds, iterations,
         [&](int n) { runLibrary(*lib.c, Kind::Spool, spoolJob(n), QString()); },
         [&](int n) {
             f.exec(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
-            f.exec(QStringLiteral("BEGIN IMMEDIATE"));
             bindSpool(f, n);
-            f.run(0);
-            f.exec(QStringLiteral("COMMIT"));
+            sqliteSave(f, 0, context, clear);
             f.exec(QStringLiteral("PRAGMA LABORATORY.synchronous = FULL"));
         });
+    sqlite3_finalize(context);
+    sqlite3_finalize(clear);
 }
 
 void postgresRows(int rounds, int iterations) {
@@ -544,9 +561,7 @@ void postgresRows(int rounds, int iterations) {
     c.setTransactionContext(context);
     const auto save = [&](PostgresFloor& floor, int variant, const QString& key) {
         floor.command("BEGIN");
-        const char* who[] = {"laboratory.employee",    "MT01",    "laboratory.medtech", "MT01",
-                             "laboratory.workstation", "BENCH-01"};
-        PQclear(PQexecPrepared(floor.conn, "floor_context", 6, who, nullptr, nullptr, 0));
+        floor.setContext();
         const QByteArray k = key.toUtf8();
         const char* kv[] = {k.constData()};
         PQclear(PQexecPrepared(floor.conn, "floor_lock", 1, kv, nullptr, nullptr, 0));
@@ -595,6 +610,7 @@ void postgresRows(int rounds, int iterations) {
         [&](int n) {
             spooler.command("BEGIN");
             spooler.command("SET LOCAL synchronous_commit = off");
+            spooler.setContext();
             bindSpool(spooler, n);
             spooler.run(0);
             spooler.command("COMMIT");
@@ -607,6 +623,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
     const int iterations = argc > 2 ? std::atoi(argv[2]) : 20;
+    only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     QFile load(QStringLiteral("/proc/loadavg"));
     load.open(QIODevice::ReadOnly);
     std::printf("load average %s", load.readAll().constData());

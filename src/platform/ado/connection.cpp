@@ -321,6 +321,7 @@ void Connection::discard() {
     procedures_.clear();
     shapes_.clear();
     restoreSync_ = -1;
+    syncLevel_ = 0;
     db_.close();
     db_ = QSqlDatabase();
     if (!qtName_.isEmpty())
@@ -515,18 +516,24 @@ std::shared_ptr<Recordset> Connection::executeQuietly(const QString& commandText
 void Connection::BeginRelaxedTrans() {
     if (backend_ == Backend::SQLite && !inTransaction_) {
         reconnectIfDropped();
-        const auto value = [this](const QString& pragma) {
-            const detail::Rows rows = engine().query(pragma);
-            return rows.data.empty() || rows.data[0].empty() ? vrt::Variant() : rows.data[0][0];
-        };
-        if (value(QStringLiteral("PRAGMA LABORATORY.journal_mode"))
-                .toString()
-                .compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
+        // The log mode and sync level are the file's and this connection's:
+        // read once, not for every job.
+        if (syncLevel_ == 0) {
+            const auto value = [this](const QString& pragma) {
+                const detail::Rows rows = engine().query(pragma);
+                return rows.data.empty() || rows.data[0].empty() ? vrt::Variant() : rows.data[0][0];
+            };
+            const bool wal = value(QStringLiteral("PRAGMA LABORATORY.journal_mode"))
+                                 .toString()
+                                 .compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
             const vrt::Variant level = value(QStringLiteral("PRAGMA LABORATORY.synchronous"));
-            if (!level.isEmpty() && level.toLong() > 1) {
-                engine().query(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
-                restoreSync_ = static_cast<int>(level.toLong());
-            }
+            syncLevel_ = wal && !level.isEmpty() && level.toLong() > 1
+                             ? static_cast<int>(level.toLong())
+                             : -1;
+        }
+        if (syncLevel_ > 1) {
+            engine().query(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
+            restoreSync_ = syncLevel_;
         }
     }
     BeginTrans();
@@ -560,6 +567,7 @@ void Connection::runScript(const QString& script) {
     engine().runScript(script);
     procedures_.clear();
     shapes_.clear();
+    syncLevel_ = 0;
 }
 
 std::shared_ptr<Recordset> Connection::Execute(const QString& commandText, int32_t /*options*/) {

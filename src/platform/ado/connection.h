@@ -208,6 +208,7 @@ private:
     std::map<QString, std::shared_ptr<detail::ProcedureInfo>> procedures_;
     QHash<QString, std::shared_ptr<StatementShape>> shapes_; // by statement key
     int restoreSync_ = -1; // SQLite: the sync level endRelaxed puts back
+    int syncLevel_ = 0;    // SQLite: the file's level when it may be lowered, -1 not, 0 unread
     bool inTransaction_ = false;
     bool transactionFailed_ = false;
     // Server connections: what reopens a dropped one.

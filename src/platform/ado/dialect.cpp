@@ -4,13 +4,15 @@
 
 #include "platform/runtime/text.h"
 
+#include <array>
 #include <initializer_list>
 
 namespace ado {
 
 namespace {
 
-enum class Tok { Space, Word, Number, String, DotDot, Punct, QuotedName };
+// Blanks are no tokens: the text between two tokens is copied as it is.
+enum class Tok { Word, Number, String, DotDot, Punct, QuotedName };
 
 // A token is a place in the statement, so tokenising allocates nothing but
 // the list.
@@ -50,11 +52,36 @@ QString Lexed::text(const Token& k) const {
     return unquote(raw(k).mid(1, k.len - 2));
 }
 
-bool wordStart(QChar c) {
-    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#');
+// Character classes with the ASCII letters, digits and blanks decided
+// inline: the statements are almost all ASCII.
+enum : unsigned char { blankClass = 1, digitClass = 2, startClass = 4, wordClass = 8 };
+
+constexpr std::array<unsigned char, 128> asciiClasses = [] {
+    std::array<unsigned char, 128> t{};
+    for (int c = 0; c < 128; ++c) {
+        if (c == ' ' || (c >= 9 && c <= 13))
+            t[c] |= blankClass;
+        if (c >= '0' && c <= '9')
+            t[c] |= digitClass | wordClass;
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c == '#')
+            t[c] |= startClass | wordClass;
+        if (c == '$')
+            t[c] |= wordClass;
+    }
+    return t;
+}();
+
+bool isBlank(char16_t c) {
+    return c < 128 ? (asciiClasses[c] & blankClass) != 0 : QChar(c).isSpace();
 }
-bool wordChar(QChar c) {
-    return wordStart(c) || c.isDigit() || c == QLatin1Char('$');
+bool isDigit(char16_t c) {
+    return c < 128 ? (asciiClasses[c] & digitClass) != 0 : QChar(c).isDigit();
+}
+bool wordStart(char16_t c) {
+    return c < 128 ? (asciiClasses[c] & startClass) != 0 : QChar(c).isLetter();
+}
+bool wordChar(char16_t c) {
+    return c < 128 ? (asciiClasses[c] & wordClass) != 0 : QChar(c).isLetter() || QChar(c).isDigit();
 }
 
 [[noreturn]] void untranslatable(const QString& why) {
@@ -65,20 +92,21 @@ void tokenize(const QString& s, std::vector<Token>& out) {
     out.clear();
     qsizetype i = 0;
     const qsizetype n = s.size();
-    const QChar* d = s.constData();
+    const char16_t* d = reinterpret_cast<const char16_t*>(s.constData());
     while (i < n) {
-        const QChar c = d[i];
+        const char16_t c = d[i];
         const qsizetype start = i;
-        if (c.isSpace()) {
-            while (i < n && d[i].isSpace())
+        if (isBlank(c)) {
+            while (i < n && isBlank(d[i]))
                 ++i;
-            out.push_back({Tok::Space, start, i - start});
-        } else if (c == QLatin1Char('\'')) {
+        } else if (c == u'\'') {
             ++i;
             bool closed = false;
+            bool suspect = false; // a control character or a surrogate
             while (i < n) {
-                if (d[i] == QLatin1Char('\'')) {
-                    if (i + 1 < n && d[i + 1] == QLatin1Char('\'')) {
+                const char16_t q = d[i];
+                if (q == u'\'') {
+                    if (i + 1 < n && d[i + 1] == u'\'') {
                         i += 2;
                         continue;
                     }
@@ -86,6 +114,7 @@ void tokenize(const QString& s, std::vector<Token>& out) {
                     closed = true;
                     break;
                 }
+                suspect |= q < 0x20 || (q >= 0x7f && q < 0xa0) || (q >= 0xd800 && q < 0xe000);
                 ++i;
             }
             const Token t{Tok::String, start, i - start};
@@ -95,24 +124,18 @@ void tokenize(const QString& s, std::vector<Token>& out) {
                         .arg(unquote(QStringView(s).mid(start + 1))));
             // A server would cut the value at a NUL or store "?" for half a
             // surrogate pair: refused here with a message that says so.
-            const QStringView inner = QStringView(s).mid(start + 1, t.len - 2);
-            for (const QChar q : inner) {
-                if (q.unicode() < 0x20 || (q.unicode() >= 0x7f && q.unicode() < 0xa0) ||
-                    q.isSurrogate()) {
-                    const QString value = unquote(inner);
-                    const qsizetype at = vrt::unstorableAt(value);
-                    if (at < 0)
-                        break;
+            if (suspect) {
+                const QString value = unquote(QStringView(s).mid(start + 1, t.len - 2));
+                if (const qsizetype at = vrt::unstorableAt(value); at >= 0)
                     untranslatable(
                         QStringLiteral(
                             "A quoted value holds %1 at character %2, which cannot be stored.")
                             .arg(vrt::unstorableName(value[at]))
                             .arg(at + 1));
-                }
             }
             out.push_back(t);
-        } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
-            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"');
+        } else if (c == u'[' || c == u'"') {
+            const QChar close = c == u'[' ? QLatin1Char(']') : QLatin1Char('"');
             const qsizetype end = s.indexOf(close, i + 1);
             if (end < 0)
                 untranslatable(QStringLiteral("Unclosed quoted name after '%1'.").arg(s.mid(i)));
@@ -122,16 +145,16 @@ void tokenize(const QString& s, std::vector<Token>& out) {
             while (i < n && wordChar(d[i]))
                 ++i;
             out.push_back({Tok::Word, start, i - start});
-        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && d[i + 1].isDigit())) {
-            while (i < n && d[i].isDigit())
+        } else if (isDigit(c) || (c == u'.' && i + 1 < n && isDigit(d[i + 1]))) {
+            while (i < n && isDigit(d[i]))
                 ++i;
-            if (i < n && d[i] == QLatin1Char('.') && !(i + 1 < n && d[i + 1] == QLatin1Char('.'))) {
+            if (i < n && d[i] == u'.' && !(i + 1 < n && d[i + 1] == u'.')) {
                 ++i;
-                while (i < n && d[i].isDigit())
+                while (i < n && isDigit(d[i]))
                     ++i;
             }
             out.push_back({Tok::Number, start, i - start});
-        } else if (c == QLatin1Char('.') && i + 1 < n && d[i + 1] == QLatin1Char('.')) {
+        } else if (c == u'.' && i + 1 < n && d[i + 1] == u'.') {
             i += 2;
             out.push_back({Tok::DotDot, start, 2});
         } else {
@@ -141,34 +164,38 @@ void tokenize(const QString& s, std::vector<Token>& out) {
     }
 }
 
-// Tokens without the blanks, keeping each one's place in the full list.
+// Whether word is one of the (lower-case ASCII) words, in any letter case.
+bool isOneOf(QStringView word, std::initializer_list<const char*> words) {
+    if (word.isEmpty())
+        return false;
+    const char16_t first = word.front().unicode() | 0x20;
+    for (const char* w : words) {
+        if (char16_t(w[0]) != first)
+            continue;
+        qsizetype i = 1;
+        for (; i < word.size() && w[i]; ++i)
+            if ((word[i].unicode() | 0x20) != char16_t(w[i]) || (word[i].unicode() >= 128))
+                break;
+        if (i == word.size() && !w[i])
+            return true;
+    }
+    return false;
+}
+
+// The tokens, by position.
 struct Cursor {
     const Lexed& lx;
-    std::vector<size_t> idx;
-    explicit Cursor(const Lexed& l) : lx(l) {
-        idx.reserve(l.t.size());
-        for (size_t i = 0; i < l.t.size(); ++i)
-            if (l.t[i].kind != Tok::Space)
-                idx.push_back(i);
-    }
-    size_t size() const { return idx.size(); }
-    const Token& operator[](size_t k) const { return lx.t[idx[k]]; }
+    explicit Cursor(const Lexed& l) : lx(l) {}
+    size_t size() const { return lx.t.size(); }
+    const Token& operator[](size_t k) const { return lx.t[k]; }
     QStringView raw(size_t k) const { return lx.raw((*this)[k]); }
     bool isWord(size_t k, const char* w) const {
-        return k < size() && (*this)[k].kind == Tok::Word &&
-               raw(k).compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+        return k < size() && (*this)[k].kind == Tok::Word && isOneOf(raw(k), {w});
     }
     bool isPunct(size_t k, char p) const {
         return k < size() && (*this)[k].kind == Tok::Punct && raw(k) == QLatin1Char(p);
     }
 };
-
-bool isOneOf(QStringView word, std::initializer_list<const char*> words) {
-    for (const char* w : words)
-        if (word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
 
 bool isStatementKeyword(QStringView word) {
     return isOneOf(word, {"select", "insert",  "update", "delete",  "truncate", "with", "create",
@@ -179,13 +206,17 @@ bool isStatementKeyword(QStringView word) {
 // How a statement's placeholders are written, or none: literals stay.
 enum class Marks { None, Question, Dollar };
 
-// Renders tokens [from, to) of the full list, with "db..name" as "db.name"
-// and each value as its numbered placeholder.
-QString render(const Lexed& lx, size_t from, size_t to, Marks marks) {
+// Renders tokens [from, to) with the text between them, from the character
+// at start (the first token's when -1), with "db..name" as "db.name" and each
+// value as its numbered placeholder.
+QString render(const Lexed& lx, size_t from, size_t to, Marks marks, qsizetype start = -1) {
     QString out;
     out.reserve(lx.s.size() + 8);
+    qsizetype copied = start < 0 && from < to ? lx.t[from].pos : std::max<qsizetype>(start, 0);
     for (size_t i = from; i < to; ++i) {
         const Token& t = lx.t[i];
+        out += QStringView(lx.s).mid(copied, t.pos - copied);
+        copied = t.pos + t.len;
         if (t.kind == Tok::DotDot)
             out += QLatin1Char('.');
         else if (t.value >= 0 && marks != Marks::None)
@@ -203,7 +234,7 @@ size_t readName(const Cursor& c, size_t k, QString* database, QString* name) {
     if (k >= c.size() || c[k].kind != Tok::Word)
         return 0;
     if (k + 2 < c.size() && c[k + 1].kind == Tok::DotDot && c[k + 2].kind == Tok::Word &&
-        c.idx[k + 1] == c.idx[k] + 1 && c.idx[k + 2] == c.idx[k + 1] + 1) {
+        c[k].pos + c[k].len == c[k + 1].pos && c[k + 1].pos + c[k + 1].len == c[k + 2].pos) {
         *database = c.raw(k).toString();
         *name = c.raw(k + 2).toString();
         return 3;
@@ -217,8 +248,13 @@ size_t readName(const Cursor& c, size_t k, QString* database, QString* name) {
 std::optional<vrt::Variant> numberValue(QStringView raw, bool negative) {
     bool ok = false;
     if (!raw.contains(QLatin1Char('.'))) {
-        const qlonglong v = raw.toLongLong(&ok);
-        if (ok && v <= 2147483647LL)
+        qlonglong v = 0;
+        for (const QChar c : raw) {
+            if (c.unicode() < u'0' || c.unicode() > u'9' || v > 2147483647LL)
+                return std::nullopt; // not ASCII digits, or too large to bind as a number
+            v = v * 10 + (c.unicode() - u'0');
+        }
+        if (v <= 2147483647LL)
             return vrt::Variant(static_cast<int32_t>(negative ? -v : v));
         return std::nullopt;
     }
@@ -280,35 +316,42 @@ std::vector<ArgumentSource> readArguments(const Lexed& lx, const Cursor& c, size
 // E'...').
 int markValues(Lexed& lx) {
     int count = 0;
-    size_t first = 0;
-    while (first < lx.t.size() && lx.t[first].kind == Tok::Space)
-        ++first;
+    const size_t first = 0;
     const bool call = first < lx.t.size() && lx.t[first].kind == Tok::Word &&
                       !isStatementKeyword(lx.raw(lx.t[first]));
-    // Per bracket depth: whether numbers stay (ordinals, a name's brackets).
-    std::vector<bool> numbersStay{false};
+    // Per bracket depth: whether numbers stay (ordinals, a name's brackets);
+    // deeper than 63 brackets numbers stay.
+    uint64_t numbersStay = 0;
+    int depth = 0;
+    const auto stay = [&] { return depth > 63 || ((numbersStay >> depth) & 1) != 0; };
     const Token* prev = nullptr;
     for (size_t i = first; i < lx.t.size(); ++i) {
         Token& t = lx.t[i];
-        if (t.kind == Tok::Space)
-            continue;
         const QStringView p = prev ? lx.raw(*prev) : QStringView();
         const bool adjacentWord = prev && prev->kind == Tok::Word && prev->pos + prev->len == t.pos;
-        const bool nextAdjacentWord = i + 1 < lx.t.size() && lx.t[i + 1].kind == Tok::Word;
-        if (t.kind == Tok::Punct && lx.raw(t) == QLatin1Char('(')) {
+        const bool nextAdjacentWord = i + 1 < lx.t.size() && lx.t[i + 1].kind == Tok::Word &&
+                                      lx.t[i + 1].pos == t.pos + t.len;
+        const char16_t punct = t.kind == Tok::Punct ? lx.s[t.pos].unicode() : 0;
+        if (punct == u'(') {
             const bool afterName = prev &&
                                    (prev->kind == Tok::Word || prev->kind == Tok::QuotedName) &&
                                    !isOneOf(p, {"in", "values", "and", "or", "not", "select",
                                                 "where", "when", "then", "else", "on", "exists",
                                                 "as", "from", "join", "by", "like", "between"});
-            numbersStay.push_back(numbersStay.back() || afterName);
-        } else if (t.kind == Tok::Punct && lx.raw(t) == QLatin1Char(')')) {
-            if (numbersStay.size() > 1)
-                numbersStay.pop_back();
+            const bool outer = stay();
+            ++depth;
+            if (depth <= 63) {
+                numbersStay &= ~(uint64_t(1) << depth);
+                if (outer || afterName)
+                    numbersStay |= uint64_t(1) << depth;
+            }
+        } else if (punct == u')') {
+            if (depth > 0)
+                --depth;
         } else if (t.kind == Tok::Word && prev && prev->kind == Tok::Word &&
-                   lx.raw(t).compare(QLatin1String("by"), Qt::CaseInsensitive) == 0 &&
-                   isOneOf(p, {"order", "group"})) {
-            numbersStay.back() = true;
+                   isOneOf(lx.raw(t), {"by"}) && isOneOf(p, {"order", "group"})) {
+            if (depth <= 63)
+                numbersStay |= uint64_t(1) << depth;
         } else if (t.kind == Tok::String || t.kind == Tok::Number) {
             bool marked = false;
             if (t.kind == Tok::String) {
@@ -322,12 +365,12 @@ int markValues(Lexed& lx) {
             } else if (!nextAdjacentWord && numberValue(lx.raw(t), false)) {
                 const bool afterOperator = prev && prev->kind == Tok::Punct &&
                                            QStringView(u"=<>(,+-*/%").contains(p.front());
-                marked = !adjacentWord &&
-                         (call ||
-                          (!numbersStay.back() &&
-                           (afterOperator || (prev && prev->kind == Tok::Word &&
-                                              isOneOf(p, {"and", "or", "then", "else", "when",
-                                                          "between", "limit", "offset", "in"})))));
+                marked =
+                    !adjacentWord &&
+                    (call || (!stay() && (afterOperator ||
+                                          (prev && prev->kind == Tok::Word &&
+                                           isOneOf(p, {"and", "or", "then", "else", "when",
+                                                       "between", "limit", "offset", "in"})))));
             }
             if (marked)
                 t.value = count++;
@@ -344,8 +387,7 @@ TranslatedStatement translateTokens(Lexed& lx, const QString& statement, Backend
                                     std::vector<ArgumentSource>* arguments) {
     std::vector<Token>& tokens = lx.t;
     // A trailing ';' ends the statement; it is not part of a call's arguments.
-    while (!tokens.empty() && (tokens.back().kind == Tok::Space ||
-                               (tokens.back().kind == Tok::Punct && lx.raw(tokens.back()) == u";")))
+    while (!tokens.empty() && tokens.back().kind == Tok::Punct && lx.raw(tokens.back()) == u";")
         tokens.pop_back();
     const Cursor c(lx);
     if (c.size() == 0)
@@ -366,14 +408,14 @@ TranslatedStatement translateTokens(Lexed& lx, const QString& statement, Backend
         const size_t used = readName(c, 2, &database, &name);
         if (used == 0 || 2 + used != c.size())
             untranslatable(QStringLiteral("Incorrect syntax in '%1'.").arg(statement));
-        const QString table = render(lx, c.idx[2], c.idx[2 + used - 1] + 1, marks);
+        const QString table = render(lx, 2, 2 + used, marks);
         return {backend == Backend::SQLite ? QStringLiteral("DELETE FROM ") + table
                                            : QStringLiteral("TRUNCATE TABLE ") + table,
                 std::nullopt};
     }
 
     if (!exec && c[0].kind == Tok::Word && isStatementKeyword(c.raw(0)))
-        return {render(lx, 0, tokens.size(), marks), std::nullopt};
+        return {render(lx, 0, tokens.size(), marks, 0), std::nullopt};
 
     QString database, name;
     const size_t used = readName(c, k, &database, &name);
@@ -387,7 +429,7 @@ TranslatedStatement translateTokens(Lexed& lx, const QString& statement, Backend
     const bool tableSource = !exec && (next == c.size() || c.isWord(next, "where")) &&
                              !(next == c.size() && isProcedure(procDatabase, name));
     if (tableSource)
-        return {QStringLiteral("SELECT * FROM ") + render(lx, c.idx[0], tokens.size(), marks),
+        return {QStringLiteral("SELECT * FROM ") + render(lx, 0, tokens.size(), marks),
                 std::nullopt};
 
     const QString written = database.isEmpty() ? name : database + QStringLiteral("..") + name;
@@ -422,10 +464,14 @@ ScannedStatement scan(const QString& statement) {
     ScannedStatement out;
     out.values.reserve(static_cast<size_t>(markValues(lx)));
     out.key.reserve(statement.size());
+    // The text between values is copied in one piece.
+    qsizetype copied = 0;
     for (const Token& t : tokens) {
-        if (t.value < 0) {
-            out.key += lx.raw(t);
-        } else if (t.kind == Tok::String) {
+        if (t.value < 0)
+            continue;
+        out.key += QStringView(statement).mid(copied, t.pos - copied);
+        copied = t.pos + t.len;
+        if (t.kind == Tok::String) {
             out.key += QChar(1);
             out.values.emplace_back(lx.text(t));
         } else {
@@ -434,6 +480,7 @@ ScannedStatement scan(const QString& statement) {
             out.values.push_back(v);
         }
     }
+    out.key += QStringView(statement).mid(copied);
     return out;
 }
 

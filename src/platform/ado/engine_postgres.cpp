@@ -143,6 +143,8 @@ struct Result {
 };
 
 class PostgresEngine : public Engine {
+    struct Prepared;
+
 public:
     PostgresEngine(QSqlDatabase db, int lockMs, int commandMs)
         : db_(std::move(db)), lockMs_(lockMs), commandMs_(commandMs) {
@@ -276,8 +278,8 @@ private:
             for (const vrt::Variant& v : values)
                 key += QChar(typeOf(v) + 1);
         }
-        auto it = prepared_.constFind(key);
-        if (it == prepared_.cend()) {
+        auto it = prepared_.find(key);
+        if (it == prepared_.end()) {
             std::vector<Oid> types(static_cast<size_t>(n), 0);
             if (typedNumbers)
                 for (int i = 0; i < n; ++i)
@@ -299,7 +301,7 @@ private:
             }
             if (inTransaction)
                 command("RELEASE SAVEPOINT vantrel_prepare");
-            it = prepared_.insert(key, name);
+            it = prepared_.insert(key, Prepared{name, {}, false});
         }
         std::vector<QByteArray> texts(static_cast<size_t>(n));
         std::vector<const char*> pointers(static_cast<size_t>(n), nullptr);
@@ -310,18 +312,18 @@ private:
             texts[static_cast<size_t>(i)] = parameterText(v);
             pointers[static_cast<size_t>(i)] = texts[static_cast<size_t>(i)].constData();
         }
-        const Result r(PQexecPrepared(conn_, it.value().constData(), n,
-                                      n ? pointers.data() : nullptr, nullptr, nullptr, 0));
+        const Result r(PQexecPrepared(conn_, it->name.constData(), n, n ? pointers.data() : nullptr,
+                                      nullptr, nullptr, 0));
         // A table changed under a kept "select *": outside a transaction
         // nothing was lost, and it is prepared afresh.
         const char* state = PQresultErrorField(r.r, PG_DIAG_SQLSTATE);
         if (state && qstrcmp(state, "0A000") == 0 && PQtransactionStatus(conn_) == PQTRANS_IDLE &&
             !retried) {
-            PQclear(PQexec(conn_, ("DEALLOCATE " + it.value()).constData()));
+            PQclear(PQexec(conn_, ("DEALLOCATE " + it->name).constData()));
             prepared_.remove(key);
             return bound(sql, values, typedNumbers, true);
         }
-        return rowsOf(r.r);
+        return rowsOf(r.r, &*it);
     }
 
     void schemaChanged() override {
@@ -343,8 +345,9 @@ private:
         }
     }
 
-    // The rows of a result, or its error raised.
-    Rows rowsOf(PGresult* r) {
+    // The rows of a result, or its error raised. A prepared statement's
+    // column names are made once.
+    Rows rowsOf(PGresult* r, Prepared* prepared = nullptr) {
         const ExecStatusType status = PQresultStatus(r);
         if (status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY)
             return Rows{};
@@ -355,9 +358,17 @@ private:
         const int columns = PQnfields(r);
         const int count = PQntuples(r);
         std::vector<Oid> types(static_cast<size_t>(columns));
+        const bool known = prepared && prepared->described && prepared->columns.size() == columns;
+        if (known)
+            rows.columns = prepared->columns;
         for (int c = 0; c < columns; ++c) {
-            rows.columns << QString::fromUtf8(PQfname(r, c));
+            if (!known)
+                rows.columns << QString::fromUtf8(PQfname(r, c));
             types[static_cast<size_t>(c)] = PQftype(r, c);
+        }
+        if (prepared && !known) {
+            prepared->columns = rows.columns;
+            prepared->described = true;
         }
         rows.data.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
@@ -419,7 +430,12 @@ private:
     int lockMs_;
     int commandMs_;
     PGconn* conn_ = nullptr;
-    QHash<QString, QByteArray> prepared_; // text (and typing): the statement's name
+    struct Prepared {
+        QByteArray name;
+        QStringList columns; // its result's names, read on first use
+        bool described = false;
+    };
+    QHash<QString, Prepared> prepared_; // by text (and typing)
     qint64 statements_ = 0;
     QString prepareError_;
 };
