@@ -171,12 +171,17 @@ public:
     // A call with its arguments untyped, as literals are: the function's
     // own parameter types decide.
     Rows call(const ProcedureCall& call, const ProcedureInfo& info) override {
-        QString sql =
-            info.returnsRows ? QStringLiteral("SELECT * FROM ") : QStringLiteral("SELECT ");
-        sql += info.body + QLatin1Char('.') + call.name.toLower() + QLatin1Char('(');
-        for (size_t i = 0; i < call.args.size(); ++i)
-            sql += (i ? QStringLiteral(",$") : QStringLiteral("$")) + QString::number(i + 1);
-        sql += QLatin1Char(')');
+        // The call's text is made once per function and argument count.
+        QString& sql = callTexts_[info.body + QLatin1Char('.') + call.name + QLatin1Char('/') +
+                                  QString::number(call.args.size()) +
+                                  (info.returnsRows ? QLatin1Char('r') : QLatin1Char('v'))];
+        if (sql.isEmpty()) {
+            sql = info.returnsRows ? QStringLiteral("SELECT * FROM ") : QStringLiteral("SELECT ");
+            sql += info.body + QLatin1Char('.') + call.name.toLower() + QLatin1Char('(');
+            for (size_t i = 0; i < call.args.size(); ++i)
+                sql += (i ? QStringLiteral(",$") : QStringLiteral("$")) + QString::number(i + 1);
+            sql += QLatin1Char(')');
+        }
         std::optional<Rows> rows = bound(sql, call.args, false);
         if (!rows)
             raiseStatement(QStringLiteral("[PostgreSQL] ") + prepareError_);
@@ -436,6 +441,7 @@ private:
         bool described = false;
     };
     QHash<QString, Prepared> prepared_; // by text (and typing)
+    QHash<QString, QString> callTexts_; // schema.function/argument count: its call
     qint64 statements_ = 0;
     QString prepareError_;
 };

@@ -510,7 +510,12 @@ private:
                 sqlite3_finalize(single);
                 throw;
             }
-            keep(utf8, std::move(p));
+            // A pragma does its work (and reads its value) when prepared:
+            // kept, it would neither set nor read again.
+            if (utf8.trimmed().left(6).compare("pragma", Qt::CaseInsensitive) == 0)
+                sqlite3_finalize(single);
+            else
+                keep(utf8, std::move(p));
             return result;
         }
         while (tail && *tail) {
