@@ -1,6 +1,7 @@
 // Creates laboratory databases and runs single statements of the library's
 // dialect against them, for set-up and for looking at what the forms stored.
 
+#include "dbsetup/archive.h"
 #include "dbsetup/dbsetup.h"
 #include "platform/ado/connectionstring.h"
 #include "platform/ado/recordset.h"
@@ -18,13 +19,17 @@ const char* const usage =
     "       vantrel-db exec \"<connection string>\" \"<statement>\"\n"
     "       vantrel-db upgrade <folder>|\"<connection string>\"\n"
     "       vantrel-db history <folder>|\"<connection string>\" <request>\n"
+    "       vantrel-db reprint <folder>|\"<connection string>\" <request> [n]\n"
     "\n"
     "  init     creates the embedded laboratory database in <folder>\n"
     "  init-pg  creates the laboratory database on a PostgreSQL server database\n"
     "  exec     runs one statement and prints the rows it returns\n"
     "  upgrade  brings a laboratory database made by an earlier version to the\n"
     "           current schema, keeping every row\n"
-    "  history  prints the audit trail of a request, oldest first\n"
+    "  history  prints the audit trail of a request, oldest first, and then the\n"
+    "           reports printed for it (numbered from 1, the oldest)\n"
+    "  reprint  prints report n of a request again (the latest without n), as the\n"
+    "           PDF archived when it was first printed\n"
     "  --demo   adds the demo records\n";
 
 QTextStream& out() {
@@ -138,10 +143,46 @@ int upgrade(const QString& argument) {
 int history(const QString& argument, const QString& request) {
     ado::Connection c;
     c.Open(connectionOf(argument));
-    return print(c, QStringLiteral("select ChangedAt, Action, TableName, Exam, ColumnName, "
-                                   "OldValue, NewValue, EmployeeID, MedTechID, Workstation, "
-                                   "DbUser from laboratory..tbLabAudit where RequestNum = '") +
-                        ado::quoted(request) + QStringLiteral("' order by AuditID"));
+    const int rc = print(c, QStringLiteral("select ChangedAt, Action, TableName, Exam, ColumnName, "
+                                           "OldValue, NewValue, EmployeeID, MedTechID, "
+                                           "Workstation, DbUser from laboratory..tbLabAudit "
+                                           "where RequestNum = '") +
+                                ado::quoted(request) + QStringLiteral("' order by AuditID"));
+    // The archive beside the audit, numbered as reprint takes them.
+    const auto reports = dbsetup::archivedReports(c, request);
+    if (reports.empty())
+        return rc;
+    out() << "\nReport\tPrintedAt\tKind\tDocument\tEmployeeID\tMedTechID\tWorkstation\tPDF "
+             "bytes\n";
+    for (const auto& r : reports)
+        out() << r.number << '\t' << r.printedAt << '\t' << r.kind << '\t' << r.document << '\t'
+              << r.employee << '\t' << r.medtech << '\t' << r.workstation << '\t' << r.pdf.size()
+              << '\n';
+    out() << '(' << reports.size() << (reports.size() == 1 ? " report)\n" : " reports)\n");
+    return rc;
+}
+
+int reprint(const QString& argument, const QString& request, const QString& number) {
+    bool ok = true;
+    const int n = number.isEmpty() ? 0 : number.toInt(&ok);
+    if (!ok || n < 0 || (!number.isEmpty() && n == 0)) {
+        err() << "vantrel-db: reports are numbered from 1: " << number << '\n';
+        return 2;
+    }
+    ado::Connection c;
+    c.Open(connectionOf(argument));
+    const auto reports = dbsetup::archivedReports(c, request);
+    if (reports.empty() || n > int(reports.size())) {
+        err() << "vantrel-db: " << request << " has no printed report"
+              << (n > 0 ? QStringLiteral(" %1").arg(n) : QString())
+              << "; vantrel-db history lists them.\n";
+        return 1;
+    }
+    const dbsetup::ArchivedReport& r = reports[size_t(n > 0 ? n - 1 : reports.size() - 1)];
+    const QString where = dbsetup::reprint(r);
+    out() << "Printed report " << r.number << " of " << request << " (" << r.kind << ", printed "
+          << r.printedAt << ") to " << where << ".\n";
+    return 0;
 }
 
 } // namespace
@@ -153,10 +194,14 @@ int main(int argc, char** argv) {
     const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     const bool takesDemo = command == QLatin1String("init") || command == QLatin1String("init-pg");
     const bool known = takesDemo || command == QLatin1String("exec") ||
-                       command == QLatin1String("upgrade") || command == QLatin1String("history");
+                       command == QLatin1String("upgrade") || command == QLatin1String("history") ||
+                       command == QLatin1String("reprint");
     const int operands =
         command == QLatin1String("exec") || command == QLatin1String("history") ? 2 : 1;
-    if (!known || args.size() != operands || (demo && !takesDemo) || args.first().isEmpty()) {
+    const bool reprinting = command == QLatin1String("reprint");
+    const bool counted =
+        reprinting ? args.size() == 2 || args.size() == 3 : args.size() == operands;
+    if (!known || !counted || (demo && !takesDemo) || args.first().isEmpty()) {
         err() << usage;
         return 2;
     }
@@ -170,6 +215,8 @@ int main(int argc, char** argv) {
             rc = upgrade(args[0]);
         else if (command == QLatin1String("history"))
             rc = history(args[0], args[1]);
+        else if (reprinting)
+            rc = reprint(args[0], args[1], args.value(2));
         else
             rc = exec(args[0], args[1]);
         out().flush();

@@ -1,5 +1,7 @@
 #include "hostwindow.h"
 
+#include "historydialog.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -40,8 +42,10 @@ HostWindow::HostWindow(Laboratory& laboratory) : laboratory_(laboratory) {
     showAll_ = new QCheckBox(QStringLiteral("Show verified requests too"), central);
     auto* enter = new QPushButton(QStringLiteral("&Enter results..."), central);
     auto* reload = new QPushButton(QStringLiteral("&Refresh"), central);
+    auto* history = new QPushButton(QStringLiteral("&History..."), central);
     actions->addWidget(showAll_);
     actions->addStretch();
+    actions->addWidget(history);
     actions->addWidget(reload);
     actions->addWidget(enter);
     layout->addLayout(actions);
@@ -53,6 +57,7 @@ HostWindow::HostWindow(Laboratory& laboratory) : laboratory_(laboratory) {
     connect(showAll_, &QCheckBox::toggled, this, &HostWindow::refresh);
     connect(reload, &QPushButton::clicked, this, &HostWindow::refresh);
     connect(enter, &QPushButton::clicked, this, &HostWindow::enterSelected);
+    connect(history, &QPushButton::clicked, this, &HostWindow::showHistory);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this] { enterSelected(); });
     list_->installEventFilter(this);
     resize(900, 480);
@@ -129,4 +134,19 @@ void HostWindow::enterSelected() {
         said += QStringLiteral("%1Selected the next pending request, %2.")
                     .arg(said.isEmpty() ? QString() : QStringLiteral(". "), selectedRequest());
     lastResult_->setText(said);
+}
+
+void HostWindow::showHistory() {
+    const QString request = selectedRequest();
+    if (request.isEmpty())
+        return;
+    try {
+        HistoryDialog(laboratory_, request, this).exec();
+    } catch (const vrt::RuntimeError& e) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("The history of %1 cannot be shown.\n\nError %2: %3")
+                                 .arg(request)
+                                 .arg(e.number())
+                                 .arg(e.description()));
+    }
 }

@@ -19,6 +19,9 @@ public:
     // selected (or on the row that took its place).
     void refresh();
     void enterSelected();
+    // The History view of the selected request: audit trail and printed
+    // reports, with reprint.
+    void showHistory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

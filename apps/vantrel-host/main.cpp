@@ -4,6 +4,7 @@
 // ProgID, through the component's dispatch interface.
 
 #include "dbsetup/dbsetup.h"
+#include "historydialog.h"
 #include "hostwindow.h"
 #include "laboratory.h"
 #include "walkthrough.h"
@@ -135,7 +136,14 @@ int main(int argc, char** argv) {
                 window.show();
                 window.grab().save(QDir(grabs).filePath(QStringLiteral("00-logbook.png")));
             }
-            return runWalkthrough(laboratory, prints);
+            const int rc = runWalkthrough(laboratory, prints);
+            // ... and the History view of the request it corrected, last.
+            if (const QString grabs = qEnvironmentVariable("VANTREL_GRAB_DIR"); !grabs.isEmpty()) {
+                HistoryDialog history(laboratory, correctedRequest());
+                history.show();
+                history.grab().save(QDir(grabs).filePath(QStringLiteral("99-history.png")));
+            }
+            return rc;
         }
         HostWindow window(laboratory);
         window.show();

@@ -122,6 +122,13 @@ void stool(forms::Form& f) {
 // the generic exam form, saved with Print and Save and signed off with Finish:
 // its result report is printed.
 void examForm(forms::Form& f) {
+    // The released request: one result corrected.
+    if (f.findChild<QWidget*>(QStringLiteral("ctlscrnConv1.txtEntry(0)"))) {
+        type(f, QStringLiteral("ctlscrnNormalValues.txtEntry(0)"), QStringLiteral("132"));
+        grab(f);
+        click(f, QStringLiteral("cmdExam(2)"));
+        return;
+    }
     QStringList results{"126", "14", "1.1", "6.2", "3.2", "12"};
     if (!f.findChild<QWidget*>(QStringLiteral("ctlscrnNormalValues.txtEntry(3)")))
         results = results.mid(1, 3); // urea nitrogen, creatinine, uric acid
@@ -177,8 +184,20 @@ void histopath(forms::Form& f) {
     click(f, QStringLiteral("cmdExam(2)"));
 }
 
+const QString reason = QStringLiteral("Hemolysed sample; repeated on a fresh one.");
+
+// A save that corrects released results says why.
 void signOff(forms::Form& f) {
+    if (auto* box = f.findChild<QWidget*>(QStringLiteral("txtReason")); box && box->isVisible()) {
+        type(f, QStringLiteral("txtReason"), reason);
+        grab(f);
+    }
     click(f, QStringLiteral("cmdFinish(0)"));
+}
+
+void correctionReason(forms::Form& f) {
+    type(f, QStringLiteral("txtReason"), reason);
+    click(f, QStringLiteral("cmdReason(0)"));
 }
 
 void printSaved(Laboratory& lab, const QString& request) {
@@ -232,12 +251,20 @@ void printSaved(Laboratory& lab, const QString& request) {
 
 } // namespace
 
+QString correctedRequest() {
+    return QStringLiteral("LR26-0012");
+}
+
 int runWalkthrough(Laboratory& lab, const QString& printFolder) {
     const std::map<QString, Script> scripts{
-        {QStringLiteral("frmUrinalysis2"), urinalysis}, {QStringLiteral("frmStool"), stool},
-        {QStringLiteral("frmExamForm"), examForm},      {QStringLiteral("frmfecalysis"), fecalysis},
-        {QStringLiteral("frmRemarksInput"), signOff},   {QStringLiteral("frmPapSmear2"), papSmear},
-        {QStringLiteral("frmHistopath"), histopath}};
+        {QStringLiteral("frmUrinalysis2"), urinalysis},
+        {QStringLiteral("frmStool"), stool},
+        {QStringLiteral("frmExamForm"), examForm},
+        {QStringLiteral("frmfecalysis"), fecalysis},
+        {QStringLiteral("frmRemarksInput"), signOff},
+        {QStringLiteral("frmPapSmear2"), papSmear},
+        {QStringLiteral("frmHistopath"), histopath},
+        {QStringLiteral("frmCorrectionReason"), correctionReason}};
     forms::setModalHook([&scripts](forms::Form& f) {
         const auto it = scripts.find(f.objectName());
         if (it == scripts.end()) {
@@ -270,7 +297,7 @@ int runWalkthrough(Laboratory& lab, const QString& printFolder) {
         {"LR26-0001", "urinalysis"},      {"LR26-0006", "stool examination"},
         {"LR26-0009", "chemistry panel"}, {"LR26-0015", "renal profile"},
         {"LR26-0002", "fecalysis"},       {"LR26-0004", "Pap smear"},
-        {"LR26-0016", "histopathology"}};
+        {"LR26-0016", "histopathology"},  {"LR26-0012", "correction of a released result"}};
     int failures = 0;
     QStringList printed;
     for (const auto& [request, what] : visits) {

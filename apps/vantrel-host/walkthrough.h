@@ -10,3 +10,6 @@
 // Says what was stored and which reports were printed; returns the process
 // exit code (1 when a request was not saved or its report not printed).
 int runWalkthrough(Laboratory& laboratory, const QString& printFolder);
+
+// The released request whose result the walk-through corrects.
+QString correctedRequest();

@@ -927,6 +927,54 @@ CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR UPDATE 
         'GrossDescription', 'FinalDiagnosis', 'Remarks');
 
 ------------------------------------------------------------------------------
+-- Report archive
+------------------------------------------------------------------------------
+
+-- Every report the library printed, as its text and as the PDF that went to
+-- the printer (NULL when a system printer took it), oldest first by ReportID.
+-- Kind is 'original' or 'correction' (printed after a save that changed
+-- released results). Append-only, like the audit trail.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabReportArchive (
+    ReportID     bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    RequestNum   text COLLATE laboratory.nocase,
+    Kind         text NOT NULL,
+    DocumentName text,
+    EmployeeID   text,
+    MedTechID    text,
+    Workstation  text NOT NULL DEFAULT 'unknown workstation',
+    PrintedAt    timestamp(0) NOT NULL DEFAULT localtimestamp(0),
+    ReportText   text,
+    ReportPdf    bytea
+);
+
+CREATE INDEX IF NOT EXISTS ix_tbLabReportArchive_request
+    ON laboratory.tbLabReportArchive (RequestNum, ReportID);
+
+-- The time is the server's, whoever inserts the row.
+CREATE OR REPLACE FUNCTION laboratory.lab_archive_stamp() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    NEW.PrintedAt := localtimestamp(0);
+    RETURN NEW;
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabReportArchive_stamp BEFORE INSERT ON laboratory.tbLabReportArchive
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_archive_stamp();
+
+CREATE OR REPLACE FUNCTION laboratory.lab_archive_refuse() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION 'The report archive is append-only: % is refused.', lower(TG_OP)
+        USING ERRCODE = '42501';
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabReportArchive_append_only
+    BEFORE UPDATE OR DELETE OR TRUNCATE ON laboratory.tbLabReportArchive
+    FOR EACH STATEMENT EXECUTE FUNCTION laboratory.lab_archive_refuse();
+
+------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
 ------------------------------------------------------------------------------
 
@@ -934,6 +982,6 @@ CREATE TABLE IF NOT EXISTS laboratory.vantrel_schema (
     id      integer PRIMARY KEY CHECK (id = 1),
     version integer NOT NULL
 );
-INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 2)
+INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 3)
     ON CONFLICT (id) DO UPDATE SET version = greatest(laboratory.vantrel_schema.version,
                                                       excluded.version);

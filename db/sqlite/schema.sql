@@ -781,6 +781,39 @@ CREATE TRIGGER LABORATORY.tbLabResultHistoCytology_audit_delete AFTER DELETE ON 
     WHERE v.o IS NOT v.n;
 END;
 ------------------------------------------------------------------------------
+-- Report archive
+------------------------------------------------------------------------------
+
+-- Every report the library printed, as its text and as the PDF that went to
+-- the printer (NULL when a system printer took it), oldest first by ReportID.
+-- Kind is 'original' or 'correction' (printed after a save that changed
+-- released results). Append-only, like the audit trail.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabReportArchive (
+    ReportID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    RequestNum   TEXT COLLATE NOCASE,
+    Kind         TEXT NOT NULL,
+    DocumentName TEXT,
+    EmployeeID   TEXT,
+    MedTechID    TEXT,
+    Workstation  TEXT NOT NULL DEFAULT 'unknown workstation',
+    PrintedAt    DATETIME NOT NULL DEFAULT (datetime('now', 'localtime')),
+    ReportText   TEXT,
+    ReportPdf    BLOB
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabReportArchive_request
+    ON tbLabReportArchive (RequestNum, ReportID);
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabReportArchive_no_update;
+CREATE TRIGGER LABORATORY.tbLabReportArchive_no_update BEFORE UPDATE ON tbLabReportArchive BEGIN
+    SELECT RAISE(ABORT, 'The report archive is append-only: update is refused.');
+END;
+DROP TRIGGER IF EXISTS LABORATORY.tbLabReportArchive_no_delete;
+CREATE TRIGGER LABORATORY.tbLabReportArchive_no_delete BEFORE DELETE ON tbLabReportArchive BEGIN
+    SELECT RAISE(ABORT, 'The report archive is append-only: delete is refused.');
+END;
+
+------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
 ------------------------------------------------------------------------------
 
@@ -788,5 +821,5 @@ CREATE TABLE IF NOT EXISTS LABORATORY.vantrel_schema (
     id      INTEGER NOT NULL PRIMARY KEY CHECK (id = 1),
     version INTEGER NOT NULL
 );
-INSERT INTO LABORATORY.vantrel_schema (id, version) VALUES (1, 2)
+INSERT INTO LABORATORY.vantrel_schema (id, version) VALUES (1, 3)
     ON CONFLICT (id) DO UPDATE SET version = max(version, excluded.version);

@@ -3,7 +3,11 @@
 #include "entry/modulestate.h"
 #include "platform/ado/errors.h"
 #include "platform/ado/recordset.h"
+#include "platform/printing/printer.h"
 
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSysInfo>
 
 namespace entry {
@@ -85,6 +89,42 @@ void recordPrint() {
         ado::raiseStatement(QStringLiteral("The print was not recorded in the audit trail: ") +
                             e.description());
     }
+}
+
+void archiveReport() {
+    const ModuleState& s = state();
+    if (!s.LabConnection || s.LabConnection != prepared.lock() ||
+        s.LabConnection->State() != ado::adStateOpen)
+        return;
+    const printing::FinishedJob job = printing::lastFinishedJob();
+    if (job.documentName.isEmpty())
+        return; // nothing came out
+    QVariant pdf{QMetaType(QMetaType::QByteArray)};
+    if (!job.outputFile.isEmpty()) {
+        QFile file(job.outputFile);
+        if (!file.open(QIODevice::ReadOnly))
+            ado::raiseStatement(QStringLiteral("The printed report was not archived: ") +
+                                file.errorString());
+        pdf = file.readAll();
+    }
+    const auto orNull = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
+    QSqlQuery q(s.LabConnection->database());
+    q.prepare(QStringLiteral(
+        "INSERT INTO LABORATORY.tbLabReportArchive (RequestNum, Kind, DocumentName, EmployeeID, "
+        "MedTechID, Workstation, ReportText, ReportPdf) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(orNull(s.RequestNum));
+    q.addBindValue(s.Corrections.empty() ? QStringLiteral("original")
+                                         : QStringLiteral("correction"));
+    q.addBindValue(job.documentName);
+    q.addBindValue(orNull(s.EmployeeID));
+    q.addBindValue(orNull(s.MedTechID));
+    const QString host = workstation();
+    q.addBindValue(host.isEmpty() ? QStringLiteral("unknown workstation") : host);
+    q.addBindValue(job.composedText);
+    q.addBindValue(pdf);
+    if (!q.exec())
+        ado::raiseStatement(QStringLiteral("The printed report was not archived: ") +
+                            q.lastError().text());
 }
 
 } // namespace entry

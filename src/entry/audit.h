@@ -7,8 +7,8 @@
 namespace entry {
 
 // The oldest laboratory database schema this library works with: 2 added
-// the audit trail.
-constexpr int laboratorySchemaVersion = 2;
+// the audit trail, 3 the report archive.
+constexpr int laboratorySchemaVersion = 3;
 
 // Refuses (and closes) a laboratory database whose schema is older than the
 // library needs, naming the command that upgrades it. Then every
@@ -20,5 +20,12 @@ void prepareLabConnection(const std::shared_ptr<ado::Connection>& connection);
 // library's connection once prepared (a print job's transaction when one
 // is running). Not traced.
 void recordPrint();
+
+// Keeps the report just printed (printing::lastFinishedJob) in the report
+// archive with the current request, who printed it and whether it is an
+// original or a correction (printed after a save that corrected released
+// results): its composed text and the PDF it wrote (none on a system
+// printer). Not traced.
+void archiveReport();
 
 } // namespace entry

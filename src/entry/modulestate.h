@@ -29,6 +29,17 @@ struct ExamRec {
     std::vector<vrt::Variant> Data;
 };
 
+// A released value that a save changed: where it is stored and what it was.
+struct Correction {
+    QString request;
+    QString table;
+    QString exam;
+    QString column;
+    QString previous;
+    QString value;
+    QString at; // when, as reports print it
+};
+
 // The library's module-level state, one set per thread: every data-entry
 // object created on a thread shares it.
 struct ModuleState {
@@ -43,6 +54,15 @@ struct ModuleState {
     QString HospitalAddress;
     bool SignOffCancelled = false;
     std::shared_ptr<reportengine::Application> ReportEngine;
+
+    // Corrections of released results (see entry/corrections.h): whether
+    // the sign-off asks for the reason, the reason given, and, after a
+    // committed save, the corrections not printed yet with their reasons.
+    // The report printed after that save is a corrected one.
+    bool CorrectionExpected = false;
+    QString CorrectionReason;
+    std::vector<Correction> Corrections;
+    QString CorrectionReasons;
 
     // Does not exist until the first Clear_Exams or Add_Exam on the thread.
     std::optional<std::vector<ExamRec>> ExamList;

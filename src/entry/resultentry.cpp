@@ -133,6 +133,11 @@ const ExamRec& firstExam() {
 void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     // The saved flag tells the host about this call only, whatever fails.
     state().Saved = false;
+    // A correction and its reason belong to one request's save.
+    state().CorrectionExpected = false;
+    state().CorrectionReason.clear();
+    state().Corrections.clear();
+    state().CorrectionReasons.clear();
     readHospitalHeading();
     const ExamRec first = firstExam();
     // An earlier request's Back must not block this request's save.

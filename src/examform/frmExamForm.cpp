@@ -201,6 +201,8 @@ void frmExamForm::cmdExam_Click(int index) {
     }
     if (!Check_Entries())
         return;
+    // A save that changes released results asks its reason in the sign-off.
+    s.CorrectionExpected = correctionExpected();
     forms::instance<signoff::frmRemarksInput>().ShowModal();
     if (s.SignOffCancelled)
         return;

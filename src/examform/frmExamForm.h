@@ -101,7 +101,10 @@ private:
     // One exam as gathered from its screen before anything is written.
     struct Gathered;
     std::vector<Gathered> gather();
-    int write(ado::Connection& c, const std::vector<Gathered>& exams);
+    // The report sections and, unless only composing, the save statements.
+    int write(ado::Connection& c, const std::vector<Gathered>& exams, bool statements = true);
+    // Whether saving what is typed would correct released results.
+    bool correctionExpected();
     resultforms::StoredResults::Values readStored(ado::Connection& c) const;
 
     ExamReport report_;

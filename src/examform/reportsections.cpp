@@ -366,11 +366,56 @@ const Tabular profile{
       {S(2), Fit::Raw, 0, [](const Ctx& c) { return c.v.A3; }}}},
 };
 
+bool corrected() {
+    return !entry::state().Corrections.empty();
+}
+
+// The result of a packed profile slot ("|e0||e1||e2||e3|..."): element 3.
+QString profileResult(const QString& slot) {
+    const QStringList elements = slot.mid(1).split(QStringLiteral("||"));
+    return elements.size() > 3 ? elements.at(3) : slot;
+}
+
+// After a correcting save, under an exam whose values it changed: when and
+// what they were before.
+void addCorrectionOf(const SectionInput& exam) {
+    const entry::ModuleState& s = entry::state();
+    const std::vector<entry::ExamRec>& exams = entry::examList();
+    if (!corrected() || exam.position < 0 || size_t(exam.position) >= exams.size())
+        return;
+    const entry::ExamRec& rec = exams[size_t(exam.position)];
+    const auto same = [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    };
+    QStringList previous;
+    QString at;
+    for (const entry::Correction& k : s.Corrections) {
+        if (exam.layout < 0) {
+            if (same(k.table, QStringLiteral("tbLabProfileResult")) &&
+                k.column == QStringLiteral("Slot%1").arg(exam.position)) {
+                previous << vrt::Trim(profileResult(k.previous));
+                at = k.at;
+            }
+        } else if (same(k.exam, rec.LabExamID) && same(k.request, rec.LabNum) &&
+                   k.column != QLatin1String("Remarks")) {
+            previous << vrt::Trim(k.previous);
+            at = k.at;
+        }
+    }
+    if (!previous.isEmpty())
+        report::Add_Text(S(4) + QStringLiteral("Corrected ") + at +
+                             QStringLiteral(", previously: ") +
+                             previous.join(QStringLiteral(" / ")) + crlf,
+                         9);
+}
+
 // Heading of every report: title, patient, transaction date and exam.
 void addHeading(const QString& exam) {
     const entry::ModuleState& s = entry::state();
     document().setText(QString());
     report::Add_ReportTitle();
+    if (corrected())
+        report::Add_CorrectedHeading();
     report::Add_Text(crlf, 9);
     report::Add_PatientHeader();
     report::Add_Text(QStringLiteral("Trans. Date : ") + s.ResultDate + S(2) + exam + crlf, 9);
@@ -390,6 +435,11 @@ void addClosing(bool remarks) {
         report::Add_Text(crlf, 9);
         report::Add_Text(QStringLiteral("Remarks") + crlf, 9);
         report::Add_Text(entry::state().Remarks + crlf, 9);
+    }
+    if (corrected()) {
+        report::Add_Text(crlf, 9);
+        report::Add_Text(
+            QStringLiteral("Reason for correction: ") + entry::state().CorrectionReason + crlf, 9);
     }
     report::Add_Text(QString(QChar(0x00A8)) + crlf, 9);
     report::Add_Signatories();
@@ -472,7 +522,9 @@ void ExamReport::Add_Section(const SectionInput& exam) {
             return;
         // An exam with a report of its own names itself.
         addHeading(exam.title);
-        addClosing(addOwnBody(c));
+        const bool remarks = addOwnBody(c);
+        addCorrectionOf(exam);
+        addClosing(remarks);
         keep();
         return;
     }
@@ -491,6 +543,7 @@ void ExamReport::Add_Section(const SectionInput& exam) {
             captions_ = exam.layout;
         }
         addLine(t.body, c, t.size);
+        addCorrectionOf(exam);
     }
     if (exam.isLast)
         closeRun();

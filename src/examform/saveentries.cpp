@@ -311,7 +311,7 @@ std::vector<frmExamForm::Gathered> frmExamForm::gather() {
     return gathered;
 }
 
-int frmExamForm::write(ado::Connection& c, const std::vector<Gathered>& exams) {
+int frmExamForm::write(ado::Connection& c, const std::vector<Gathered>& exams, bool statements) {
     const entry::ModuleState& s = entry::state();
     const int last = int(exams.size()) - 1;
     QString prompt;
@@ -347,13 +347,13 @@ int frmExamForm::write(ado::Connection& c, const std::vector<Gathered>& exams) {
         if (PrintAfterSave)
             report_.Add_Section({g.layout, g.position, isLast, g.exam->ExamTitle, true, &g.v,
                                  &PromptLines, &ResultLines});
-        if (s.EditMode) {
+        if (s.EditMode && statements) {
             resultforms::verifyIfLogged(c, g.exam->LabNum);
             c.Execute(resultStatement(*g.exam, g.v, g.layout));
             ++written;
         }
     }
-    if (s.ProfileMode && s.EditMode && packed) {
+    if (s.ProfileMode && s.EditMode && packed && statements) {
         resultforms::verifyIfLogged(c, exams.back().exam->LabNum);
         QStringList values{s.RequestNum, s.ProfileExamID};
         for (size_t i = 0; i < 18; ++i)
@@ -434,9 +434,39 @@ bool frmExamForm::Save_Entries() {
         return false;
     if (written > 0)
         s.Saved = true;
+    if (PrintAfterSave && !s.Corrections.empty()) {
+        // Composed again now that the save knows what it corrected.
+        report_ = ExamReport();
+        try {
+            write(resultforms::connection(), exams, false);
+        } catch (const vrt::RuntimeError& e) {
+            resultforms::showSaveFailure(failure, e);
+            return true;
+        }
+    }
     if (PrintAfterSave)
         report_.printAll();
     return true;
+}
+
+bool frmExamForm::correctionExpected() {
+    entry::ModuleState& s = entry::state();
+    if (!s.EditMode)
+        return false;
+    // The trial saves the remarks the sign-off will propose.
+    const QString remarks = std::exchange(
+        s.Remarks, entry::examList().empty() ? s.Remarks : entry::examList().front().Remarks);
+    bool expected = false;
+    try {
+        const std::vector<Gathered> exams = gather();
+        const bool printing = std::exchange(PrintAfterSave, false);
+        expected = resultforms::correctionExpected([&](ado::Connection& c) { write(c, exams); });
+        PrintAfterSave = printing;
+    } catch (const vrt::RuntimeError&) {
+        // The save will show it.
+    }
+    s.Remarks = remarks;
+    return expected;
 }
 
 } // namespace examform

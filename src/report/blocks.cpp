@@ -52,6 +52,11 @@ void Add_ReportTitle() {
     rtb.SelFitToLine = false;
 }
 
+void Add_CorrectedHeading() {
+    // Centred under "CLINICAL LABORATORY REPORT" (column 28, 26 characters).
+    Add_Text(spaces(33) + QStringLiteral("CORRECTED REPORT") + crlf, 11);
+}
+
 void Add_PatientHeader() {
     const entry::ModuleState& s = entry::state();
     Add_Text(QStringLiteral("Name      : ") + nameField(s.PatName, 40), 9);

@@ -8,6 +8,9 @@ namespace report {
 // Hospital heading centred on 80 characters, run date and time, section and
 // "CLINICAL LABORATORY REPORT" (four lines).
 void Add_ReportTitle();
+// After a save that corrected released results: "CORRECTED REPORT" under the
+// title, in its size.
+void Add_CorrectedHeading();
 // Name, admission number, age, sex, hospital number, room, status and
 // physician (four lines, the last empty).
 void Add_PatientHeader();

@@ -39,6 +39,7 @@ void frmPrinter::Print_ResultData() {
     }
     try {
         entry::recordPrint();
+        entry::archiveReport();
     } catch (const vrt::RuntimeError& e) {
         forms::MsgBox(e.description(), forms::vbExclamation, QStringLiteral("Print_ResultData"));
     }

@@ -4,6 +4,7 @@
 
 #include "entry/audit.h"
 #include "entry/modulestate.h"
+#include "platform/forms/msgbox.h"
 #include "platform/reportengine/application.h"
 
 #include <QFileInfo>
@@ -235,6 +236,12 @@ void Print_Report(const QString& /*strUnused*/, const QString& strDatabase,
         ReportDoc->PrintOut(false);
     });
     endPrintJob(true);
+    // Kept once printed: an archive that fails does not undo the print.
+    try {
+        entry::archiveReport();
+    } catch (const vrt::RuntimeError& e) {
+        forms::MsgBox(e.description(), forms::vbExclamation, QStringLiteral("Print_Report"));
+    }
 }
 
 } // namespace report

@@ -2,10 +2,12 @@
 
 #include "entry/examlist.h"
 #include "entry/modulestate.h"
+#include "frmCorrectionReason.h"
 #include "frmListMedTech.h"
 #include "platform/ado/recordset.h"
 #include "platform/forms/errorguard.h"
 #include "platform/forms/keys.h"
+#include "platform/forms/msgbox.h"
 #include "platform/runtime/datetime.h"
 
 #include <QGridLayout>
@@ -41,6 +43,12 @@ frmRemarksInput::frmRemarksInput() {
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
     DTPicker1->setCustomFormat(QStringLiteral("mm/dd/yyyy"));
 
+    lblReason = new QLabel(QStringLiteral("&Reason for the correction:"), frame);
+    lblReason->setObjectName(QStringLiteral("lblReason"));
+    txtReason = new QLineEdit(frame);
+    txtReason->setObjectName(QStringLiteral("txtReason"));
+    lblReason->setBuddy(txtReason);
+
     auto* grid = new QGridLayout(frame);
     grid->addWidget(lblRequestTitle, 0, 0, 1, 3);
     grid->addWidget(txtRemarks, 1, 0, 1, 3);
@@ -49,6 +57,8 @@ frmRemarksInput::frmRemarksInput() {
     grid->addWidget(cmdMedTech, 2, 2);
     grid->addWidget(dateLabel, 3, 0);
     grid->addWidget(DTPicker1, 3, 1, 1, 2);
+    grid->addWidget(lblReason, 4, 0, 1, 3);
+    grid->addWidget(txtReason, 5, 0, 1, 3);
 
     buttonRow()->addStretch();
     const char* captions[] = {"&Finish", "&Back"};
@@ -65,13 +75,17 @@ frmRemarksInput::frmRemarksInput() {
     setTabOrder(txtRemarks, txtMedTech);
     setTabOrder(txtMedTech, cmdMedTech);
     setTabOrder(cmdMedTech, DTPicker1);
-    setTabOrder(DTPicker1, cmdFinish(0));
+    setTabOrder(DTPicker1, txtReason);
+    setTabOrder(txtReason, cmdFinish(0));
     setTabOrder(cmdFinish(0), cmdFinish(1));
     resize(420, 260);
 }
 
 void frmRemarksInput::Form_Load() {
     const entry::ModuleState& s = entry::state();
+    lblReason->setVisible(s.CorrectionExpected);
+    txtReason->setVisible(s.CorrectionExpected);
+    txtReason->setText(s.CorrectionReason);
     if (s.EditMode) {
         DTPicker1->setValue(
             vrt::Variant(vrt::Format(vrt::Variant(s.ResultDate), QStringLiteral("mm/dd/yyyy"))));
@@ -86,6 +100,14 @@ void frmRemarksInput::Form_Load() {
 void frmRemarksInput::cmdFinish_Click(int index) {
     entry::ModuleState& s = entry::state();
     if (index == 0) {
+        const QString reason = txtReason->text().trimmed();
+        if (s.CorrectionExpected && reason.isEmpty()) {
+            forms::MsgBox(reasonRequiredText(), forms::vbExclamation, windowTitle());
+            txtReason->setFocus();
+            return;
+        }
+        if (s.CorrectionExpected)
+            s.CorrectionReason = reason;
         s.SignOffCancelled = false;
         s.Remarks = forms::linesOf(txtRemarks);
         s.ResultDate = vrt::Variant(DTPicker1->Value()).toString();

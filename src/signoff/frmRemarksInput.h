@@ -24,6 +24,9 @@ public:
     QLineEdit* txtMedTech;
     QPushButton* cmdMedTech;
     controls::DTPicker* DTPicker1;
+    // Shown when the save corrects released results: its reason, required.
+    QLabel* lblReason;
+    QLineEdit* txtReason;
     forms::ControlArray<controls::FlatBttn> cmdFinish{QStringLiteral("cmdFinish")};
 
 protected:

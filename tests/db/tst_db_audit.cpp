@@ -2,16 +2,20 @@
 // form leave in it, that it cannot be changed, and that a failed save leaves
 // nothing there.
 
+#include "dbsetup/archive.h"
 #include "platform/ado/recordset.h"
 #include "platform/controls/dtpicker.h"
+#include "signoff/frmCorrectionReason.h"
 #include "support/errors.h"
 #include "support/labsession.h"
 #include "support/rows.h"
 #include "support/scripteduser.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QSysInfo>
 #include <QTest>
+#include <QTextEdit>
 
 namespace {
 
@@ -24,6 +28,8 @@ void typeInto(ScriptedUser::FormScript& script, const QString& steps) {
         script.run([box](forms::Form& f) {
             if (auto* line = f.findChild<QLineEdit*>(box.section(u'.', -1)))
                 line->clear();
+            else if (auto* text = f.findChild<QTextEdit*>(box))
+                text->clear();
         });
         script.type(box, step.section(u'=', 1));
     }
@@ -88,15 +94,34 @@ class TestDbAudit : public QObject {
     }
 
     // One save through the window: the boxes typed, the button clicked, the
-    // sign-off finished where the form shows it.
-    void save(const QString& window, bool signOff, const QString& steps, const QString& button) {
+    // sign-off finished where the form shows it. A correction's reason goes
+    // into the sign-off, else into the dialog that asks for it; both refuse
+    // to go on without it first.
+    void save(const QString& window, bool signOff, const QString& steps, const QString& button,
+              const QString& reason = {}) {
         ScriptedUser user;
         auto& script = user.expectForm(window).run(sameReportTime);
         typeInto(script, steps);
         script.click(button);
-        if (signOff)
-            user.expectForm(QStringLiteral("frmRemarksInput"))
-                .click(QStringLiteral("cmdFinish(0)"));
+        if (signOff) {
+            auto& dialog = user.expectForm(QStringLiteral("frmRemarksInput"));
+            if (!reason.isEmpty()) {
+                dialog.click(QStringLiteral("cmdFinish(0)"));
+                user.expectMessage(signoff::reasonRequiredText());
+                dialog.type(QStringLiteral("txtReason"), reason);
+            }
+            dialog.click(QStringLiteral("cmdFinish(0)"));
+        } else if (!reason.isEmpty()) {
+            // Back keeps the form open with what was typed; saved again, it asks again.
+            user.expectForm(QStringLiteral("frmCorrectionReason"))
+                .click(QStringLiteral("cmdReason(0)"))
+                .click(QStringLiteral("cmdReason(1)"));
+            user.expectMessage(signoff::reasonRequiredText());
+            script.click(button);
+            user.expectForm(QStringLiteral("frmCorrectionReason"))
+                .type(QStringLiteral("txtReason"), reason)
+                .key(Qt::Key_Return);
+        }
         lab_->object().Show_ResultEntry(0, 0);
         VERIFY_SCRIPT(user);
         QVERIFY(lab_->object().HasSaved());
@@ -168,8 +193,75 @@ private slots:
         save(window, signOff, again, QStringLiteral("cmdExam(0)"));
         QCOMPARE(trail(request, firstRows.size()), QStringList());
 
-        save(window, signOff, changed, QStringLiteral("cmdExam(0)"));
-        QCOMPARE(trail(request, firstRows.size()), QStringList(changedRow + who));
+        // A value that was there is corrected (the first save printed it),
+        // one that was empty is added: only a correction asks why.
+        const QString reason = changedRow.section(u'|', 4, 4).isEmpty()
+                                   ? QString()
+                                   : QStringLiteral("Sample of another patient's request");
+        save(window, signOff, changed, QStringLiteral("cmdExam(0)"), reason);
+        QStringList changes{changedRow + who};
+        if (!reason.isEmpty())
+            changes << "correct|||Reason||" + reason + who;
+        QCOMPARE(trail(request, firstRows.size()), changes);
+    }
+
+    // Corrected after it was printed: the report printed then says so, with
+    // the previous values and the reason; the archive keeps both reports,
+    // and the original prints again as it first came out.
+    void correctedReportAndArchive_data() {
+        addColumns<QString, QString, QString, QString, QString, QString>(
+            "request", "exam", "formType", "window", "first", "changed");
+        addRows<QString, QString, QString, QString, QString, QString>({
+            {"exam form", "LR26-0009", "201", "2", "frmExamForm",
+             "ctlscrnShortForm.txtEntry(0)=negative", "ctlscrnShortForm.txtEntry(0)=positive"},
+            {"histopathology", "LR26-0008", "401", "X", "frmHistopath",
+             "txtHistopathNum=S26-101;rtfInterpretation=Tubular adenoma.",
+             "txtHistopathNum=S26-110;rtfInterpretation=Villous adenoma."},
+            {"fecalysis", "LR26-0003", "34", "H", "frmfecalysis",
+             "txtFecalysis(0)=yellow;txtFecalysis(6)=ascaris",
+             "txtFecalysis(0)=brown;txtFecalysis(6)=hookworm"},
+        });
+    }
+    void correctedReportAndArchive() {
+        QFETCH(QString, request);
+        QFETCH(QString, exam);
+        QFETCH(QString, formType);
+        QFETCH(QString, window);
+        QFETCH(QString, first);
+        QFETCH(QString, changed);
+        const bool examForm = window == QLatin1String("frmExamForm");
+        const bool signOff = window != QLatin1String("frmHistopath");
+        lab_->request(request, formType, exam, QStringLiteral("EXAM ") + exam);
+        lab_->object().EditMode(examForm);
+        save(window, signOff, first, QStringLiteral("cmdExam(2)"));
+        // The forms with a sign-off print as they correct; the
+        // histopathology form is corrected with Save and printed later.
+        save(window, signOff, changed,
+             signOff ? QStringLiteral("cmdExam(2)") : QStringLiteral("cmdExam(0)"),
+             QStringLiteral("Mislabelled specimen"));
+        if (!signOff)
+            save(window, signOff, QString(), QStringLiteral("cmdExam(2)"));
+
+        const QStringList printed = lab_->printedFiles();
+        QCOMPARE(printed.size(), 2);
+        // An earlier save's correction is dated by the database's clock.
+        VERIFY_EXPECTED(
+            PrintCapture::composed(printed[1])
+                .replace(QRegularExpression("corrected \\d+/\\d+/\\d{4} \\d+:\\d\\d:\\d\\d [AP]M"),
+                         "corrected <time>"),
+            "db/expected/corrected_" + window + ".txt");
+        const auto archived = dbsetup::archivedReports(lab_->database().keeper(), request);
+        QStringList kinds;
+        for (const auto& r : archived)
+            kinds << r.kind;
+        QCOMPARE(kinds, QStringList({"original", "correction"}));
+        QFile original(printed[0]);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QString again = dbsetup::reprint(archived.front());
+        QFile reprinted(again);
+        QVERIFY(reprinted.open(QIODevice::ReadOnly));
+        QCOMPARE(reprinted.readAll(), original.readAll());
+        QCOMPARE(lab_->printedFiles().size(), 3);
     }
 
     // A save that fails leaves neither results nor audit rows.

@@ -104,7 +104,7 @@ private slots:
             said << QString::fromUtf8(host.readAllStandardOutput())
                         .replace(QRegularExpression(QStringLiteral("\\d+\\.pdf")), "N.pdf");
             QVERIFY2(host.exitCode() == 0, qPrintable(said.last()));
-            QCOMPARE(said.last().count(QStringLiteral("N.pdf")), 7);
+            QCOMPARE(said.last().count(QStringLiteral("N.pdf")), 8);
             auto c = std::make_shared<ado::Connection>();
             c->Open(cs);
             QStringList rows;

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,6 +210,48 @@ private slots:
                                   user}));
     }
 
+    // The archive: history lists a request's reports, reprint gives one back
+    // byte for byte as the next PDF of the print folder.
+    void reprintGivesTheArchivedPdfBack() {
+        initDemo();
+        const QByteArray pdfs[] = {QByteArray("%PDF-1.4\n\0\xff\x01 first", 21),
+                                   QByteArray("%PDF-1.4\n second")};
+        {
+            ado::Connection c;
+            c.Open(cs_);
+            for (const auto& [kind, pdf] :
+                 {std::pair{"original", pdfs[0]}, {"correction", pdfs[1]}}) {
+                QSqlQuery q(c.database());
+                q.prepare("INSERT INTO LABORATORY.tbLabReportArchive (RequestNum, Kind, "
+                          "DocumentName, EmployeeID, Workstation, ReportText, ReportPdf) VALUES "
+                          "('LR26-0002', ?, 'Laboratory Report', 'EMP-7', 'ws1', 'text', ?)");
+                q.addBindValue(QString::fromLatin1(kind));
+                q.addBindValue(pdf);
+                QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            }
+        }
+        const QStringList listed =
+            vantrelDb({"history", cs_, "lr26-0002"}).out.section("\n\nReport", 1).split('\n');
+        QCOMPARE(
+            listed.mid(1).replaceInStrings(QRegularExpression("^(\\d)\t[^\t]*"), "\\1"),
+            QStringList({"1\toriginal\tLaboratory Report\tEMP-7\t\tws1\t21",
+                         "2\tcorrection\tLaboratory Report\tEMP-7\t\tws1\t16", "(2 reports)", ""}));
+        QTemporaryDir prints;
+        qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
+        const Run first = vantrelDb({"reprint", cs_, "LR26-0002", "1"});
+        const Run none = vantrelDb({"reprint", cs_, "LR26-0002", "3"});
+        qunsetenv("VANTREL_PRINT_DIR");
+        QCOMPARE(first.code, 0);
+        QVERIFY2(first.out.startsWith("Printed report 1 of LR26-0002 (original, printed "),
+                 qPrintable(first.out));
+        QFile printed(prints.filePath("0001.pdf"));
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QCOMPARE(printed.readAll(), pdfs[0]);
+        QCOMPARE(none.code, 1);
+        QCOMPARE(none.err, QStringLiteral("vantrel-db: LR26-0002 has no printed report 3; "
+                                          "vantrel-db history lists them.\n"));
+    }
+
     // A database of the release before versions were kept: the library
     // refuses it, the upgrade keeps every row, and then saves are audited.
     void upgradeKeepsEveryRowThenSaves() {
@@ -232,7 +276,7 @@ private slots:
         host.setConnectionString(cs_);
         QCOMPARE(raised([&] { o.SQLConnection(host); }).description,
                  QStringLiteral("The laboratory database has schema version 1; this library "
-                                "needs version 2. Upgrade it with: vantrel-db upgrade \"") +
+                                "needs version 3. Upgrade it with: vantrel-db upgrade \"") +
                      cs_ + QStringLiteral("\""));
 
         const QString rows = everyRow(cs_);
@@ -240,10 +284,10 @@ private slots:
         const Run up = vantrelDb({QStringLiteral("upgrade"), where});
         QCOMPARE(up.err, QString());
         QCOMPARE(up.out, QStringLiteral("Upgraded the laboratory database from schema version 1 "
-                                        "to 2; every row was kept.\n"));
+                                        "to 3; every row was kept.\n"));
         QCOMPARE(everyRow(cs_), rows);
         QCOMPARE(vantrelDb({QStringLiteral("upgrade"), where}).out,
-                 QStringLiteral("The laboratory database is at schema version 2; nothing was "
+                 QStringLiteral("The laboratory database is at schema version 3; nothing was "
                                 "changed.\n"));
 
         o.EmployeeID(QStringLiteral("EMP-7"));
@@ -295,6 +339,8 @@ private slots:
             {"exec without statement", {"exec", "Provider=SQLite"}},
             {"exec with --demo", {"exec", "a", "b", "--demo"}},
             {"history without request", {"history", "Provider=SQLite"}},
+            {"reprint without request", {"reprint", "Provider=SQLite"}},
+            {"reprint with two numbers", {"reprint", "a", "b", "1", "2"}},
             {"upgrade with --demo", {"upgrade", "a", "--demo"}},
         });
     }

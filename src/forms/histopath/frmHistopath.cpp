@@ -201,19 +201,29 @@ void frmHistopath::Print_Result() {
     const QString number = txtHistopathNum->text();
     // The spool is one table for every workstation: the truncate, the row
     // and the print are one print job.
+    // A corrected report says so under its title, and its corrections
+    // close the diagnosis, before the signature.
+    QString diagnosis = forms::linesOf(rtfInterpretation);
+    const QStringList corrections = correctionBlock({
+        {QStringLiteral("HistopathNum"), QStringLiteral("Histopath #")},
+        {QStringLiteral("ResultDate"), QStringLiteral("Date reported")},
+        {QStringLiteral("GrossDescription"), QStringLiteral("Gross description")},
+        {QStringLiteral("FinalDiagnosis"), QStringLiteral("Final diagnosis")},
+    });
+    if (!corrections.isEmpty())
+        diagnosis += QStringLiteral("\r\n\r\n") + corrections.join(QStringLiteral("\r\n"));
     const report::PrintJobScope job;
     connection().Execute(QStringLiteral("truncate table LABORATORY..tbLabPrint_Histopath"));
     connection().Execute(
         QStringLiteral(
             "insert into LABORATORY..tbLabPrint_Histopath (Microscopy, FinalDiagnosis) ") +
         QStringLiteral("values ('") + backquoted(forms::linesOf(rtfSpecimen)) +
-        QStringLiteral("','") + backquoted(forms::linesOf(rtfInterpretation)) +
-        QStringLiteral("')"));
+        QStringLiteral("','") + backquoted(diagnosis) + QStringLiteral("')"));
     const vrt::Variant params = vrt::Variant::array({
         s.HospitalTitle,
         s.HospitalAddress,
         QStringLiteral("SURGICAL PATHOLOGY REPORT"),
-        QString(),
+        corrections.isEmpty() ? QString() : QStringLiteral("CORRECTED REPORT"),
         QStringLiteral("Histopath #: "),
         number,
         s.PatName,

@@ -499,24 +499,26 @@ void frmPapSmear2::Fill_Results() {
 }
 
 bool frmPapSmear2::Save_Entries() {
-    return runSave(stored, [this](ado::Connection& c) {
-        verifyIfLogged(c, entry::examList().at(0).LabNum);
-        const QStringList list = codes();
-        const bool hasRow = hasCodedRow(c, stored);
-        if (!hasRow)
-            c.Execute(registrationStatement());
-        QString sql = QStringLiteral("Laboratory..Lab_Save_HCodes %1, '").arg(hasRow ? 1 : 0) +
-                      q(entry::examList().at(0).LabNum) + QStringLiteral("', '") +
-                      q(txtCytology->text()) + QStringLiteral("','");
-        for (const QString& code : list)
-            sql += q(code) + QStringLiteral("', '");
-        sql += q(txtOthers->text()) + QStringLiteral("', '") + q(txtNonEpithelial->text()) +
-               QStringLiteral("','") + q(txtMI->text()) + QStringLiteral("', '") +
-               q(txtLMP->text()) + QStringLiteral("','") + q(dateReported(dtReportDate)) +
-               QStringLiteral("', '") + q(timeReported(dtReportTime)) + QStringLiteral("', '") +
-               q(entry::state().Remarks) + QStringLiteral("'");
-        c.Execute(sql);
-    });
+    return runSave(stored, [this](ado::Connection& c) { write(c); });
+}
+
+void frmPapSmear2::write(ado::Connection& c) {
+    verifyIfLogged(c, entry::examList().at(0).LabNum);
+    const QStringList list = codes();
+    const bool hasRow = hasCodedRow(c, stored);
+    if (!hasRow)
+        c.Execute(registrationStatement());
+    QString sql = QStringLiteral("Laboratory..Lab_Save_HCodes %1, '").arg(hasRow ? 1 : 0) +
+                  q(entry::examList().at(0).LabNum) + QStringLiteral("', '") +
+                  q(txtCytology->text()) + QStringLiteral("','");
+    for (const QString& code : list)
+        sql += q(code) + QStringLiteral("', '");
+    sql += q(txtOthers->text()) + QStringLiteral("', '") + q(txtNonEpithelial->text()) +
+           QStringLiteral("','") + q(txtMI->text()) + QStringLiteral("', '") + q(txtLMP->text()) +
+           QStringLiteral("','") + q(dateReported(dtReportDate)) + QStringLiteral("', '") +
+           q(timeReported(dtReportTime)) + QStringLiteral("', '") + q(entry::state().Remarks) +
+           QStringLiteral("'");
+    c.Execute(sql);
 }
 
 void frmPapSmear2::Print_Result() {
@@ -625,8 +627,12 @@ void frmPapSmear2::Print_Result() {
 }
 
 void frmPapSmear2::cmdExam_Click(int index) {
-    if (index != 1)
+    if (index != 1) {
+        // A save that changes released results asks its reason in the sign-off.
+        entry::state().CorrectionExpected =
+            correctionExpected([this](ado::Connection& c) { write(c); });
         forms::instance<signoff::frmRemarksInput>().ShowModal();
+    }
     cmdExamClick(
         *this, index, [this] { return Save_Entries(); }, [this] { Print_Result(); });
 }

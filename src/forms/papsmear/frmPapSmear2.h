@@ -51,6 +51,8 @@ public:
 
     void Fill_Results();
     bool Save_Entries();
+    // The save's statements.
+    void write(ado::Connection& c);
 
     // Button or check box i of a group ("optCondition(1)").
     QAbstractButton* choice(Group group, int index) const;

@@ -129,9 +129,17 @@ QStringList reportHeading(const QString& reported) {
 }
 
 void spoolAndPrint(const QStringList& rows, const QString& title, const QString& subtitle) {
+    // A corrected report says so first, and lists its corrections last,
+    // before the signatures.
+    QStringList lines = rows;
+    if (const QStringList block = correctionBlock({}); !block.isEmpty()) {
+        lines.prepend(QString());
+        lines.prepend(S(44) + QStringLiteral("CORRECTED REPORT"));
+        lines << QString() << block;
+    }
     const report::PrintJobScope job;
     report::Clear_PrintTable();
-    for (const QString& row : rows)
+    for (const QString& row : lines)
         report::Insert_PrintLine(1, row);
     report::Print_LabReport(title, subtitle, QString(), QString(), QStringLiteral("N"), false);
 }
@@ -161,6 +169,23 @@ void cmdExamClick(forms::Form& form, int index, const std::function<bool()>& sav
     if (index == 2)
         print();
     form.Unload();
+}
+
+QStringList correctionBlock(const std::vector<std::pair<QString, QString>>& labels) {
+    const entry::ModuleState& s = entry::state();
+    if (s.Corrections.empty())
+        return {};
+    QStringList block{QStringLiteral("CORRECTIONS"),
+                      QStringLiteral("Reason: ") + s.CorrectionReasons};
+    for (const entry::Correction& k : s.Corrections) {
+        QString label = k.column;
+        for (const auto& [column, text] : labels)
+            if (column.compare(k.column, Qt::CaseInsensitive) == 0)
+                label = text;
+        block << label + QStringLiteral(", corrected ") + k.at + QStringLiteral(", previously: ") +
+                     k.previous;
+    }
+    return block;
 }
 
 } // namespace resultforms

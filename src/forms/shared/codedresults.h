@@ -92,6 +92,13 @@ void spoolAndPrint(const QStringList& rows,
                    const QString& title = QStringLiteral("CLINICAL LABORATORY REPORT"),
                    const QString& subtitle = QString());
 
+// When the report shows corrections (ModuleState::Corrections), the block a
+// fixed report prints before its signatures: "CORRECTIONS", the reasons,
+// then each changed value by its label (its column's name when labels has
+// none) with the time of its correction and its previous value. Empty
+// otherwise.
+QStringList correctionBlock(const std::vector<std::pair<QString, QString>>& labels);
+
 // Adds the form's three buttons, cmdExam(0) to cmdExam(2), to a row; each
 // click reaches click with the button's index.
 void addExamButtons(QBoxLayout* row, forms::Form& form,

@@ -1,9 +1,12 @@
 #include "savepath.h"
 
+#include "entry/corrections.h"
 #include "entry/modulestate.h"
 #include "platform/ado/errors.h"
+#include "platform/ado/trace.h"
 #include "platform/forms/msgbox.h"
 #include "report/spool.h"
+#include "signoff/frmCorrectionReason.h"
 
 #include <algorithm>
 
@@ -13,6 +16,8 @@ namespace {
 
 // Another workstation saved the request's results since the window read them.
 struct ChangedElsewhere {};
+// The save corrects released results and nobody said why yet.
+struct ReasonNeeded {};
 
 const QString title = QStringLiteral("Save_Entries of Result Entry Class");
 
@@ -83,6 +88,9 @@ bool saveStep(const std::function<void(ado::Connection&)>& body, const QString& 
     } catch (const ChangedElsewhere&) {
         rollback();
         throw;
+    } catch (const ReasonNeeded&) {
+        rollback();
+        throw;
     } catch (const vrt::RuntimeError& e) {
         rollback();
         showSaveFailure(failure, e);
@@ -127,15 +135,37 @@ bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection
     const QString key = stored.lockKey_.isEmpty()
                             ? QStringLiteral("tbLabResultHCodes:") + entry::state().RequestNum
                             : stored.lockKey_;
+    entry::ModuleState& s = entry::state();
+    s.Corrections.clear();
+    s.CorrectionReasons.clear();
     for (;;) {
+        std::vector<entry::Correction> corrections;
+        QStringList reasons;
         try {
-            return saveStep(
+            const bool saved = saveStep(
                 [&](ado::Connection& c) {
                     if (transaction)
                         lockRequest(c, key);
+                    const entry::SaveMark mark =
+                        transaction ? entry::markBeforeSave(c) : entry::SaveMark{};
                     body(c);
+                    if (!transaction)
+                        return;
+                    corrections = entry::correctionsSince(c, mark);
+                    if (!corrections.empty()) {
+                        if (s.CorrectionReason.isEmpty())
+                            throw ReasonNeeded{};
+                        entry::recordCorrectionReason(c, corrections, s.CorrectionReason);
+                    }
+                    // What the report printed now must show as corrected.
+                    corrections = entry::unprintedCorrections(c, mark, reasons);
                 },
                 failure, transaction);
+            if (saved) {
+                s.Corrections = std::move(corrections);
+                s.CorrectionReasons = reasons.join(QStringLiteral("; "));
+            }
+            return saved;
         } catch (const ChangedElsewhere&) {
             // Asked outside the transaction: no lock waits for the answer.
             if (forms::MsgBox(QStringLiteral("The results of this request were changed at another "
@@ -146,8 +176,38 @@ bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection
                 return false;
             // Saved over what the user was told of; a change after that asks again.
             stored.read_ = stored.seen_;
+        } catch (const ReasonNeeded&) {
+            // Asked outside the transaction too; Back keeps the form open.
+            if (!signoff::frmCorrectionReason::Ask())
+                return false;
         }
     }
+}
+
+bool correctionExpected(const std::function<void(ado::Connection&)>& body) {
+    // A trial of the save, rolled back: nothing of it is kept or traced.
+    const bool tracing = ado::statementTracing();
+    ado::setStatementTracing(false);
+    bool found = false;
+    try {
+        ado::Connection& c = connection();
+        report::abandonPrintJob();
+        c.BeginTrans();
+        try {
+            const entry::SaveMark mark = entry::markBeforeSave(c);
+            if (!mark.released.isEmpty()) {
+                body(c);
+                found = !entry::correctionsSince(c, mark).empty();
+            }
+        } catch (...) {
+            // The save itself will say what is wrong.
+        }
+        c.RollbackTrans();
+    } catch (const vrt::RuntimeError&) {
+        // Likewise.
+    }
+    ado::setStatementTracing(tracing);
+    return found;
 }
 
 } // namespace resultforms

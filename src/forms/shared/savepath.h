@@ -78,7 +78,17 @@ private:
 // you opened them. Save yours over them?": Yes saves again (asking again
 // only if they changed once more), No leaves everything as it is. True
 // when the save committed.
+// A save that changes released results (entry/corrections.h) needs
+// CorrectionReason: without one the transaction is rolled back and the
+// reason asked for (frmCorrectionReason), then the save runs again; Back
+// keeps the form open. The reason goes into the audit trail, and the
+// corrections and their time into the module state for the report.
 bool saveChecked(StoredResults& stored, const std::function<void(ado::Connection&)>& body,
                  const QString& failure, bool transaction = true);
+
+// Whether body, run now, would correct released results: a trial in a
+// transaction that is rolled back, untraced. For a sign-off to ask the
+// reason; any failure reads as no.
+bool correctionExpected(const std::function<void(ado::Connection&)>& body);
 
 } // namespace resultforms

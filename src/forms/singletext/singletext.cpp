@@ -63,6 +63,26 @@ QStringList weilFelixLines(const QStringList& t) {
     };
 }
 
+// A corrected box is named by its caption; a group's letter by the heading
+// above it too ("Ova or Parasites a )", "SALMONELLA H Group b").
+std::vector<std::pair<QString, QString>> correctionLabels(const SingleTextMember& member) {
+    std::vector<std::pair<QString, QString>> labels{{lit("Result20"), lit("Remarks")}};
+    QString heading;
+    for (const SingleTextLabel& l : member.labels) {
+        QString caption = QString::fromLatin1(l.caption).trimmed();
+        if (caption.endsWith(u':'))
+            caption = caption.chopped(1).trimmed();
+        if (l.box < 0) {
+            heading = caption;
+            continue;
+        }
+        if (caption.size() <= 3 || caption.startsWith(lit("Group")))
+            caption = heading + u' ' + caption;
+        labels.emplace_back(QStringLiteral("Result%1").arg(l.box + 1), caption);
+    }
+    return labels;
+}
+
 const SingleTextMember fecalysis{
     "frmfecalysis",
     "Fecalysis",
@@ -197,28 +217,29 @@ QStringList SingleTextForm::texts() const {
 
 void SingleTextForm::Save_Exam(bool& result) {
     const bool saved = runSave(
-        stored,
-        [this](ado::Connection& c) {
-            const entry::ExamRec& exam = entry::examList().at(0);
-            verifyIfLogged(c, exam.LabNum);
-            const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
-            const bool hasRow = hasCodedRow(
-                c, stored,
-                QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum ='") +
-                    q(key) + QStringLiteral("'"));
-            if (!hasRow && member_.registersFirst)
-                c.Execute(registrationStatement());
-            QString sql = QStringLiteral("laboratory..lab_save_hcodes ") +
-                          QString::number(hasRow ? 1 : 0) + QStringLiteral(",'") + q(exam.LabNum);
-            for (const QString& t : texts())
-                sql += QStringLiteral("','") + q(t);
-            sql += QStringLiteral("','").repeated(member_.emptyValues + 1) +
-                   q(entry::state().Remarks) + QStringLiteral("'");
-            c.Execute(sql);
-        },
+        stored, [this](ado::Connection& c) { write(c); },
         QStringLiteral("Data was not Saved! Error:["));
     if (saved)
         result = true;
+}
+
+void SingleTextForm::write(ado::Connection& c) {
+    const entry::ExamRec& exam = entry::examList().at(0);
+    verifyIfLogged(c, exam.LabNum);
+    const QString key = member_.keyedByRequest ? entry::state().RequestNum : exam.LabNum;
+    const bool hasRow = hasCodedRow(
+        c, stored,
+        QStringLiteral("select * from laboratory..tblabresulthcodes where requestnum ='") + q(key) +
+            QStringLiteral("'"));
+    if (!hasRow && member_.registersFirst)
+        c.Execute(registrationStatement());
+    QString sql = QStringLiteral("laboratory..lab_save_hcodes ") + QString::number(hasRow ? 1 : 0) +
+                  QStringLiteral(",'") + q(exam.LabNum);
+    for (const QString& t : texts())
+        sql += QStringLiteral("','") + q(t);
+    sql += QStringLiteral("','").repeated(member_.emptyValues + 1) + q(entry::state().Remarks) +
+           QStringLiteral("'");
+    c.Execute(sql);
 }
 
 void SingleTextForm::Print_Result() {
@@ -237,6 +258,8 @@ void SingleTextForm::Print_Result() {
                      12);
     add9(S(5) + QStringLiteral("RUNTIME : "));
     add9(S(2) + vrt::longTime(now) + crlf);
+    if (!s.Corrections.empty())
+        add9(S(32) + QStringLiteral("CORRECTED REPORT") + crlf);
     add9(crlf);
     add9(QStringLiteral("Hosp. No. : ") + report::Fix_Width(s.HospNum, 10));
     add9(S(35) + QStringLiteral("Room No. : ") + s.RoomID + crlf);
@@ -251,6 +274,9 @@ void SingleTextForm::Print_Result() {
     add9(crlf);
     add9(QStringLiteral("Remarks") + crlf);
     add9(s.Remarks + crlf);
+    const QStringList corrections = correctionBlock(correctionLabels(member_));
+    if (!corrections.isEmpty())
+        add9(crlf + corrections.join(crlf) + crlf);
     for (int i = 0; i < 3; ++i)
         add9(crlf);
     add9(report::Fix_Width(s.EmployeeName, 20) + S(20) + s.Pathologist + crlf);
@@ -261,8 +287,12 @@ void SingleTextForm::Print_Result() {
 }
 
 void SingleTextForm::cmdExam_Click(int index) {
-    if (index != 1)
+    if (index != 1) {
+        // A save that changes released results asks its reason in the sign-off.
+        entry::state().CorrectionExpected =
+            correctionExpected([this](ado::Connection& c) { write(c); });
         forms::instance<signoff::frmRemarksInput>().ShowModal();
+    }
     cmdExamClick(
         *this, index,
         [this] {

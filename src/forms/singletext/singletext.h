@@ -66,6 +66,8 @@ protected:
 private:
     void cmdExam_Click(int index);
     QStringList texts() const;
+    // The save's statements.
+    void write(ado::Connection& c);
 
     const SingleTextMember& member_;
     StoredResults stored;

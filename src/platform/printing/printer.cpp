@@ -30,6 +30,7 @@ namespace {
 
 QMutex observerMutex;
 std::function<void(const FinishedJob&)> jobObserver;
+thread_local FinishedJob lastJob;
 
 // The highest number among the folder's numbered PDFs.
 int highestNumber(const QDir& dir) {
@@ -101,6 +102,7 @@ void PrintJob::setCreator(const QString& creator) {
 }
 
 bool PrintJob::begin() {
+    lastJob = {};
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
     if (!folder.isEmpty()) {
@@ -146,6 +148,7 @@ void PrintJob::finish() {
     const bool ended = painter_->end();
     if (!ended || printer_->printerState() == QPrinter::Error)
         fail(QStringLiteral("The printer %1 reported an error.").arg(printer_->printerName()));
+    lastJob = {documentName_, outputFile_, composed_};
     const QMutexLocker lock(&observerMutex);
     if (jobObserver)
         jobObserver({documentName_, outputFile_, composed_});
@@ -162,6 +165,10 @@ void PrintJob::composePageBreak() {
 
 void PrintJob::composeText(const QString& text) {
     composed_ += text;
+}
+
+FinishedJob lastFinishedJob() {
+    return lastJob;
 }
 
 void setJobObserver(std::function<void(const FinishedJob&)> observer) {

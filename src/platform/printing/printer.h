@@ -97,6 +97,10 @@ struct FinishedJob {
 // function removes the observer. Tests compare what was composed with it.
 void setJobObserver(std::function<void(const FinishedJob&)> observer);
 
+// The last job that finished on this thread (empty before the first), for
+// whoever keeps what was printed.
+FinishedJob lastFinishedJob();
+
 // Who a report is about, printed at the foot of every page of a report that
 // takes more than one, beside "Page n of m".
 using PageCaption = std::function<QString()>;
