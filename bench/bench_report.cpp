@@ -1,10 +1,12 @@
 // Composing and printing reports: a 52-line spooled report through the
 // report engine, and a rich-text report through the default printer, both
 // to PDF files; spooling alone on a database on disk; a print into a folder
-// that already holds 10,000 reports.
+// that already holds 10,000 reports, and a process's first print into such a
+// folder beside its first into an empty one.
 
 #include "dbsetup/dbsetup.h"
 #include "entry/modulestate.h"
+#include "platform/printing/printer.h"
 #include "report/blocks.h"
 #include "report/document.h"
 #include "report/frmprinter.h"
@@ -132,6 +134,37 @@ void SpooledReportIntoFolder(benchmark::State& state) {
     qputenv("VANTREL_PRINT_DIR", previous);
 }
 BENCHMARK(SpooledReportIntoFolder)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The first print of a process into a folder of its own that holds
+// state.range(0) numbered reports made by hand (no note of the last number):
+// each iteration starts as a new process would, with no printer yet and no
+// number remembered.
+void FirstSpooledReportIntoFolder(benchmark::State& state) {
+    setUpSession();
+    QTemporaryDir prints;
+    const int present = int(state.range(0));
+    for (int n = 1; n <= present; ++n)
+        QFile(prints.filePath(QStringLiteral("%1.pdf").arg(n, 4, 10, QLatin1Char('0'))))
+            .open(QIODevice::WriteOnly);
+    const QString printed =
+        prints.filePath(QStringLiteral("%1.pdf").arg(present + 1, 4, 10, QLatin1Char('0')));
+    const QByteArray previous = qgetenv("VANTREL_PRINT_DIR");
+    qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
+    const QStringList lines = cytologySpoolLines();
+    for (auto _ : state) {
+        state.PauseTiming();
+        printing::forgetPrintState();
+        QDir(prints.path()).remove(QStringLiteral(".vantrel-last-print"));
+        state.ResumeTiming();
+        printSpool(lines);
+        state.PauseTiming();
+        if (!QFile::remove(printed))
+            state.SkipWithError("the report was not printed as the next number");
+        state.ResumeTiming();
+    }
+    qputenv("VANTREL_PRINT_DIR", previous);
+}
+BENCHMARK(FirstSpooledReportIntoFolder)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

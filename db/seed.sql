@@ -296,6 +296,32 @@ VALUES ('LR26-0012', '141', '8', 5, 0, 150, 'mg/dL', NULL, 182, 2.06, NULL, NULL
        ('LR26-0012', '131', 'A', 8, NULL, NULL, 'L/L', '0.39', NULL, NULL, '0.37', NULL, NULL,
         NULL, NULL, 'Non-fasting sample', '2026-12-03 13:40:00');
 
+-- An earlier creatinine of the patient of LR26-0015, whose renal profile
+-- is checked against it.
+INSERT INTO LABORATORY.tbLabResultValues
+       (RequestNum, LabExamID, FormType, LayoutIndex, A1, A2, A3, A4, Remarks, EntryDate)
+VALUES ('LR26-0012', '103', '1', 0, 0.6, 1.3, 'mg/dL', 0.7, 'Non-fasting sample',
+        '2026-12-03 13:40:00');
+
+-- Result checks: the sedimentation rate by sex and age (days: 18 years are
+-- 6570, 50 years 18250), critical limits of potassium and urea nitrogen,
+-- delta rules of creatinine and potassium.
+INSERT INTO LABORATORY.tbLabRefRange (LabExamID, Sex, AgeFromDays, AgeToDays, LowValue, HighValue)
+VALUES ('106', '', 0, NULL, 0, 20),
+       ('106', '', 0, 6570, 0, 10),
+       ('106', 'M', 6570, 18250, 0, 15),
+       ('106', 'M', 18250, NULL, 0, 20),
+       ('106', 'F', 6570, 18250, 0, 20),
+       ('106', 'F', 18250, NULL, 0, 30);
+
+INSERT INTO LABORATORY.tbLabCriticalLimit (LabExamID, CriticalLow, CriticalHigh)
+VALUES ('105', 2.5, 6.5),
+       ('102', NULL, 100);
+
+INSERT INTO LABORATORY.tbLabDeltaRule (LabExamID, DeltaKind, DeltaLimit, DeltaDays)
+VALUES ('103', 'P', 50, 30),
+       ('105', 'A', 1, 7);
+
 INSERT INTO LABORATORY.tbLabResultHistoCytology
        (RequestNum, HistopathNum, ResultDate, GrossDescription, FinalDiagnosis, Remarks, EntryDate)
 VALUES ('LR26-0014', 'HP26-0187', '2026-12-05 15:30:00',

@@ -975,6 +975,116 @@ CREATE OR REPLACE TRIGGER tbLabReportArchive_append_only
     FOR EACH STATEMENT EXECUTE FUNCTION laboratory.lab_archive_refuse();
 
 ------------------------------------------------------------------------------
+-- Result checks: normal values by sex and age, critical limits, delta rules,
+-- and what the technologist recorded about a critical or a jumping result.
+------------------------------------------------------------------------------
+
+-- Normal values of an exam by sex and age band. Sex is 'M', 'F' or '' (either);
+-- an age band runs from AgeFromDays up to, not including, AgeToDays (NULL: no
+-- upper end). The row with Sex '' from day 0 without an upper end is the
+-- exam's general range, used when the patient's age or sex is unknown.
+-- A NULL limit leaves that side open. Where several rows fit a patient, one
+-- for the patient's sex wins over one for either, then the narrower band.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabRefRange (
+    LabExamID   text COLLATE laboratory.nocase NOT NULL,
+    Sex         text COLLATE laboratory.nocase NOT NULL DEFAULT '' CHECK (Sex IN ('', 'M', 'F')),
+    AgeFromDays integer NOT NULL DEFAULT 0 CHECK (AgeFromDays >= 0),
+    AgeToDays   integer CHECK (AgeToDays IS NULL OR AgeToDays > AgeFromDays),
+    LowValue    double precision,
+    HighValue   double precision
+);
+
+CREATE INDEX IF NOT EXISTS ix_tbLabRefRange_exam ON laboratory.tbLabRefRange (LabExamID);
+
+-- Results beyond these limits are critical: the clinician is told at once.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabCriticalLimit (
+    LabExamID    text COLLATE laboratory.nocase PRIMARY KEY,
+    CriticalLow  double precision,
+    CriticalHigh double precision
+);
+
+-- A result that differs from the patient's previous one of the exam by more
+-- than DeltaLimit (DeltaKind 'A': in the result's unit, 'P': per cent of the
+-- previous result) is flagged. A previous result counts when it is at most
+-- DeltaDays old (NULL: whatever its age).
+CREATE TABLE IF NOT EXISTS laboratory.tbLabDeltaRule (
+    LabExamID  text COLLATE laboratory.nocase PRIMARY KEY,
+    DeltaKind  text NOT NULL CHECK (DeltaKind IN ('A', 'P')),
+    DeltaLimit double precision NOT NULL CHECK (DeltaLimit >= 0),
+    DeltaDays  integer CHECK (DeltaDays IS NULL OR DeltaDays > 0)
+);
+
+-- The patient's earlier results: by hospital number, newest first.
+CREATE INDEX IF NOT EXISTS ix_tblablogbook_hospnum_date
+    ON laboratory.tblablogbook (HospNum, TransDate);
+
+-- Who was told of a critical result, when, by whom, and that it was read back.
+-- RecordedAt is the server's time, whatever an insert says.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabCriticalNotice (
+    NoticeID     bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    RequestNum   text COLLATE laboratory.nocase NOT NULL,
+    LabExamID    text COLLATE laboratory.nocase NOT NULL,
+    ResultValue  text NOT NULL,
+    NotifiedName text NOT NULL CHECK (trim(NotifiedName) <> ''),
+    NotifiedRole text NOT NULL CHECK (trim(NotifiedRole) <> ''),
+    NotifiedAt   timestamp(0) NOT NULL,
+    MedTechID    text COLLATE laboratory.nocase NOT NULL CHECK (trim(MedTechID) <> ''),
+    ReadBack     integer NOT NULL CHECK (ReadBack = 1),
+    RecordedAt   timestamp(0) NOT NULL DEFAULT localtimestamp(0)
+);
+
+CREATE INDEX IF NOT EXISTS ix_tbLabCriticalNotice_request
+    ON laboratory.tbLabCriticalNotice (RequestNum, LabExamID);
+
+-- A result flagged by its delta rule, acknowledged by the technologist.
+CREATE TABLE IF NOT EXISTS laboratory.tbLabDeltaAck (
+    AckID           bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    RequestNum      text COLLATE laboratory.nocase NOT NULL,
+    LabExamID       text COLLATE laboratory.nocase NOT NULL,
+    ResultValue     text NOT NULL,
+    PreviousValue   text NOT NULL,
+    PreviousRequest text COLLATE laboratory.nocase NOT NULL,
+    MedTechID       text COLLATE laboratory.nocase,
+    RecordedAt      timestamp(0) NOT NULL DEFAULT localtimestamp(0)
+);
+
+CREATE INDEX IF NOT EXISTS ix_tbLabDeltaAck_request ON laboratory.tbLabDeltaAck (RequestNum, LabExamID);
+
+-- Both reach the audit trail as one row each, with who and where; the time of
+-- recording is the server's.
+CREATE OR REPLACE FUNCTION laboratory.lab_audit_check() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    NEW.RecordedAt := localtimestamp(0);
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                                       OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    VALUES (coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                       WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+            NEW.RequestNum,
+            CASE WHEN TG_TABLE_NAME = 'tblabcriticalnotice' THEN 'critical' ELSE 'delta' END,
+            CASE WHEN TG_TABLE_NAME = 'tblabcriticalnotice' THEN 'tbLabCriticalNotice'
+                 ELSE 'tbLabDeltaAck' END,
+            NEW.LabExamID, 'ResultValue',
+            CASE WHEN TG_TABLE_NAME = 'tblabdeltaack'
+                 THEN to_jsonb(NEW) ->> 'previousvalue' || ' (' || (to_jsonb(NEW) ->> 'previousrequest') || ')' END,
+            CASE WHEN TG_TABLE_NAME = 'tblabcriticalnotice'
+                 THEN NEW.ResultValue || ' notified to ' || (to_jsonb(NEW) ->> 'notifiedname') || ' (' ||
+                      (to_jsonb(NEW) ->> 'notifiedrole') || ') at ' ||
+                      to_char((to_jsonb(NEW) ->> 'notifiedat')::timestamp, 'YYYY-MM-DD HH24:MI:SS') ||
+                      ' by ' || NEW.MedTechID || ', read back'
+                 ELSE NEW.ResultValue || ', acknowledged' END,
+            laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+            coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation'));
+    RETURN NEW;
+END
+$$;
+
+CREATE OR REPLACE TRIGGER tbLabCriticalNotice_audit BEFORE INSERT ON laboratory.tbLabCriticalNotice
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_check();
+CREATE OR REPLACE TRIGGER tbLabDeltaAck_audit BEFORE INSERT ON laboratory.tbLabDeltaAck
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_check();
+
+------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
 ------------------------------------------------------------------------------
 

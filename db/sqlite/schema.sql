@@ -814,6 +814,108 @@ CREATE TRIGGER LABORATORY.tbLabReportArchive_no_delete BEFORE DELETE ON tbLabRep
 END;
 
 ------------------------------------------------------------------------------
+-- Result checks: normal values by sex and age, critical limits, delta rules,
+-- and what the technologist recorded about a critical or a jumping result.
+------------------------------------------------------------------------------
+
+-- Normal values of an exam by sex and age band. Sex is 'M', 'F' or '' (either);
+-- an age band runs from AgeFromDays up to, not including, AgeToDays (NULL: no
+-- upper end). The row with Sex '' from day 0 without an upper end is the
+-- exam's general range, used when the patient's age or sex is unknown.
+-- A NULL limit leaves that side open. Where several rows fit a patient, one
+-- for the patient's sex wins over one for either, then the narrower band.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabRefRange (
+    LabExamID   TEXT NOT NULL COLLATE NOCASE,
+    Sex         TEXT NOT NULL DEFAULT '' COLLATE NOCASE CHECK (Sex IN ('', 'M', 'F')),
+    AgeFromDays INTEGER NOT NULL DEFAULT 0 CHECK (AgeFromDays >= 0),
+    AgeToDays   INTEGER CHECK (AgeToDays IS NULL OR AgeToDays > AgeFromDays),
+    LowValue    REAL,
+    HighValue   REAL
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabRefRange_exam ON tbLabRefRange (LabExamID);
+
+-- Results beyond these limits are critical: the clinician is told at once.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabCriticalLimit (
+    LabExamID    TEXT NOT NULL COLLATE NOCASE PRIMARY KEY,
+    CriticalLow  REAL,
+    CriticalHigh REAL
+);
+
+-- A result that differs from the patient's previous one of the exam by more
+-- than DeltaLimit (DeltaKind 'A': in the result's unit, 'P': per cent of the
+-- previous result) is flagged. A previous result counts when it is at most
+-- DeltaDays old (NULL: whatever its age).
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabDeltaRule (
+    LabExamID  TEXT NOT NULL COLLATE NOCASE PRIMARY KEY,
+    DeltaKind  TEXT NOT NULL CHECK (DeltaKind IN ('A', 'P')),
+    DeltaLimit REAL NOT NULL CHECK (DeltaLimit >= 0),
+    DeltaDays  INTEGER CHECK (DeltaDays IS NULL OR DeltaDays > 0)
+);
+
+-- The patient's earlier results: by hospital number, newest first.
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tblablogbook_hospnum_date
+    ON tblablogbook (HospNum, TransDate);
+
+-- Who was told of a critical result, when, by whom, and that it was read back.
+-- RecordedAt is the database's time.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabCriticalNotice (
+    NoticeID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    RequestNum   TEXT NOT NULL COLLATE NOCASE,
+    LabExamID    TEXT NOT NULL COLLATE NOCASE,
+    ResultValue  TEXT NOT NULL,
+    NotifiedName TEXT NOT NULL CHECK (trim(NotifiedName) <> ''),
+    NotifiedRole TEXT NOT NULL CHECK (trim(NotifiedRole) <> ''),
+    NotifiedAt   DATETIME NOT NULL
+        CONSTRAINT NotifiedAt_is_date CHECK (NotifiedAt GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND datetime(NotifiedAt) IS NOT NULL),
+    MedTechID    TEXT NOT NULL COLLATE NOCASE CHECK (trim(MedTechID) <> ''),
+    ReadBack     INTEGER NOT NULL CHECK (ReadBack = 1),
+    RecordedAt   DATETIME NOT NULL DEFAULT (datetime('now', 'localtime'))
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabCriticalNotice_request
+    ON tbLabCriticalNotice (RequestNum, LabExamID);
+
+-- A result flagged by its delta rule, acknowledged by the technologist.
+CREATE TABLE IF NOT EXISTS LABORATORY.tbLabDeltaAck (
+    AckID           INTEGER PRIMARY KEY AUTOINCREMENT,
+    RequestNum      TEXT NOT NULL COLLATE NOCASE,
+    LabExamID       TEXT NOT NULL COLLATE NOCASE,
+    ResultValue     TEXT NOT NULL,
+    PreviousValue   TEXT NOT NULL,
+    PreviousRequest TEXT NOT NULL COLLATE NOCASE,
+    MedTechID       TEXT COLLATE NOCASE,
+    RecordedAt      DATETIME NOT NULL DEFAULT (datetime('now', 'localtime'))
+);
+
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tbLabDeltaAck_request ON tbLabDeltaAck (RequestNum, LabExamID);
+
+-- Both reach the audit trail as one row each, with who and where.
+DROP TRIGGER IF EXISTS LABORATORY.tbLabCriticalNotice_audit;
+CREATE TRIGGER LABORATORY.tbLabCriticalNotice_audit AFTER INSERT ON tbLabCriticalNotice BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'critical', 'tbLabCriticalNotice', NEW.LabExamID, 'ResultValue', NULL,
+           NEW.ResultValue || ' notified to ' || NEW.NotifiedName || ' (' || NEW.NotifiedRole ||
+               ') at ' || NEW.NotifiedAt || ' by ' || NEW.MedTechID || ', read back',
+           w.employee, w.medtech, w.workstation
+    FROM audit_context w;
+END;
+
+DROP TRIGGER IF EXISTS LABORATORY.tbLabDeltaAck_audit;
+CREATE TRIGGER LABORATORY.tbLabDeltaAck_audit AFTER INSERT ON tbLabDeltaAck BEGIN
+    INSERT INTO tbLabAudit (RequestNum, LabNum, Action, TableName, Exam, ColumnName,
+                            OldValue, NewValue, EmployeeID, MedTechID, Workstation)
+    SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
+           NEW.RequestNum, 'delta', 'tbLabDeltaAck', NEW.LabExamID, 'ResultValue',
+           NEW.PreviousValue || ' (' || NEW.PreviousRequest || ')',
+           NEW.ResultValue || ', acknowledged', w.employee, w.medtech, w.workstation
+    FROM audit_context w;
+END;
+
+------------------------------------------------------------------------------
 -- Schema version: what `vantrel-db upgrade` brings an older database to.
 ------------------------------------------------------------------------------
 

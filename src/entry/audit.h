@@ -7,7 +7,7 @@
 namespace entry {
 
 // The oldest laboratory database schema this library works with: 2 added
-// the audit trail, 3 the report archive.
+// the audit trail, 3 the report archive and the result checks.
 constexpr int laboratorySchemaVersion = 3;
 
 // Refuses (and closes) a laboratory database whose schema is older than the

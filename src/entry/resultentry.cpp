@@ -157,6 +157,7 @@ void Show_ResultEntry(int16_t intTop, int16_t intLeft) {
     form.setLeft(intLeft);
     try {
         form.rememberStored();
+        form.loadResultChecks();
     } catch (const vrt::RuntimeError& e) {
         forms::unload<examform::frmExamForm>();
         raiseLoadFailed(e);

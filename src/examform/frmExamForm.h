@@ -7,6 +7,7 @@
 #include "platform/forms/form.h"
 #include "reportsections.h"
 
+#include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollBar>
@@ -55,6 +56,9 @@ public:
     // In edit mode, what is stored for the form's exams as the form opens,
     // for the save to tell whether another workstation saved them since.
     void rememberStored();
+    // The laboratory's ranges, critical limits, delta rules and the
+    // patient's previous results of the form's exams, onto the screens.
+    void loadResultChecks();
     // The profile's report line of exam position (profile mode).
     void Print_NormalProfile(int position, const QString& name, const QString& result,
                              const QString& normal, const Slots& v, bool isLast);
@@ -106,6 +110,16 @@ private:
     // Whether saving what is typed would correct released results.
     bool correctionExpected();
     resultforms::StoredResults::Values readStored(ado::Connection& c) const;
+    // Critical and delta results: the notification and acknowledgement are
+    // asked before the save; false keeps the form open.
+    bool confirmAlarms();
+    void writeAlarms(ado::Connection& c) const;
+    struct Notice {
+        std::vector<entryscreens::ResultAlarm> alarms;
+        QString name, role, by;
+        QDateTime at;
+    };
+    Notice notice_;
 
     ExamReport report_;
     resultforms::StoredResults stored_;

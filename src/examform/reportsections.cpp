@@ -185,6 +185,11 @@ QString flagged(const QString& value, const QString& flag) {
     return flag.isEmpty() ? value : vrt::Trim(value) + u' ' + flag;
 }
 
+// The last field of a result's line: a critical result says so there.
+QString withCritical(const QString& text, const Slots& v) {
+    return v.Critical ? text + QStringLiteral("  CRITICAL") : text;
+}
+
 // A range with a limit left empty reads as the screen shows it: the one
 // limit with its side, or nothing.
 std::optional<QString> oneSided(const Slots& v, int lowElement, int highElement) {
@@ -253,7 +258,7 @@ const Tabular tabular[10] = {
                 return *one;
             return c.v.NormalText ? c.v.G1 : D(c.v.A1) + QStringLiteral(" -") + D(c.v.A2);
         }},
-       {"", Fit::Keep, 5, [](const Ctx& c) { return c.v.A3; }}}}},
+       {"", Fit::Keep, 5, [](const Ctx& c) { return withCritical(c.v.A3, c.v); }}}}},
     {},
     {},
     {9,
@@ -363,7 +368,7 @@ const Tabular profile{
            return report::Fill_Spaces(twoDecimals(c.v.A1), 10) + QStringLiteral(" -") +
                   report::Fill_Spaces(twoDecimals(c.v.A2), 8);
        }},
-      {S(2), Fit::Raw, 0, [](const Ctx& c) { return c.v.A3; }}}},
+      {S(2), Fit::Raw, 0, [](const Ctx& c) { return withCritical(c.v.A3, c.v); }}}},
 };
 
 bool corrected() {
@@ -543,6 +548,8 @@ void ExamReport::Add_Section(const SectionInput& exam) {
             captions_ = exam.layout;
         }
         addLine(t.body, c, t.size);
+        if (!c.v.NoticeLine.isEmpty())
+            report::Add_Text(S(2) + c.v.NoticeLine + crlf, int16_t(t.size));
         addCorrectionOf(exam);
     }
     if (exam.isLast)

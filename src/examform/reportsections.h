@@ -20,6 +20,10 @@ struct Slots {
     // A numeric normal range given with one limit only: the other is not
     // stored (its argument is sent empty) and A1 or A2 holds 0.
     bool A1Missing = false, A2Missing = false;
+    // A critical result prints "CRITICAL" beside it, whatever the flags
+    // setting, and the line of its notification under it.
+    bool Critical = false;
+    QString NoticeLine;
 };
 
 // One exam as its report section sees it.

@@ -2,8 +2,10 @@
 // slots of its result layout; then, in one transaction, its section of the
 // report and the edit statements; the report prints after the save.
 
+#include "frmCriticalNotice.h"
 #include "frmExamForm.h"
 #include "reportsections.h"
+#include "resultchecks.h"
 
 #include "entry/examlist.h"
 #include "entry/layout.h"
@@ -401,6 +403,77 @@ resultforms::StoredResults::Values frmExamForm::readStored(ado::Connection& c) c
     return values;
 }
 
+void frmExamForm::loadResultChecks() {
+    const auto& c = entry::state().LabConnection;
+    if (c && c->State() == ado::adStateOpen)
+        examform::loadResultChecks(*c, {screens_.begin(), screens_.end()});
+}
+
+bool frmExamForm::confirmAlarms() {
+    notice_ = Notice();
+    for (entryscreens::EntryScreen* screen : screens_)
+        if (screen->Visible())
+            for (const entryscreens::ResultAlarm& a : screen->resultAlarms())
+                notice_.alarms.push_back(a);
+    if (notice_.alarms.empty())
+        return true;
+    // By whom: the technologist of the sign-off, by name when the list has it.
+    const entry::ModuleState& s = entry::state();
+    notice_.by = s.MedTechID.trimmed();
+    if (!notice_.by.isEmpty() && s.LabConnection) {
+        const ChecksUntraced untraced;
+        ado::Recordset rs;
+        rs.Open(
+            QStringLiteral("select lastname, firstname, middlename from LABORATORY..tbLabMedTech "
+                           "where MedTechID = '") +
+                ado::quoted(notice_.by) + QStringLiteral("'"),
+            *s.LabConnection, ado::adOpenStatic, ado::adLockReadOnly, -1);
+        if (!rs.eof())
+            notice_.by = vrt::Trim(rs.Fields(0).Value.text() + QStringLiteral(", ") +
+                                   rs.Fields(1).Value.text() + u' ' + rs.Fields(2).Value.text());
+        rs.Close();
+    }
+    auto& dialog = forms::instance<frmCriticalNotice>();
+    dialog.setAlarms(notice_.alarms, notice_.by);
+    dialog.ShowModal();
+    if (!dialog.Accepted)
+        return false;
+    notice_.name = dialog.NotifiedName;
+    notice_.role = dialog.NotifiedRole;
+    notice_.at = dialog.NotifiedAt;
+    return true;
+}
+
+// Inside the save's transaction: each notification and acknowledgement as
+// a row of its own, which the database adds to the audit trail.
+void frmExamForm::writeAlarms(ado::Connection& c) const {
+    const ChecksUntraced untraced;
+    const entry::ModuleState& s = entry::state();
+    for (const entryscreens::ResultAlarm& a : notice_.alarms) {
+        QString request = s.RequestNum;
+        for (const entry::ExamRec& exam : entry::examList())
+            if (exam.LabExamID.compare(a.labExamId, Qt::CaseInsensitive) == 0) {
+                request = exam.LabNum;
+                break;
+            }
+        if (a.critical)
+            c.Execute(
+                QStringLiteral("insert into LABORATORY..tbLabCriticalNotice (RequestNum, "
+                               "LabExamID, ResultValue, NotifiedName, NotifiedRole, "
+                               "NotifiedAt, MedTechID, ReadBack) values ('") +
+                args({request, a.labExamId, a.value, notice_.name, notice_.role,
+                      notice_.at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), s.MedTechID}) +
+                QStringLiteral("',1)"));
+        if (a.delta)
+            c.Execute(
+                QStringLiteral("insert into LABORATORY..tbLabDeltaAck (RequestNum, "
+                               "LabExamID, ResultValue, PreviousValue, PreviousRequest, "
+                               "MedTechID) values ('") +
+                args({request, a.labExamId, a.value, a.previous, a.previousRequest, s.MedTechID}) +
+                QStringLiteral("')"));
+    }
+}
+
 void frmExamForm::rememberStored() {
     stored_ = resultforms::StoredResults();
     if (entry::state().EditMode)
@@ -408,7 +481,7 @@ void frmExamForm::rememberStored() {
 }
 
 bool frmExamForm::Save_Entries() {
-    if (!Check_Entries())
+    if (!Check_Entries() || !confirmAlarms())
         return false;
     entry::ModuleState& s = entry::state();
     const SavingShown saving(fraSaving);
@@ -420,6 +493,16 @@ bool frmExamForm::Save_Entries() {
         resultforms::showSaveFailure(failure, e);
         return false;
     }
+    for (Gathered& g : exams)
+        for (const entryscreens::ResultAlarm& a : notice_.alarms)
+            if (a.critical && !g.empty &&
+                a.labExamId.compare(g.exam->LabExamID, Qt::CaseInsensitive) == 0) {
+                g.v.Critical = true;
+                g.v.NoticeLine =
+                    QStringLiteral("Critical value notified to %1 (%2) on %3 by %4; read back.")
+                        .arg(notice_.name, notice_.role,
+                             notice_.at.toString(QStringLiteral("MM/dd/yyyy hh:mm")), notice_.by);
+            }
     int written = 0;
     const bool saved = resultforms::saveChecked(
         stored_,
@@ -428,6 +511,8 @@ bool frmExamForm::Save_Entries() {
             if (s.EditMode)
                 stored_.compare(readStored(c));
             written = write(c, exams);
+            if (s.EditMode)
+                writeAlarms(c);
         },
         failure, s.EditMode);
     if (!saved)

@@ -3,6 +3,7 @@
 
 #include "entry/modulestate.h"
 #include "platform/forms/msgbox.h"
+#include "platform/printing/printer.h"
 #include "platform/reportengine/application.h"
 #include "platform/runtime/datetime.h"
 #include "platform/runtime/text.h"
@@ -17,6 +18,7 @@
 #include "support/spoolsample.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -273,6 +275,55 @@ private slots:
                  QStringLiteral("The report was not printed.\r\nThe print folder "
                                 "/nonexistent/vantrel-print does not exist."));
         QCOMPARE(reportDocument().Text(), QStringLiteral("kept\r\n"));
+    }
+
+    // A landscape legal job (finished or not), then a letter report, into a
+    // folder of reports 1 to n and a note of the last number: the files they
+    // take, the note they leave, nothing of the first job in the second.
+    void jobsNumberOnFromTheFolder_data() {
+        addColumns<int, QString, bool, QString>("present", "note", "finished", "printed");
+        addRows<int, QString, bool, QString>({
+            {"an empty folder", 0, "", true, "0001.pdf 0002.pdf | 2\n"},
+            {"an unfinished job first", 0, "", false, "0002.pdf | 2\n"},
+            {"reports 1 to 1000", 1000, "", true, "1001.pdf 1002.pdf | 1002\n"},
+            {"more reports than the note says", 9, "5", true, "0010.pdf 0011.pdf | 11\n"},
+            {"reports removed after the note", 3, "7", true, "0008.pdf 0009.pdf | 9\n"},
+            {"a note that is no number", 3, "x", true, "0004.pdf 0005.pdf | 5\n"},
+            {"past four digits", 0, "9999", true, "10000.pdf 10001.pdf | 10001\n"},
+        });
+    }
+    void jobsNumberOnFromTheFolder() {
+        QFETCH(int, present);
+        QFETCH(QString, note);
+        QFETCH(bool, finished);
+        QFETCH(QString, printed);
+        PrintCapture capture;
+        const QDir folder(capture.folder());
+        for (int n = 1; n <= present; ++n)
+            QFile(folder.filePath(QStringLiteral("%1.pdf").arg(n, 4, 10, QChar(u'0'))))
+                .open(QIODevice::WriteOnly);
+        QFile noteFile(folder.filePath(QStringLiteral(".vantrel-last-print")));
+        if (!note.isEmpty() && noteFile.open(QIODevice::WriteOnly))
+            noteFile.write(note.toLatin1());
+        noteFile.close();
+        {
+            printing::PrintJob job(QStringLiteral("Wide"), {QPageSize::Legal, true});
+            job.setCreator(QStringLiteral("Another Hospital"));
+            QVERIFY(job.begin());
+            job.drawText(0, 30, QStringLiteral("WIDE"), {.fontName = "DejaVu Sans", .bold = true});
+            if (finished)
+                job.finish();
+        }
+        Add_Text(QStringLiteral("NARROW\r\n"), 9);
+        frmPrinter::instance().Print_ResultData();
+
+        const QStringList added = folder.entryList({"*.pdf"}, QDir::Files, QDir::Name).mid(present);
+        QVERIFY(noteFile.open(QIODevice::ReadOnly));
+        QCOMPARE(added.join(u' ') + " | " + noteFile.readAll(), printed);
+        const QString narrow = folder.filePath(added.last());
+        QCOMPARE(PrintCapture::info(narrow, "Page size").section(u' ', 0, 2), "612 x 792");
+        QCOMPARE(PrintCapture::info(narrow, "Creator"), QString());
+        QCOMPARE(PrintCapture::text(narrow), "NARROW\n");
     }
 
     void theFormIsOnePerThread() {

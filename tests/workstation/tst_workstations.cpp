@@ -71,6 +71,12 @@ int workstation(const QString& connectionString, const QString& letter, bool his
 QStringList printAndSave(LabSession& lab, const QString& result) {
     QStringList said;
     const auto hook = forms::setModalHook([&](forms::Form& f) {
+        // A saved request is released: changing its result asks why.
+        if (f.objectName() == QLatin1String("frmCorrectionReason")) {
+            f.findChild<QLineEdit*>(QStringLiteral("txtReason"))->setText(QStringLiteral("Retest"));
+            f.findChild<QPushButton*>(QStringLiteral("cmdReason(0)"))->click();
+            return;
+        }
         static_cast<resultforms::frmStool&>(f).txtResults(0)->setText(result);
         f.findChild<QPushButton*>(QStringLiteral("cmdExam(2)"))->click();
         if (!f.isUnloaded())

@@ -469,13 +469,16 @@ void frmPapSmear2::Fill_Results() {
         return;
     entry::state().Remarks = text(rs->Fields(QStringLiteral("result20")).Value);
     txtCytology->setText(text(rs->Fields(QStringLiteral("Result1")).Value));
-    // Option groups from ordinal 2, one per group; a Null reads as no choice.
+    // Option groups from ordinal 2, one per group. A Null or blank code is no
+    // choice: the form writes "" for a group left empty, other programs a
+    // Null or blanks.
+    const auto none = [](const vrt::Variant& v) { return v.text().trimmed().isEmpty(); };
     int ordinal = 2;
     for (int g = 0; g < groupCount; ++g) {
         if (groups[g].checks)
             continue;
         const vrt::Variant v = rs->Fields(ordinal++).Value;
-        if (v.text().isEmpty())
+        if (none(v))
             choice(Group(g), 0)->setChecked(false);
         else
             setChoice(Group(g), v.toInteger());
@@ -486,7 +489,7 @@ void frmPapSmear2::Fill_Results() {
             continue;
         for (int i = 0; i < buttonCount(g); ++i) {
             const vrt::Variant v = rs->Fields(ordinal).Value;
-            setChoice(Group(g), i, v.isNull() ? 0 : v.toInteger());
+            setChoice(Group(g), i, none(v) ? 0 : v.toInteger());
             ordinal = ordinal == 19 ? 21 : ordinal + 1;
         }
     }

@@ -100,6 +100,12 @@ struct EntryScreen::Exam {
     int firstStop = 0;
     int stopCount = 0;
     bool converted = false; // the SI result follows the conversion factor
+    QString labExamId;
+    bool checked = false; // has a result check
+    ResultCheck check;
+    bool critical = false, delta = false;
+    bool marked = false; // its result cell shows it critical
+    QString announced;   // the critical result last announced
 };
 
 EntryScreen::EntryScreen(const ScreenTable& table, QWidget* parent)
@@ -169,6 +175,7 @@ void EntryScreen::addExam(const QString& code, const QString& title, const QStri
     Exam exam;
     exam.code = code;
     exam.title = title;
+    exam.labExamId = labExamId;
     exam.values.resize(static_cast<size_t>(table_.upper) + 1);
     // Data that holds no array pre-fills nothing rather than leave the exam without a row.
     if (data && data->isArray()) {
@@ -275,6 +282,7 @@ void EntryScreen::derive(Exam& exam) const {
         exam.values[size_t(table_.converted)] =
             conventional ? converted(*conventional * *value(table_.factor)) : QString();
     }
+    judge(exam);
     if (table_.flag == 0)
         return;
     QString& flag = exam.values[size_t(table_.flag)];
@@ -299,7 +307,135 @@ void EntryScreen::edited(int exam) {
     Exam& e = exams_[size_t(exam)];
     readCells(e);
     derive(e);
+    markResult(exam);
     update();
+}
+
+// Result checks.
+
+bool EntryScreen::checksShown() const {
+    return table_.resultChecks &&
+           std::any_of(exams_.begin(), exams_.end(), [](const Exam& e) { return e.checked; });
+}
+
+void EntryScreen::judge(Exam& exam) const {
+    exam.critical = exam.delta = false;
+    if (!exam.checked || table_.checks.empty())
+        return;
+    const auto result = number(exam.values[size_t(table_.checks.front().result)]);
+    if (!result)
+        return;
+    const ResultCheck& c = exam.check;
+    exam.critical = (c.criticalLow && *result < *c.criticalLow) ||
+                    (c.criticalHigh && *result > *c.criticalHigh);
+    const auto previous = number(c.previous);
+    if (!previous || c.deltaKind.isNull())
+        return;
+    const double change = std::fabs(*result - *previous);
+    // Against a previous 0 any change is beyond a per cent limit.
+    exam.delta = c.deltaKind == u'A' ? change > c.deltaLimit
+                 : *previous == 0.0  ? change > 0
+                                     : change / std::fabs(*previous) * 100 > c.deltaLimit;
+}
+
+void EntryScreen::setResultCheck(const QString& labExamId, const ResultCheck& check) {
+    if (!table_.resultChecks || table_.checks.empty())
+        return;
+    const Check& where = table_.checks.front();
+    const bool shown = checksShown();
+    for (int i = 0; i < Rows(); ++i) {
+        Exam& exam = exams_[size_t(i)];
+        if (exam.labExamId.compare(labExamId, Qt::CaseInsensitive) != 0 ||
+            std::any_of(table_.numbers.textCodes.begin(), table_.numbers.textCodes.end(),
+                        [&exam](const char* code) { return exam.code == QLatin1String(code); }))
+            continue;
+        exam.checked = true;
+        exam.check = check;
+        // The laboratory's range replaces a numeric one of the host (or none);
+        // a normal value given as a text keeps its exam a text exam.
+        QString& low = exam.values[size_t(where.low)];
+        QString& high = exam.values[size_t(where.high)];
+        const bool numeric =
+            (low.trimmed().isEmpty() || number(low)) && (high.trimmed().isEmpty() || number(high));
+        if (check.hasRange && numeric) {
+            low = check.low ? vrt::doubleToText(*check.low) : QString();
+            high = check.high ? vrt::doubleToText(*check.high) : QString();
+        } else {
+            exam.check.hasRange = false;
+        }
+        derive(exam);
+        markResult(i);
+    }
+    // The Check and Previous columns take their room from the title column.
+    if (shown != checksShown())
+        placeCells();
+    update();
+}
+
+std::vector<ResultAlarm> EntryScreen::resultAlarms() const {
+    std::vector<ResultAlarm> alarms;
+    for (const Exam& e : exams_) {
+        Exam now = e;
+        readCells(now);
+        derive(now);
+        if (now.critical || now.delta)
+            alarms.push_back(
+                {now.title, now.labExamId,
+                 now.values[size_t(table_.checks.front().result)].trimmed(),
+                 table_.unit > 0 ? now.values[size_t(table_.unit)].trimmed() : QString(),
+                 now.critical, now.delta, now.check.previous, now.check.previousRequest});
+    }
+    return alarms;
+}
+
+QString EntryScreen::checkText(int row) const {
+    QStringList texts;
+    for (int c = 0; c < int(table_.columns.size()); ++c)
+        if (table_.columns[size_t(c)].cell == Cell::Alarm ||
+            table_.columns[size_t(c)].cell == Cell::Previous ||
+            table_.columns[size_t(c)].cell == Cell::Range ||
+            table_.columns[size_t(c)].cell == Cell::Flag)
+            texts << cellText(exams_.at(size_t(row)), c, 0);
+    return texts.join(QLatin1String(" | "));
+}
+
+// A critical result shows in red in its own cell.
+void EntryScreen::markResult(int exam) {
+    Exam& e = exams_[size_t(exam)];
+    if (e.marked == e.critical)
+        return;
+    e.marked = e.critical;
+    for (int s = e.firstStop; s < e.firstStop + e.stopCount; ++s)
+        if (table_.columns[size_t(stops_[size_t(s)].column)].element ==
+            (table_.checks.empty() ? -1 : table_.checks.front().result))
+            stops_[size_t(s)].cell->setStyleSheet(
+                e.critical ? QStringLiteral("QLineEdit { background: #f6c4c4; color: #8a0000; "
+                                            "font-weight: bold; }")
+                           : QString());
+}
+
+// A critical result is announced once as its cell is left.
+void EntryScreen::announce(int stop) {
+    Exam& exam = exams_[size_t(stops_[size_t(stop)].exam)];
+    if (!exam.checked || table_.checks.empty() ||
+        table_.columns[size_t(stops_[size_t(stop)].column)].element != table_.checks.front().result)
+        return;
+    readCells(exam);
+    derive(exam);
+    const QString result = exam.values[size_t(table_.checks.front().result)].trimmed();
+    if (!exam.critical || exam.announced == result)
+        return;
+    exam.announced = result;
+    const ResultCheck& c = exam.check;
+    const auto r = number(result);
+    const QString limit = c.criticalLow && r && *r < *c.criticalLow
+                              ? QStringLiteral("below %1").arg(vrt::doubleToText(*c.criticalLow))
+                              : QStringLiteral("above %1").arg(vrt::doubleToText(*c.criticalHigh));
+    const QString unit = table_.unit > 0 ? exam.values[size_t(table_.unit)].trimmed() : QString();
+    forms::MsgBox(QStringLiteral("%1 %2%3 is CRITICAL (%4). Tell the requesting physician now; the "
+                                 "save asks who was told.")
+                      .arg(exam.title, result, unit.isEmpty() ? QString() : u' ' + unit, limit),
+                  forms::vbExclamation, QStringLiteral("Critical Value"));
 }
 
 void EntryScreen::Get_FullResult(const QString& examTitle, vrt::Variant& result) {
@@ -359,8 +495,9 @@ bool EntryScreen::checkCell(int stop) {
 void EntryScreen::checkLeft(QWidget* cell) {
     QTimer::singleShot(0, cell, [this, cell] {
         const int s = stopOf(cell);
-        if (s >= 0 && cell->isVisible() && !cell->hasFocus() && window()->isActiveWindow())
-            checkCell(s);
+        if (s >= 0 && cell->isVisible() && !cell->hasFocus() && window()->isActiveWindow() &&
+            checkCell(s))
+            announce(s);
     });
 }
 
@@ -441,7 +578,10 @@ std::vector<EntryScreen::Span> EntryScreen::columnSpans() const {
     for (const Column& c : table_.columns)
         if (!firstResult && (c.cell == Cell::Entry || c.cell == Cell::Memo))
             firstResult = &c;
+    const bool checks = checksShown();
     auto fixedWidth = [&](const Column& c) {
+        if (!checks && (c.cell == Cell::Alarm || c.cell == Cell::Previous))
+            return 0;
         const int w =
             std::max(c.chars * avg, header.horizontalAdvance(QLatin1String(c.caption))) + 10;
         return &c == firstResult
@@ -550,8 +690,11 @@ QString EntryScreen::cellText(const Exam& exam, int column, int lineInExam) cons
         return lineInExam > 0 ? QString() : col.element > 0 ? element(col.element) : exam.title;
     case Cell::Range: {
         const QString low = element(col.element).trimmed(), high = element(col.high).trimmed();
+        const QString general = exam.check.hasRange && exam.check.generalRange
+                                    ? QStringLiteral(" (general)")
+                                    : QString();
         if (!low.isEmpty() && !high.isEmpty())
-            return low + QLatin1String(" - ") + high;
+            return low + QLatin1String(" - ") + high + general;
         // One bound alone says which side it limits.
         if (number(low))
             return QStringLiteral("\u2265 ") + low;
@@ -561,6 +704,17 @@ QString EntryScreen::cellText(const Exam& exam, int column, int lineInExam) cons
     }
     case Cell::Prompt:
         return exam.prompts.value(lineInExam).trimmed();
+    case Cell::Alarm:
+        return exam.critical ? QStringLiteral("CRITICAL")
+               : exam.delta  ? QStringLiteral("DELTA")
+                             : QString();
+    case Cell::Previous:
+        return exam.check.previous.isEmpty()
+                   ? QString()
+                   : exam.check.previous + QLatin1String("  ") + exam.check.previousDate;
+    case Cell::Flag:
+        // A critical result doubles its flag: "LL", "HH".
+        return exam.critical ? element(col.element).repeated(2) : element(col.element);
     default:
         return col.element > 0 ? element(col.element) : QString();
     }
@@ -631,10 +785,16 @@ void EntryScreen::paintEvent(QPaintEvent* event) {
             if (editable(col.cell) || (col.cell == Cell::Converted && !exam.converted))
                 continue;
             const QString text = cellText(exam, int(c), l - exam.firstLine);
-            if (col.cell == Cell::Flag) {
+            if (spans[c].width == 0)
+                continue;
+            if (col.cell == Cell::Flag || col.cell == Cell::Alarm) {
+                if (exam.critical && col.cell == Cell::Alarm)
+                    p.fillRect(cell.adjusted(1, 1, -1, 0), QColor(0xc0, 0x10, 0x10));
                 p.setFont(bold);
-                p.setPen(text == QLatin1String("H") ? QColor(0xc0, 0x10, 0x10)
-                                                    : QColor(0x10, 0x40, 0xc0));
+                p.setPen(col.cell == Cell::Alarm
+                             ? (exam.critical ? QColor(Qt::white) : QColor(0xb0, 0x60, 0x00))
+                         : text.startsWith(u'H') ? QColor(0xc0, 0x10, 0x10)
+                                                 : QColor(0x10, 0x40, 0xc0));
                 draw(cell, text, Qt::AlignCenter);
                 p.setFont(plain);
             } else {

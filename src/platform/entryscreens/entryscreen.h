@@ -6,9 +6,34 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace entryscreens {
+
+// What the laboratory's own reference data says about the result of an exam
+// on a screen with result checks, handed over after the layout.
+struct ResultCheck {
+    // The laboratory's normal values, used (and shown and saved) instead of
+    // the host's numeric ones; a missing limit leaves that side open.
+    bool hasRange = false;
+    std::optional<double> low, high;
+    bool generalRange = false; // the exam's general range: age or sex unknown
+    std::optional<double> criticalLow, criticalHigh;
+    // The patient's previous result of the exam; empty when there is none.
+    QString previous, previousDate, previousRequest;
+    // Delta rule: 'A' an absolute change, 'P' per cent of the previous
+    // result; none without a rule or a previous number.
+    QChar deltaKind;
+    double deltaLimit = 0;
+};
+
+// A result that its check marks: critical, beyond its delta rule, or both.
+struct ResultAlarm {
+    QString title, labExamId, value, unit;
+    bool critical = false, delta = false;
+    QString previous, previousRequest;
+};
 
 // Database texts a screen needs (the template or prompt text of an exam),
 // looked up by the exam's id; the library hands the look-up over.
@@ -66,6 +91,12 @@ public:
     // The result cells, in the order Enter walks them; each is named
     // "<screen>.txtEntry(<n>)".
     std::vector<QWidget*> resultCells() const;
+    // Result checks (screens whose table has them): the check of every exam
+    // added with this exam identifier; the exams' results as they stand.
+    void setResultCheck(const QString& labExamId, const ResultCheck& check);
+    std::vector<ResultAlarm> resultAlarms() const;
+    // The text of the Check and Previous columns of exam row (tests, pictures).
+    QString checkText(int row) const;
 
 signals:
     // Enter or Down past the last result cell; Up before the first.
@@ -117,6 +148,10 @@ private:
     bool wantsNumber(const Exam& exam, int element) const;
     bool checkCell(int stop);
     void checkLeft(QWidget* cell);
+    bool checksShown() const;
+    void judge(Exam& exam) const;
+    void markResult(int exam);
+    void announce(int stop);
 
     const ScreenTable& table_;
     std::vector<Exam> exams_;

@@ -13,10 +13,14 @@ const ScreenTable normalValues{
                 {"Result", Cell::Entry, 3, 12},
                 {"Flag", Cell::Flag, 5, 4},
                 {"Unit", Cell::Text, 4, 10},
-                {"Normal Values", Cell::Range, 1, 20, 2}},
+                {"Normal Values", Cell::Range, 1, 20, 2},
+                {"Check", Cell::Alarm, 0, 11},
+                {"Previous", Cell::Previous, 0, 17}},
     .flag = 5,
+    .unit = 4,
     .checks = {{3, 1, 2}},
     .numbers = {.elements = {3}, .range = 1, .textCodes = {"6", "9"}},
+    .resultChecks = true,
 };
 
 const ScreenTable shortForm{

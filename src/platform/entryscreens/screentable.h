@@ -15,6 +15,8 @@ enum class Cell {
     Flag,      // "H", "L" or empty, worked out from the result and its range
     Converted, // typed, or worked out by the conversion factor when one is given
     Prompt,    // one prompt line of the exam
+    Alarm,     // "CRITICAL" or "DELTA" when the result check says so
+    Previous,  // the patient's previous result of the exam, with its date
 };
 
 enum class Layout {
@@ -59,11 +61,16 @@ struct ScreenTable {
     std::vector<Column> columns = {};
     Lookup lookup = Lookup::None;
     int flag = 0; // element of the flag
+    int unit = 0; // element of the result's unit
     std::vector<Check> checks = {};
     int converted = 0, from = 0, factor = 0; // SI = conventional x factor
     Numbers numbers = {};
     int lineTwips = 300;
     int headerTwips = 300;
+    // The first check's result may be checked against the laboratory's own
+    // ranges, critical limits and the patient's previous result; its Alarm
+    // and Previous columns show only while some exam has such a check.
+    bool resultChecks = false;
 };
 
 } // namespace entryscreens

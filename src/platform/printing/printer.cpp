@@ -2,6 +2,7 @@
 
 #include "platform/runtime/errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,10 +14,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRegularExpression>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <numeric>
 
@@ -32,37 +34,81 @@ QMutex observerMutex;
 std::function<void(const FinishedJob&)> jobObserver;
 thread_local FinishedJob lastJob;
 
-// The highest number among the folder's numbered PDFs.
-int highestNumber(const QDir& dir) {
-    static const QRegularExpression numbered(QStringLiteral("^(\\d+)\\.pdf$"));
-    int highest = 0;
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
-        const auto m = numbered.match(name);
-        if (m.hasMatch())
-            highest = qMax(highest, m.captured(1).toInt());
-    }
-    return highest;
+QMutex claimMutex;
+QHash<QString, int> lastTaken; // by folder
+
+QString numberedName(int number) {
+    return QStringLiteral("%1.pdf").arg(number, 4, 10, QLatin1Char('0'));
 }
 
-// Claims the next free number in the folder by creating the file (another
-// process may take numbers too: creating it exclusively decides). The folder
-// is listed once per process; after that a counter goes on from the last
-// number taken.
+// The number of the last report the folder's printers took, kept beside the
+// reports. A hint only: a missing, unreadable or stale file costs a few more
+// look-ups below, never a wrong number.
+const QString lastNumberFile = QStringLiteral(".vantrel-last-print");
+
+int lastNumberHint(const QDir& dir) {
+    QFile f(dir.filePath(lastNumberFile));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const int n = QString::fromLatin1(f.read(16)).trimmed().toInt(&ok);
+    return ok && n > 0 && n < 100000000 ? n : 0;
+}
+
+// Written beside and renamed over the old one, so a reader sees one whole
+// number or the other.
+void keepLastNumber(const QDir& dir, int number) {
+    QTemporaryFile f(dir.filePath(lastNumberFile + QStringLiteral(".XXXXXX")));
+    if (!f.open() || f.write(QByteArray::number(number) + '\n') < 0 || !f.flush())
+        return;
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(f.fileName()).toStdString(),
+                            QFile::encodeName(dir.filePath(lastNumberFile)).toStdString(), error);
+    if (!error)
+        f.setAutoRemove(false);
+}
+
+// The last number of the run of reports that goes on from the hint. Reports
+// are numbered in order, so their files form a run; its end is found by
+// looking for files at doubling steps past the hint, then halving the last
+// step: a few dozen look-ups in a folder of 10,000 reports, where listing
+// it would read every name.
+int endOfRun(const QDir& dir, int hint) {
+    const auto taken = [&](int n) { return QFileInfo::exists(dir.filePath(numberedName(n))); };
+    int low = hint;
+    int step = 1;
+    while (taken(low + step)) {
+        low += step;
+        step *= 2;
+    }
+    int high = low + step;
+    while (high - low > 1) {
+        const int mid = low + (high - low) / 2;
+        (taken(mid) ? low : high) = mid;
+    }
+    return low;
+}
+
+// Claims the next free number in the folder by creating its file. Only the
+// exclusive create decides who has a number: when two processes (two
+// workstations on one folder) try the same one, the file system lets one
+// create it and the other goes on to the next, so no number is taken twice
+// whatever the hints said. The hints only say where to start trying: the
+// number this process took last, or, at its first print into the folder,
+// the end of the run of reports after the number the folder keeps.
 QString claimNumberedFile(const QString& folder) {
-    static QMutex mutex;
-    static QHash<QString, int> lastTaken;
     const QDir dir(folder);
     const QString key = dir.absolutePath();
-    const QMutexLocker lock(&mutex);
+    const QMutexLocker lock(&claimMutex);
     auto last = lastTaken.find(key);
     if (last == lastTaken.end())
-        last = lastTaken.insert(key, highestNumber(dir));
+        last = lastTaken.insert(key, endOfRun(dir, lastNumberHint(dir)));
     for (int next = *last + 1;; ++next) {
-        const QString path =
-            dir.filePath(QStringLiteral("%1.pdf").arg(next, 4, 10, QLatin1Char('0')));
+        const QString path = dir.filePath(numberedName(next));
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             *last = next;
+            keepLastNumber(dir, next);
             return path;
         }
         if (!file.exists())
@@ -70,6 +116,22 @@ QString claimNumberedFile(const QString& folder) {
                      .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
 }
+
+// Making a printer asks the print system for its printers, so each thread
+// that prints keeps one and lends it to one job at a time. A job sets every
+// setting it prints with (file or printer, paper, orientation, names), so
+// nothing of one job carries over to the next; a job that shows the print
+// dialog, where the user may change anything, has a printer of its own.
+struct ThreadPrinter {
+    std::unique_ptr<QPrinter> printer;
+    bool lent = false;
+    ~ThreadPrinter() {
+        // The main thread's ends after the application, which its fonts need.
+        if (!QCoreApplication::instance())
+            (void)printer.release();
+    }
+};
+thread_local ThreadPrinter threadPrinter;
 
 } // namespace
 
@@ -95,6 +157,8 @@ PrintJob::~PrintJob() {
         if (!outputFile_.isEmpty())
             QFile::remove(outputFile_);
     }
+    if (printer_ && printer_ == threadPrinter.printer.get())
+        threadPrinter.lent = false;
 }
 
 void PrintJob::setCreator(const QString& creator) {
@@ -103,22 +167,39 @@ void PrintJob::setCreator(const QString& creator) {
 
 bool PrintJob::begin() {
     lastJob = {};
-    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     const QString folder = qEnvironmentVariable("VANTREL_PRINT_DIR");
+    QString printerName;
     if (!folder.isEmpty()) {
         if (!QFileInfo(folder).isDir())
             fail(QStringLiteral("The print folder %1 does not exist.")
                      .arg(QDir::toNativeSeparators(folder)));
         outputFile_ = claimNumberedFile(folder);
-        printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(outputFile_);
     } else {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
             fail(QStringLiteral("No printer is installed."));
-        printer_->setPrinterName(info.printerName());
+        printerName = info.printerName();
+    }
+    ThreadPrinter& t = threadPrinter;
+    if (askUser_ && outputFile_.isEmpty()) {
+        ownPrinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_ = ownPrinter_.get();
+    } else if (!t.lent) {
+        if (!t.printer)
+            t.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        t.lent = true;
+        printer_ = t.printer.get();
+    } else {
+        // Another job of this thread is still printing.
+        ownPrinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_ = ownPrinter_.get();
+    }
+    // A file name ending in .pdf makes a PDF; none, the printer's own format.
+    printer_->setOutputFileName(outputFile_);
+    if (outputFile_.isEmpty()) {
+        printer_->setPrinterName(printerName);
         if (askUser_) {
-            QPrintDialog dialog(printer_.get());
+            QPrintDialog dialog(printer_);
             if (dialog.exec() != QDialog::Accepted)
                 return false;
         }
@@ -131,7 +212,7 @@ bool PrintJob::begin() {
         QPageSize(setup_.paper), setup_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
         QMarginsF()));
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(printer_.get())) {
+    if (!painter_->begin(printer_)) {
         painter_.reset();
         if (!outputFile_.isEmpty())
             QFile::remove(outputFile_);
@@ -140,6 +221,13 @@ bool PrintJob::begin() {
                                             : QDir::toNativeSeparators(outputFile_)));
     }
     return true;
+}
+
+void forgetPrintState() {
+    const QMutexLocker lock(&claimMutex);
+    lastTaken.clear();
+    if (!threadPrinter.lent)
+        threadPrinter.printer.reset();
 }
 
 void PrintJob::finish() {
@@ -203,7 +291,7 @@ PrintJob::Metrics PrintJob::metrics(const CharFormat& format) const {
     font.setBold(format.bold);
     font.setKerning(false);
     font.setStyleHint(QFont::TypeWriter);
-    QFontMetricsF fm(font, printer_.get());
+    QFontMetricsF fm(font, printer_);
     const double s = scale();
     Metrics m{fm.ascent() / s, fm.descent() / s, fm.lineSpacing() / s};
     fonts_->entries.push_back(

@@ -78,7 +78,8 @@ private:
     PageSetup setup_;
     bool askUser_ = false;
     QString outputFile_;
-    std::unique_ptr<QPrinter> printer_;
+    QPrinter* printer_ = nullptr; // the thread's, or ownPrinter_
+    std::unique_ptr<QPrinter> ownPrinter_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<Fonts> fonts_;
     QString composed_;
@@ -96,6 +97,11 @@ struct FinishedJob {
 // Called, from the printing thread, with every job that finished; an empty
 // function removes the observer. Tests compare what was composed with it.
 void setJobObserver(std::function<void(const FinishedJob&)> observer);
+
+// Starts afresh as a new process would: the printers forget the numbers
+// they took in each print folder, and this thread makes a new printer at
+// its next job. For benchmarks of a process's first print.
+void forgetPrintState();
 
 // The last job that finished on this thread (empty before the first), for
 // whoever keeps what was printed.
