@@ -2,10 +2,10 @@
 
 #include "entry/modulestate.h"
 #include "platform/ado/errors.h"
+#include "platform/ado/recordset.h"
 #include "platform/printing/printer.h"
 
 #include <QFile>
-
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
@@ -19,10 +19,18 @@ thread_local std::weak_ptr<ado::Connection> prepared;
 
 // 0: no laboratory database; 1: one made before versions were kept.
 int schemaVersion(ado::Connection& c) {
-    QSqlQuery q(c.database());
-    if (q.exec(QStringLiteral("SELECT version FROM LABORATORY.vantrel_schema")))
-        return q.next() ? q.value(0).toInt() : 1;
-    return q.exec(QStringLiteral("SELECT 1 FROM LABORATORY.tblablogbook WHERE 1 = 0")) ? 1 : 0;
+    try {
+        const auto rs =
+            c.executeQuietly(QStringLiteral("select version from LABORATORY..vantrel_schema"));
+        return rs->eof() ? 1 : static_cast<int>(rs->Fields(0).Value.toLong());
+    } catch (const vrt::RuntimeError&) {
+    }
+    try {
+        c.executeQuietly(QStringLiteral("select 1 from LABORATORY..tblablogbook where 1 = 0"));
+        return 1;
+    } catch (const vrt::RuntimeError&) {
+        return 0;
+    }
 }
 
 QString workstation() {
@@ -64,20 +72,23 @@ void recordPrint() {
         return;
     const QString labNum =
         s.ExamList && !s.ExamList->empty() ? s.ExamList->front().LabNum : s.RequestNum;
-    const auto orNull = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
-    QSqlQuery q(s.LabConnection->database());
-    q.prepare(
-        QStringLiteral("INSERT INTO LABORATORY.tbLabAudit (RequestNum, LabNum, Action, "
-                       "EmployeeID, MedTechID, Workstation) VALUES (?, ?, 'print', ?, ?, ?)"));
-    q.addBindValue(orNull(s.RequestNum));
-    q.addBindValue(orNull(labNum));
-    q.addBindValue(orNull(s.EmployeeID));
-    q.addBindValue(orNull(s.MedTechID));
+    const auto orNull = [](const QString& v) {
+        return v.isEmpty() ? QStringLiteral("NULL")
+                           : QLatin1Char('\'') + ado::quoted(v) + QLatin1Char('\'');
+    };
     const QString host = workstation();
-    q.addBindValue(host.isEmpty() ? QStringLiteral("unknown workstation") : host);
-    if (!q.exec())
+    try {
+        s.LabConnection->executeQuietly(
+            QStringLiteral("insert into LABORATORY..tbLabAudit (RequestNum, LabNum, Action, "
+                           "EmployeeID, MedTechID, Workstation) values (%1, %2, 'print', %3, "
+                           "%4, %5)")
+                .arg(orNull(s.RequestNum), orNull(labNum), orNull(s.EmployeeID),
+                     orNull(s.MedTechID),
+                     orNull(host.isEmpty() ? QStringLiteral("unknown workstation") : host)));
+    } catch (const vrt::RuntimeError& e) {
         ado::raiseStatement(QStringLiteral("The print was not recorded in the audit trail: ") +
-                            q.lastError().text());
+                            e.description());
+    }
 }
 
 void archiveReport() {

@@ -8,7 +8,6 @@
 #include "platform/reportengine/application.h"
 
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <exception>
 #include <utility>
 
@@ -26,56 +25,21 @@ const std::shared_ptr<ado::Connection>& labConnection() {
 // The connection whose transaction holds the running print job. A job is
 // the library's connection's only: once that is replaced, the job is stale.
 thread_local std::weak_ptr<ado::Connection> job;
-// The SQLite sync level to restore after the job, or -1.
-thread_local int restoreSync = -1;
-
 // A job that waits for a lock waits for the spool, which another
 // workstation's job holds until its print is done.
 const QString waitedForPrint =
     QStringLiteral("This print waited %1 s (Lock Timeout) for another workstation's print to "
                    "finish; print again when it has.");
 
-QVariant pragma(ado::Connection& c, const QString& text) {
-    QSqlQuery q(c.database());
-    return q.exec(text) && q.next() ? q.value(0) : QVariant();
-}
-
 // The spool is thrown away once printed, so a job's commit need not wait for
-// the disk; losing it in a power cut loses nothing. PostgreSQL: for the one
-// transaction. SQLite: only with write-ahead logging, where a commit without
-// sync never endangers the file (the level cannot change inside a
-// transaction, so it is set around it).
+// the disk; losing it in a power cut loses nothing.
 void beginRelaxed(ado::Connection& c) {
-    if (c.backend() == ado::Backend::SQLite &&
-        pragma(c, QStringLiteral("PRAGMA LABORATORY.journal_mode")).toString() ==
-            QLatin1String("wal")) {
-        const QVariant level = pragma(c, QStringLiteral("PRAGMA LABORATORY.synchronous"));
-        if (level.isValid() && level.toInt() > 1) {
-            restoreSync = level.toInt();
-            c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
-        }
-    }
-    c.BeginTrans();
-    if (c.backend() == ado::Backend::PostgreSQL) {
-        try {
-            c.runScript(QStringLiteral("SET LOCAL synchronous_commit = off"));
-        } catch (...) {
-            c.RollbackTrans();
-            throw;
-        }
-    }
+    c.BeginRelaxedTrans();
 }
 
 void endRelaxed(ado::Connection& c) {
     c.setLockTimeoutText({});
-    if (restoreSync < 0)
-        return;
-    const int level = std::exchange(restoreSync, -1);
-    try {
-        c.runScript(QStringLiteral("PRAGMA LABORATORY.synchronous = %1").arg(level));
-    } catch (const vrt::RuntimeError&) {
-        // Only a broken connection refuses it, and a save on it fails too.
-    }
+    c.endRelaxed();
 }
 
 std::shared_ptr<ado::Connection> runningJob() {

@@ -4,6 +4,7 @@
 #include "platform/runtime/datetime.h"
 #include "support/database.h"
 #include "support/errors.h"
+#include "support/rows.h"
 
 #include <QTest>
 
@@ -135,6 +136,39 @@ private slots:
                  QStringLiteral("Unclosed quotation mark after the character string 'R1)'."));
         QCOMPARE(count(*c_), 0);
         QCOMPARE(ado::statementTrace().first(), bad);
+    }
+
+    // Statements that differ only in their values share one prepared
+    // statement, and each value arrives exactly as written.
+    void valuesTravelAsParameters_data() {
+        addColumns<QString, QString, QString>("written", "stored", "amount");
+        addRows<QString, QString, QString>({
+            {"quotes", "'O''Brien''s ''x'''", "O'Brien's 'x'", "2.5"},
+            {"backslashes", "'C:\\new\\t\\'", "C:\\new\\t\\", "-7"},
+            {"unicode", "'Ñandú ß 日本 😀'", "Ñandú ß 日本 😀", "0.125"},
+            {"empty", "''", "", "0"},
+            {"marks", "'?1 $1 %1 -- :argc'", "?1 $1 %1 -- :argc", "12"},
+        });
+    }
+    void valuesTravelAsParameters() {
+        QFETCH(QString, written);
+        QFETCH(QString, stored);
+        QFETCH(QString, amount);
+        const QString insert = QStringLiteral(
+            "insert into laboratory..t (RequestNum, Amount, Note) values ('%1', %2, %3)");
+        c_->Execute(insert.arg(QStringLiteral("R1"), amount, QStringLiteral("'first'")));
+        const int kept = c_->preparedStatements();
+        c_->Execute(insert.arg(QStringLiteral("R2"), amount, written));
+        QCOMPARE(c_->preparedStatements(), kept);
+        QCOMPARE(ado::statementTrace().last(), insert.arg(QStringLiteral("R2"), amount, written));
+        Recordset rs;
+        rs.Open(
+            QStringLiteral("select Note, Amount from laboratory..t where Note = %1").arg(written),
+            *c_, 2, 1);
+        QCOMPARE(rs.Fields(QStringLiteral("Note")).Value.toString(), stored);
+        QCOMPARE(rs.Fields(QStringLiteral("Amount")).Value.toDouble(), amount.toDouble());
+        rs.MoveNext();
+        QVERIFY(rs.eof());
     }
 
     // A text run again reads the table as it is now, also after its columns

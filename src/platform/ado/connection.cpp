@@ -1,6 +1,7 @@
 #include "connection.h"
 
 #include "connectionstring.h"
+#include "dialect.h"
 #include "engine.h"
 #include "errors.h"
 #include "recordset.h"
@@ -44,6 +45,15 @@ int portNumber(const ConnectionString& cs) {
     if (!ok || port < 1 || port > 65535)
         raiseProvider(QStringLiteral("Port '%1' is not a port number (1 to 65535).").arg(text));
     return port;
+}
+
+// A statement that creates, changes or drops tables or functions.
+bool isSchemaChange(const QString& statement) {
+    const QStringView text = QStringView(statement).trimmed();
+    for (const char* word : {"create", "alter", "drop"})
+        if (text.startsWith(QLatin1String(word), Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 QString newQtName() {
@@ -309,6 +319,9 @@ void Connection::discard() {
     inTransaction_ = false;
     engine_.reset();
     procedures_.clear();
+    shapes_.clear();
+    restoreSync_ = -1;
+    syncLevel_ = 0;
     db_.close();
     db_ = QSqlDatabase();
     if (!qtName_.isEmpty())
@@ -419,18 +432,28 @@ void Connection::raiseIfNoLaboratory() {
                             QDir::toNativeSeparators(dataSource_)));
 }
 
-detail::Rows Connection::run(const QString& statement) {
+detail::Rows Connection::run(const QString& statement, bool traced) {
     reconnectIfDropped();
     if (inTransaction_ && transactionFailed_)
         raiseTransactionFailed();
     detail::Engine& e = engine();
-    if (statementTracing())
+    if (traced && statementTracing())
         statementTrace().append(statement);
-    const TranslatedStatement t = worded([&] {
-        return translate(
-            statement, backend_, currentDatabase_,
-            [this](const QString& db, const QString& name) { return isProcedure(db, name); });
-    });
+    const auto isProc = [this](const QString& db, const QString& name) {
+        return isProcedure(db, name);
+    };
+    // Statements that differ only in their values share one translation and
+    // one prepared statement; the values travel as its parameters.
+    const ScannedStatement scanned = worded([&] { return scan(statement); });
+    auto found = shapes_.constFind(scanned.key);
+    if (found == shapes_.cend()) {
+        auto shape = std::make_shared<StatementShape>(
+            worded([&] { return shapeOf(statement, backend_, currentDatabase_, isProc); }));
+        if (shapes_.size() >= 1024)
+            shapes_.clear();
+        found = shapes_.insert(scanned.key, std::move(shape));
+    }
+    const std::shared_ptr<StatementShape> shape = found.value();
     // A failed statement ends what its transaction may do: a server has
     // aborted it, and a save keeps all of its statements or none.
     const auto failing = [this](auto&& work) {
@@ -441,22 +464,97 @@ detail::Rows Connection::run(const QString& statement) {
             throw;
         }
     };
-    if (!t.call)
-        return worded([&] { return failing([&] { return e.query(t.sql); }); });
-    const detail::ProcedureInfo info = *procedure(t.call->database, t.call->name);
-    const int given = static_cast<int>(t.call->args.size());
+    if (!shape->call) {
+        struct SchemaChange {
+            detail::Engine& e;
+            bool ddl;
+            ~SchemaChange() {
+                if (ddl)
+                    e.schemaChanged();
+            }
+        } change{e, isSchemaChange(statement)};
+        return worded([&] {
+            return failing([&] {
+                if (!shape->literal) {
+                    if (std::optional<detail::Rows> rows = e.queryBound(shape->sql, scanned.values))
+                        return std::move(*rows);
+                    // Not preparable with parameters: the text as it is.
+                    shape->literal = true;
+                }
+                return e.query(translate(statement, backend_, currentDatabase_, isProc).sql);
+            });
+        });
+    }
+    ProcedureCall call = *shape->call;
+    call.args = callArguments(*shape, scanned.values);
+    const detail::ProcedureInfo info = *procedure(call.database, call.name);
+    const int given = static_cast<int>(call.args.size());
     if (given > info.maxArgs)
         raiseStatement(QStringLiteral("Procedure or function '%1' has too many arguments "
                                       "specified (%2 given, at most %3).")
-                           .arg(t.call->name)
+                           .arg(call.name)
                            .arg(given)
                            .arg(info.maxArgs));
     if (given < info.minArgs)
         raiseStatement(QStringLiteral("Procedure or function '%1' expects parameter number %2, "
                                       "which was not supplied.")
-                           .arg(t.call->name)
+                           .arg(call.name)
                            .arg(given + 1));
-    return worded([&] { return failing([&] { return e.call(*t.call, info); }); });
+    return worded([&] { return failing([&] { return e.call(call, info); }); });
+}
+
+int Connection::preparedStatements() const {
+    return engine_ ? engine_->preparedCount() : 0;
+}
+
+std::shared_ptr<Recordset> Connection::executeQuietly(const QString& commandText) {
+    auto rs = std::make_shared<Recordset>();
+    rs->openRows(run(commandText, false), cursorLocation_, adOpenForwardOnly);
+    return rs;
+}
+
+void Connection::BeginRelaxedTrans() {
+    if (backend_ == Backend::SQLite && !inTransaction_) {
+        reconnectIfDropped();
+        // The log mode and sync level are the file's and this connection's:
+        // read once, not for every job.
+        if (syncLevel_ == 0) {
+            const auto value = [this](const QString& pragma) {
+                const detail::Rows rows = engine().query(pragma);
+                return rows.data.empty() || rows.data[0].empty() ? vrt::Variant() : rows.data[0][0];
+            };
+            const bool wal = value(QStringLiteral("PRAGMA LABORATORY.journal_mode"))
+                                 .toString()
+                                 .compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+            const vrt::Variant level = value(QStringLiteral("PRAGMA LABORATORY.synchronous"));
+            syncLevel_ = wal && !level.isEmpty() && level.toLong() > 1
+                             ? static_cast<int>(level.toLong())
+                             : -1;
+        }
+        if (syncLevel_ > 1) {
+            engine().query(QStringLiteral("PRAGMA LABORATORY.synchronous = NORMAL"));
+            restoreSync_ = syncLevel_;
+        }
+    }
+    BeginTrans();
+    try {
+        engine().relaxCommit();
+    } catch (...) {
+        RollbackTrans();
+        throw;
+    }
+}
+
+void Connection::endRelaxed() {
+    if (restoreSync_ < 0)
+        return;
+    const int level = std::exchange(restoreSync_, -1);
+    try {
+        if (engine_ && !inTransaction_)
+            engine_->query(QStringLiteral("PRAGMA LABORATORY.synchronous = %1").arg(level));
+    } catch (const vrt::RuntimeError&) {
+        // Only a broken connection refuses it, and a save on it fails too.
+    }
 }
 
 void Connection::raiseTransactionFailed() {
@@ -468,11 +566,13 @@ void Connection::runScript(const QString& script) {
     reconnectIfDropped();
     engine().runScript(script);
     procedures_.clear();
+    shapes_.clear();
+    syncLevel_ = 0;
 }
 
 std::shared_ptr<Recordset> Connection::Execute(const QString& commandText, int32_t /*options*/) {
     auto rs = std::make_shared<Recordset>();
-    rs->openRows(run(commandText), cursorLocation_, cursorLocation_ == adUseClient ? 3 : 0);
+    rs->openRows(run(commandText, true), cursorLocation_, cursorLocation_ == adUseClient ? 3 : 0);
     return rs;
 }
 

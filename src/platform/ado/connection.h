@@ -5,6 +5,7 @@
 
 #include "platform/runtime/variant.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,7 @@ class ConnectionString;
 /// doubled.
 QString quoted(QString value);
 class Recordset;
+struct StatementShape;
 namespace detail {
 class Engine;
 struct Rows;
@@ -156,9 +158,24 @@ public:
     /// The Qt connection; valid while open.
     QSqlDatabase database() const { return db_; }
 
-    /// Translates and runs one statement of the library (traced); the rows
-    /// are for Recordset.
-    detail::Rows run(const QString& statement);
+    /// Translates and runs one statement of the library (traced when asked);
+    /// the rows are for Recordset. Its literal values reach the database as
+    /// parameters of a statement prepared once per connection for every
+    /// statement that differs from it only in its values.
+    detail::Rows run(const QString& statement, bool traced = true);
+    /// Execute for the library's own bookkeeping (the schema version, the
+    /// audit of a print): kept out of the statement trace.
+    std::shared_ptr<Recordset> executeQuietly(const QString& commandText);
+    /// How many statements the connection keeps prepared.
+    int preparedStatements() const;
+
+    /// BeginTrans for work the database may lose in a power cut (a print
+    /// job's spool, thrown away once printed): its commit does not wait for
+    /// the disk. PostgreSQL: for that transaction; SQLite: only with
+    /// write-ahead logging, the sync level lowered until endRelaxed.
+    void BeginRelaxedTrans();
+    /// Puts back what BeginRelaxedTrans lowered, once its transaction ended.
+    void endRelaxed();
     /// Runs a script of several statements in the backend's own SQL (schema
     /// set-up); not traced, not translated.
     void runScript(const QString& script);
@@ -190,6 +207,9 @@ private:
     int32_t cursorLocation_ = adUseServer;
     std::unique_ptr<detail::Engine> engine_;
     std::map<QString, std::shared_ptr<detail::ProcedureInfo>> procedures_;
+    QHash<QString, std::shared_ptr<StatementShape>> shapes_; // by statement key
+    int restoreSync_ = -1; // SQLite: the sync level endRelaxed puts back
+    int syncLevel_ = 0;    // SQLite: the file's level when it may be lowered, -1 not, 0 unread
     bool inTransaction_ = false;
     bool transactionFailed_ = false;
     // Server connections: what reopens a dropped one.

@@ -36,4 +36,41 @@ using ProcedureExists = std::function<bool(const QString& database, const QStrin
 TranslatedStatement translate(const QString& statement, Backend backend,
                               const QString& currentDatabase, const ProcedureExists& isProcedure);
 
+// A statement's literal values taken out of its text: statements that differ
+// only in their values share the key, and with it one translation and one
+// prepared statement.
+struct ScannedStatement {
+    QString key;                      // the text with each value replaced by a mark
+    std::vector<vrt::Variant> values; // the values, in order
+};
+
+// Where a call's argument comes from: a value of the statement, or a
+// constant of its shape.
+struct ArgumentSource {
+    int value = -1; // index into the values, or -1 for the constant
+    bool negative = false;
+    vrt::Variant constant;
+};
+
+// The translation of one key: SQL with numbered parameters (?N on SQLite,
+// $N on PostgreSQL) standing for the values, or a procedure call.
+struct StatementShape {
+    QString sql;
+    std::optional<ProcedureCall> call; // its arguments are filled per statement
+    std::vector<ArgumentSource> arguments;
+    bool literal = false; // the backend refused the parameters: run the text as it is
+};
+
+// Takes the values out of a statement (raises what translate raises for
+// quoting faults). Values stay in the text where a parameter would change
+// the statement's meaning or syntax (ORDER BY 1, a typed literal such as
+// date '...').
+ScannedStatement scan(const QString& statement);
+// Translates a scanned statement once for its key; raises as translate.
+StatementShape shapeOf(const QString& statement, Backend backend, const QString& currentDatabase,
+                       const ProcedureExists& isProcedure);
+// A call's arguments for one statement of its shape.
+std::vector<vrt::Variant> callArguments(const StatementShape& shape,
+                                        const std::vector<vrt::Variant>& values);
+
 } // namespace ado

@@ -34,10 +34,15 @@ struct ProcedureInfo {
 class Engine {
 public:
     virtual ~Engine() = default;
+    // A statement as it is (literal values in its text).
     virtual Rows query(const QString& sql) = 0;
-    // One statement of the connection's own with its values bound in order,
-    // kept prepared: it runs in every transaction.
-    virtual void runKept(const QString& sql, const std::vector<vrt::Variant>& values) = 0;
+    // A statement with numbered parameters (?N, $N) and their values,
+    // prepared once per text and connection. Nothing when the backend cannot
+    // prepare it so (nothing ran; prepareError() says why): the caller runs
+    // the literal text instead.
+    virtual std::optional<Rows> queryBound(const QString& sql,
+                                           const std::vector<vrt::Variant>& values) = 0;
+    virtual QString prepareError() const = 0;
     virtual Rows call(const ProcedureCall& call, const ProcedureInfo& info) = 0;
     virtual std::optional<ProcedureInfo> lookupProcedure(const QString& database,
                                                          const QString& name) = 0;
@@ -50,6 +55,14 @@ public:
     virtual void lockKey(const QString& /*key*/) {}
     // Whether the server dropped the connection (a cheap local check).
     virtual bool dropped() { return false; }
+    // The open transaction's commit does not wait for the disk (PostgreSQL;
+    // SQLite sets its sync level around the transaction instead).
+    virtual void relaxCommit() {}
+    // Tables or functions were created, changed or dropped: statements kept
+    // prepared may read them differently now.
+    virtual void schemaChanged() {}
+    // How many statements are kept prepared (for the tests).
+    virtual int preparedCount() const = 0;
 };
 
 // lockTimeoutMs: how long a statement waits for another connection's lock

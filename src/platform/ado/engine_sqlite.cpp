@@ -104,12 +104,44 @@ public:
             sqlite3_finalize(stmt);
         for (const Prepared& p : std::as_const(queries_))
             sqlite3_finalize(p.stmt);
+        for (const Prepared& p : std::as_const(bound_))
+            sqlite3_finalize(p.stmt);
     }
 
     Rows query(const QString& sql) override { return run(sql, nullptr, -1); }
-    void runKept(const QString& sql, const std::vector<vrt::Variant>& values) override {
-        run(sql, &values, static_cast<int>(values.size()));
+
+    std::optional<Rows> queryBound(const QString& sql,
+                                   const std::vector<vrt::Variant>& values) override {
+        auto kept = bound_.constFind(sql);
+        if (kept == bound_.cend()) {
+            const QByteArray utf8 = sql.toUtf8();
+            sqlite3_stmt* stmt = nullptr;
+            const char* next = nullptr;
+            if (sqlite3_prepare_v3(handle_, utf8.constData(), static_cast<int>(utf8.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &stmt, &next) != SQLITE_OK) {
+                prepareError_ = QString::fromUtf8(sqlite3_errmsg(handle_));
+                sqlite3_finalize(stmt);
+                return std::nullopt;
+            }
+            while (next && *next && QChar::isSpace(static_cast<unsigned char>(*next)))
+                ++next;
+            if (!stmt || (next && *next)) {
+                prepareError_ = QStringLiteral("not one statement");
+                sqlite3_finalize(stmt);
+                return std::nullopt;
+            }
+            static constexpr int capacity = 128;
+            if (bound_.size() >= capacity)
+                sqlite3_finalize(bound_.take(boundOrder_.takeFirst()).stmt);
+            kept = bound_.insert(sql, withParameters(stmt));
+            boundOrder_.append(sql);
+        }
+        return execute(*kept, &values, static_cast<int>(values.size()));
     }
+
+    QString prepareError() const override { return prepareError_; }
+
+    int preparedCount() const override { return static_cast<int>(bound_.size() + queries_.size()); }
 
     // A call is atomic, as a procedure is on a server: its statements all
     // stay or all go. Outside a transaction a writing call takes the write
@@ -359,21 +391,21 @@ private:
     Rows execute(const Prepared& p, const std::vector<vrt::Variant>* args, int argc) {
         sqlite3_stmt* stmt = p.stmt;
         bind(p, args, argc);
-        const int columns = sqlite3_column_count(stmt);
         Rows rows;
-        if (columns > 0) {
-            rows.hasRows = true;
-            for (int c = 0; c < columns; ++c)
-                rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
-        }
+        int columns = -1;
+        std::vector<char> dates; // per column: a date type, read back as a date
         int rc;
         QElapsedTimer waiting;
         for (;;) {
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                // After the first step: a changed schema has prepared the
+                // statement again by then.
+                if (columns < 0)
+                    columns = describe(stmt, rows, dates);
                 std::vector<vrt::Variant> row;
                 row.reserve(static_cast<size_t>(columns));
                 for (int c = 0; c < columns; ++c)
-                    row.push_back(value(stmt, c));
+                    row.push_back(value(stmt, c, dates[static_cast<size_t>(c)]));
                 rows.data.push_back(std::move(row));
             }
             if (rc == SQLITE_DONE || !waitForLock(rc, waiting))
@@ -381,6 +413,8 @@ private:
             sqlite3_reset(stmt);
             rows.data.clear();
         }
+        if (rc == SQLITE_DONE && columns < 0)
+            describe(stmt, rows, dates);
         const QString why =
             rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
         sqlite3_reset(stmt);
@@ -388,6 +422,19 @@ private:
         if (rc != SQLITE_DONE)
             fail(rc, why);
         return rows;
+    }
+
+    // The statement's columns: names into rows, date types into dates.
+    static int describe(sqlite3_stmt* stmt, Rows& rows, std::vector<char>& dates) {
+        const int columns = sqlite3_column_count(stmt);
+        rows.hasRows = columns > 0;
+        rows.columns.clear();
+        dates.assign(static_cast<size_t>(columns), 0);
+        for (int c = 0; c < columns; ++c) {
+            rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+            dates[static_cast<size_t>(c)] = isDateType(sqlite3_column_decltype(stmt, c));
+        }
+        return columns;
     }
 
     // Parameters without an argument stay NULL: execute clears them.
@@ -423,7 +470,7 @@ private:
         }
     }
 
-    static vrt::Variant value(sqlite3_stmt* stmt, int col) {
+    static vrt::Variant value(sqlite3_stmt* stmt, int col, bool date) {
         switch (sqlite3_column_type(stmt, col)) {
         case SQLITE_NULL:
             return vrt::Variant::null();
@@ -439,7 +486,7 @@ private:
             const QString text =
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)),
                                   sqlite3_column_bytes(stmt, col));
-            if (isDateType(sqlite3_column_decltype(stmt, col)))
+            if (date)
                 return dateFromText(text);
             return vrt::Variant(text);
         }
@@ -463,7 +510,12 @@ private:
                 sqlite3_finalize(single);
                 throw;
             }
-            keep(utf8, std::move(p));
+            // A pragma does its work (and reads its value) when prepared:
+            // kept, it would neither set nor read again.
+            if (utf8.trimmed().left(6).compare("pragma", Qt::CaseInsensitive) == 0)
+                sqlite3_finalize(single);
+            else
+                keep(utf8, std::move(p));
             return result;
         }
         while (tail && *tail) {
@@ -524,6 +576,9 @@ private:
     int lockMs_;
     bool saveTransaction_ = false; // begun through begin()
     QHash<QByteArray, Prepared> queries_;
+    QHash<QString, Prepared> bound_; // statements with parameters, by text
+    QList<QString> boundOrder_;
+    QString prepareError_;
     QList<QByteArray> queryOrder_;
     QHash<QString, Body> bodies_;
     QHash<QByteArray, sqlite3_stmt*> fixed_;

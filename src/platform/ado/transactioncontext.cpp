@@ -12,16 +12,16 @@
 
 namespace ado {
 
+// Sent as parameters of statements prepared once per connection: the
+// values change with the user, the statements with the number of values.
 void Connection::applyTransactionContext() {
     contextTables_.clear();
     if (!context_)
         return;
     static const QRegularExpression key(
         QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)$"));
-    // Bound, not quoted in: the statements stay prepared from one
-    // transaction to the next.
     std::map<QString, std::pair<QStringList, std::vector<vrt::Variant>>> rows; // SQLite
-    std::vector<vrt::Variant> settings;                                        // PostgreSQL
+    std::vector<vrt::Variant> settings; // PostgreSQL: name, value
     for (const auto& [name, value] : context_()) {
         const auto m = key.match(name);
         if (!m.hasMatch())
@@ -34,36 +34,39 @@ void Connection::applyTransactionContext() {
         settings.emplace_back(name);
         settings.emplace_back(value);
     }
+    // Numbered marks: "?1, ?2, ?3".
     const auto marks = [](size_t count, const QString& mark) {
         QStringList all;
-        for (size_t i = 0; i < count; ++i)
-            all << mark;
+        for (size_t i = 1; i <= count; ++i)
+            all << mark + QString::number(i);
         return all.join(QStringLiteral(", "));
     };
     try {
+        detail::Engine& e = engine();
         if (backend_ == Backend::PostgreSQL) {
-            if (!settings.empty())
-                engine().runKept(
-                    QStringLiteral("SELECT ") +
-                        marks(settings.size() / 2, QStringLiteral("set_config(?, ?, true)")),
-                    settings);
+            QStringList calls;
+            for (size_t i = 1; i < settings.size(); i += 2)
+                calls << QStringLiteral("set_config($%1, $%2, true)").arg(i).arg(i + 1);
+            if (!settings.empty() &&
+                !e.queryBound(QStringLiteral("SELECT ") + calls.join(QStringLiteral(", ")),
+                              settings))
+                raiseStatement(QStringLiteral("[PostgreSQL] ") + e.prepareError());
             return;
         }
         for (const auto& [database, row] : rows) {
             const auto& [columns, values] = row;
-            try {
-                engine().runKept(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_settings "
-                                                "(id, %2) VALUES (1, %3)")
-                                     .arg(database, columns.join(QStringLiteral(", ")),
-                                          marks(values.size(), QStringLiteral("?"))),
-                                 values);
+            if (e.queryBound(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_settings "
+                                            "(id, %2) VALUES (1, %3)")
+                                 .arg(database, columns.join(QStringLiteral(", ")),
+                                      marks(values.size(), QStringLiteral("?"))),
+                             values)) {
                 contextTables_ << database;
-            } catch (const vrt::RuntimeError& e) {
-                // Refused before it ran (the transaction goes on) when the
-                // database has no such table.
-                if (failureOf(e) != Failure::MissingObject)
-                    throw;
+                continue;
             }
+            // Refused before it ran (the transaction goes on) when the
+            // database has no such table.
+            if (!e.prepareError().contains(QLatin1String("no such table")))
+                raiseStatement(QStringLiteral("[SQLite] ") + e.prepareError());
         }
     } catch (const vrt::RuntimeError&) {
         RollbackTrans();
@@ -75,8 +78,9 @@ void Connection::clearTransactionContext() {
     const QStringList tables = std::exchange(contextTables_, {});
     for (const QString& database : tables) {
         try {
-            engine().runKept(QStringLiteral("DELETE FROM %1.transaction_settings").arg(database),
-                             {});
+            if (!engine().queryBound(
+                    QStringLiteral("DELETE FROM %1.transaction_settings").arg(database), {}))
+                raiseStatement(QStringLiteral("[SQLite] ") + engine().prepareError());
         } catch (const vrt::RuntimeError&) {
             engine().rollback();
             throw;
