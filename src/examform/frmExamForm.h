@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSet>
 #include <QStringList>
 #include <array>
 #include <vector>
@@ -120,6 +121,8 @@ private:
         QDateTime at;
     };
     Notice notice_;
+    // The exams (upper case) whose normal values are their general range.
+    QSet<QString> generalRanges_;
 
     ExamReport report_;
     resultforms::StoredResults stored_;

@@ -185,9 +185,38 @@ QString flagged(const QString& value, const QString& flag) {
     return flag.isEmpty() ? value : vrt::Trim(value) + u' ' + flag;
 }
 
-// The last field of a result's line: a critical result says so there.
+// The last field of a result's line: a general range and a critical result
+// say so there.
 QString withCritical(const QString& text, const Slots& v) {
-    return v.Critical ? text + QStringLiteral("  CRITICAL") : text;
+    QString out = text;
+    if (v.GeneralRange)
+        out += QStringLiteral("  (general range)");
+    if (v.Critical)
+        out += QStringLiteral("  CRITICAL");
+    return out;
+}
+
+// The notification under a critical result: each part on a line of its own,
+// one too long for the sheet (102 characters at 9 points) broken between
+// words, and the lines after the first indented under it.
+QStringList noticeLines(const QStringList& parts) {
+    constexpr qsizetype width = 100;
+    QStringList lines;
+    for (const QString& part : parts) {
+        QString line = S(lines.isEmpty() ? 2 : 4);
+        bool empty = true;
+        for (const QString& word : part.split(u' ', Qt::SkipEmptyParts)) {
+            if (!empty && line.size() + 1 + word.size() > width) {
+                lines << line;
+                line = S(4);
+                empty = true;
+            }
+            line += (empty ? QString() : QStringLiteral(" ")) + word;
+            empty = false;
+        }
+        lines << line;
+    }
+    return lines;
 }
 
 // A range with a limit left empty reads as the screen shows it: the one
@@ -548,8 +577,8 @@ void ExamReport::Add_Section(const SectionInput& exam) {
             captions_ = exam.layout;
         }
         addLine(t.body, c, t.size);
-        if (!c.v.NoticeLine.isEmpty())
-            report::Add_Text(S(2) + c.v.NoticeLine + crlf, int16_t(t.size));
+        for (const QString& line : noticeLines(c.v.NoticeLines))
+            report::Add_Text(line + crlf, int16_t(t.size));
         addCorrectionOf(exam);
     }
     if (exam.isLast)

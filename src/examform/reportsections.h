@@ -21,9 +21,12 @@ struct Slots {
     // stored (its argument is sent empty) and A1 or A2 holds 0.
     bool A1Missing = false, A2Missing = false;
     // A critical result prints "CRITICAL" beside it, whatever the flags
-    // setting, and the line of its notification under it.
+    // setting, and its notification under it: who was told, then when and
+    // by whom, each part starting a line of its own.
     bool Critical = false;
-    QString NoticeLine;
+    QStringList NoticeLines;
+    // The normal values are the exam's general range (age or sex unknown).
+    bool GeneralRange = false;
 };
 
 // One exam as its report section sees it.

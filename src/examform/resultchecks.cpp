@@ -119,7 +119,8 @@ ChecksUntraced::~ChecksUntraced() {
     ado::setStatementTracing(was_);
 }
 
-void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryScreen*>& screens) {
+QSet<QString> loadResultChecks(ado::Connection& c,
+                               const std::vector<entryscreens::EntryScreen*>& screens) {
     const ChecksUntraced untraced;
     const entry::ModuleState& s = entry::state();
     std::map<QString, ExamRules> rules; // by upper-case exam identifier
@@ -129,8 +130,9 @@ void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryS
             rules[exam.LabExamID.toUpper()] = {};
             in << QLatin1Char('\'') + ado::quoted(exam.LabExamID) + QLatin1Char('\'');
         }
+    QSet<QString> general;
     if (in.isEmpty())
-        return;
+        return general;
     const QString ids = in.join(QLatin1Char(','));
 
     // Ranges, critical limits and delta rules in one statement.
@@ -224,6 +226,8 @@ void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryS
             check.low = range->low;
             check.high = range->high;
             check.generalRange = range->general();
+            if (check.generalRange)
+                general.insert(exam.LabExamID.toUpper());
         }
         if (!r.deltaRule)
             check.deltaKind = QChar();
@@ -232,6 +236,7 @@ void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryS
             for (entryscreens::EntryScreen* screen : screens)
                 screen->setResultCheck(exam.LabExamID, check);
     }
+    return general;
 }
 
 } // namespace examform

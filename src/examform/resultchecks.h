@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -57,7 +58,9 @@ private:
 
 // Reads the laboratory's ranges, critical limits and delta rules of the
 // form's exams (one statement) and the patient's previous results of them
-// (one statement), and hands each exam's check to the screens.
-void loadResultChecks(ado::Connection& c, const std::vector<entryscreens::EntryScreen*>& screens);
+// (one statement), and hands each exam's check to the screens. Returns the
+// exams (upper case) whose normal values are their general range.
+QSet<QString> loadResultChecks(ado::Connection& c,
+                               const std::vector<entryscreens::EntryScreen*>& screens);
 
 } // namespace examform

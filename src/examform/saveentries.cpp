@@ -406,7 +406,7 @@ resultforms::StoredResults::Values frmExamForm::readStored(ado::Connection& c) c
 void frmExamForm::loadResultChecks() {
     const auto& c = entry::state().LabConnection;
     if (c && c->State() == ado::adStateOpen)
-        examform::loadResultChecks(*c, {screens_.begin(), screens_.end()});
+        generalRanges_ = examform::loadResultChecks(*c, {screens_.begin(), screens_.end()});
 }
 
 bool frmExamForm::confirmAlarms() {
@@ -493,16 +493,23 @@ bool frmExamForm::Save_Entries() {
         resultforms::showSaveFailure(failure, e);
         return false;
     }
-    for (Gathered& g : exams)
+    for (Gathered& g : exams) {
+        g.v.GeneralRange = !g.empty && generalRanges_.contains(g.exam->LabExamID.toUpper());
         for (const entryscreens::ResultAlarm& a : notice_.alarms)
             if (a.critical && !g.empty &&
                 a.labExamId.compare(g.exam->LabExamID, Qt::CaseInsensitive) == 0) {
                 g.v.Critical = true;
-                g.v.NoticeLine =
-                    QStringLiteral("Critical value notified to %1 (%2) on %3 by %4; read back.")
-                        .arg(notice_.name, notice_.role,
-                             notice_.at.toString(QStringLiteral("MM/dd/yyyy hh:mm")), notice_.by);
+                // Dated as the rest of the report dates.
+                const vrt::Date at = vrt::toSerial(notice_.at);
+                g.v.NoticeLines = {
+                    QStringLiteral("Critical value notified to %1 (%2)")
+                        .arg(notice_.name, notice_.role),
+                    QStringLiteral("on %1 %2 by %3; read back.")
+                        .arg(vrt::shortDate(at),
+                             vrt::Format(vrt::Variant(at), QStringLiteral("h:nn AM/PM")),
+                             notice_.by)};
             }
+    }
     int written = 0;
     const bool saved = resultforms::saveChecked(
         stored_,

@@ -120,15 +120,19 @@ private slots:
             QCOMPARE(examform::ageInDays(text).value_or(-1), days);
     }
 
-    // Flag and normal values on the screen and in print are the same range.
+    // Flag and normal values on the screen and in print are the same range;
+    // a general range says so in both.
     void rangeBySexAndAge_data() {
-        addColumns<QString, QString, QString, QString>("sex", "age", "screen", "printed");
-        addRows<const char*, const char*, const char*, const char*>({
-            {"male", "Male", "34", "H | 0 - 15 | |", "ESR 16 H 0 -15 mm/hr"},
-            {"female", "Female", "34 yrs", "| 0 - 20 | |", "ESR 16 0 -20 mm/hr"},
-            {"child", "Male", "3 mos", "H | 0 - 10 | |", "ESR 16 H 0 -10 mm/hr"},
-            {"unknown age", "Female", "", "| 0 - 20 (general) | |", "ESR 16 0 -20 mm/hr"},
-            {"unknown sex", "", "34", "| 0 - 20 (general) | |", "ESR 16 0 -20 mm/hr"},
+        addColumns<QString, QString, QString, QString, QString>("sex", "age", "screen", "printed",
+                                                                "stored");
+        addRows<const char*, const char*, const char*, const char*, const char*>({
+            {"male", "Male", "34", "H | 0 - 15 | |", "ESR 16 H 0 -15 mm/hr", "0|15|16"},
+            {"female", "Female", "34 yrs", "| 0 - 20 | |", "ESR 16 0 -20 mm/hr", "0|20|16"},
+            {"child", "Male", "3 mos", "H | 0 - 10 | |", "ESR 16 H 0 -10 mm/hr", "0|10|16"},
+            {"unknown age", "Female", "", "| 0 - 20 (general) | |",
+             "ESR 16 0 -20 mm/hr (general range)", "0|20|16"},
+            {"unknown sex", "", "34", "| 0 - 20 (general) | |",
+             "ESR 16 0 -20 mm/hr (general range)", "0|20|16"},
         });
     }
     void rangeBySexAndAge() {
@@ -136,6 +140,7 @@ private slots:
         QFETCH(QString, age);
         QFETCH(QString, screen);
         QFETCH(QString, printed);
+        QFETCH(QString, stored);
         lab_->object().Sex(sex);
         lab_->object().Age(age);
         enter({"901;ESR;0;25;mm/hr"}, {"16"}, {}, {});
@@ -143,30 +148,34 @@ private slots:
         QCOMPARE(printedLines(lab_->printedFiles(), {"ESR"}), QStringList{printed});
         QCOMPARE(
             rows("select A1, A2, A4 from LABORATORY..tbLabResultValues where LabExamID = '901'"),
-            QStringList(printed.section(' ', -3, -2).remove(' ').replace('-', "|") + "|16"));
+            QStringList{stored});
     }
 
     void criticalValueNotification_data() {
         addColumns<Steps, QStringList, bool, QStringList>("steps", "refused", "noFlags", "printed");
         const Steps all = [](ScriptedUser::FormScript& d) {
             d.type("txtNotifiedName", "Dr. Lim")
-                .type("txtNotifiedRole", "ER resident")
+                .type("txtNotifiedRole",
+                      "ER resident on duty, Department of Emergency Medicine, main building")
                 .run(clearTime)
                 .type("txtNotifiedAt", "12/08/2026 12:45")
                 .key("chkReadBack", Qt::Key_Space)
                 .click("cmdNotice(0)");
         };
-        const QStringList printed{
-            "POTASSIUM 2.1 L 3.5 -5.1 mmol/L CRITICAL",
-            "Critical value notified to Dr. Lim (ER resident) on 12/08/2026 12:45 by SANTOS, "
-            "MARIA L.; read back."};
+        // Who was told, when and by whom: lines of the sheet's width.
+        const QStringList printed{"POTASSIUM 2.1 L 3.5 -5.1 mmol/L CRITICAL",
+                                  "Critical value notified to Dr. Lim (ER resident on duty, "
+                                  "Department of Emergency Medicine, "
+                                  "main",
+                                  "building)",
+                                  "on 12/8/2026 12:45 PM by SANTOS, MARIA L.; read back."};
         addRows<Steps, QStringList, bool, QStringList>({
             {"all given", all, {}, false, printed},
             {"reports without flags",
              all,
              {},
              true,
-             {"POTASSIUM 2.1 3.5 -5.1 mmol/L CRITICAL", printed[1]}},
+             {"POTASSIUM 2.1 3.5 -5.1 mmol/L CRITICAL", printed[1], printed[2], printed[3]}},
             {"no name",
              [](ScriptedUser::FormScript& d) {
                  d.type("txtNotifiedRole", "ER")
@@ -214,11 +223,12 @@ private slots:
                "the save asks who was told."},
               steps, refused, printed.isEmpty());
         QCOMPARE(shown_.value(0), QStringLiteral("LL | 3.5 - 5.1 | CRITICAL |"));
-        QCOMPARE(printedLines(lab_->printedFiles(), {"POTASSIUM", "Critical"}), printed);
-        const QString saved =
-            printed.isEmpty()
-                ? QString()
-                : "LR26-0009|902|2.1|Dr. Lim|ER resident|12/8/2026 12:45:00 PM|MT-001|1";
+        QCOMPARE(printedLines(lab_->printedFiles(), {"POTASSIUM", "Critical", "building", "on "}),
+                 printed);
+        const QString saved = printed.isEmpty() ? QString()
+                                                : "LR26-0009|902|2.1|Dr. Lim|ER resident on duty, "
+                                                  "Department of Emergency Medicine, "
+                                                  "main building|12/8/2026 12:45:00 PM|MT-001|1";
         QCOMPARE(rows("select RequestNum, LabExamID, ResultValue, NotifiedName, NotifiedRole, "
                       "NotifiedAt, MedTechID, ReadBack from LABORATORY..tbLabCriticalNotice"),
                  saved.isEmpty() ? QStringList() : QStringList{saved});
@@ -226,8 +236,9 @@ private slots:
                       "where TableName = 'tbLabCriticalNotice'"),
                  saved.isEmpty()
                      ? QStringList()
-                     : QStringList{"critical|902|2.1 notified to Dr. Lim (ER resident) "
-                                   "at 2026-12-08 12:45:00 by MT-001, read back|MT-001"});
+                     : QStringList{"critical|902|2.1 notified to Dr. Lim (ER resident on duty, "
+                                   "Department of Emergency Medicine, main building) at "
+                                   "2026-12-08 12:45:00 by MT-001, read back|MT-001"});
     }
 
     void deltaCheck_data() {
