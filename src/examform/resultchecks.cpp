@@ -182,19 +182,29 @@ QSet<QString> loadResultChecks(ado::Connection& c,
         }
         QString where =
             QStringLiteral("l.HospNum = '%1' and l.TransDate < '%2' and l.RequestNum <> '%3' and "
-                           "v.LayoutIndex = 0 and v.LabExamID in (%4)")
-                .arg(ado::quoted(s.HospNum), iso(moment), ado::quoted(s.RequestNum), ids);
+                           "p.LayoutIndex = 0")
+                .arg(ado::quoted(s.HospNum), iso(moment), ado::quoted(s.RequestNum));
         if (bounded)
             where += QStringLiteral(" and l.TransDate >= '%1'").arg(iso(moment.addDays(-widest)));
-        // Only each exam's newest comes back.
-        rs.Open(QStringLiteral("select LabExamID, A4, A5, RequestNum, TransDate from (select "
-                               "v.LabExamID, v.A4, v.A5, l.RequestNum, l.TransDate, row_number() "
-                               "over (partition by v.LabExamID order by l.TransDate desc, "
-                               "l.RequestNum desc) as Newest from LABORATORY..tblablogbook l join "
-                               "LABORATORY..tbLabResultValues v on v.RequestNum = l.RequestNum "
-                               "where %1) p where Newest = 1")
-                    .arg(where),
-                c, ado::adOpenStatic, ado::adLockReadOnly, -1);
+        // Each exam's newest, found from the patient's requests newest
+        // first: a few index probes per exam, not every result of the
+        // patient's history sorted.
+        QStringList exams;
+        for (const QString& id : in)
+            exams << (exams.isEmpty() ? QStringLiteral("select %1 as LabExamID")
+                                      : QStringLiteral("select %1"))
+                         .arg(id);
+        rs.Open(
+            QStringLiteral("select v.LabExamID, v.A4, v.A5, v.RequestNum, n.TransDate from (%1) "
+                           "e join LABORATORY..tbLabResultValues v on v.LabExamID = "
+                           "e.LabExamID and v.LayoutIndex = 0 and v.RequestNum = (select "
+                           "l.RequestNum from LABORATORY..tblablogbook l join "
+                           "LABORATORY..tbLabResultValues p on p.RequestNum = l.RequestNum "
+                           "where %2 and p.LabExamID = e.LabExamID order by l.TransDate desc, "
+                           "l.RequestNum desc limit 1) join LABORATORY..tblablogbook n "
+                           "on n.RequestNum = v.RequestNum")
+                .arg(exams.join(QStringLiteral(" union all ")), where),
+            c, ado::adOpenStatic, ado::adLockReadOnly, -1);
         for (; !rs.eof(); rs.MoveNext()) {
             auto it = rules.find(rs.Fields(0).Value.text().toUpper());
             if (it == rules.end() || it->second.previousDone)

@@ -255,6 +255,7 @@ private slots:
             {"previous too old", "903", "1.6", "2026-10-01", "| 0 - 2 | |", {}},
             {"no rule", "904", "1.6", "2026-12-01", "| 0 - 2 | | 1 12/01/2026", {}},
             {"no previous", "903", "1.6", "", "| 0 - 2 | |", {}},
+            {"the newer of two", "904", "1.6", "both", "| 0 - 2 | | 1 12/01/2026", {}},
         });
     }
     void deltaCheck() {
@@ -263,6 +264,10 @@ private slots:
         QFETCH(QString, previous);
         QFETCH(QString, screen);
         QFETCH(QStringList, acknowledged);
+        if (previous == QLatin1String("both"))
+            exec(QStringLiteral("insert into LABORATORY..tbLabResultValues (RequestNum, LabExamID, "
+                                "LayoutIndex, A1, A2, A4) values ('LR26-0099', '%1', 0, 0, 2, 5)")
+                     .arg(exam));
         if (!previous.isEmpty())
             exec(QStringLiteral("insert into LABORATORY..tbLabResultValues (RequestNum, LabExamID, "
                                 "LayoutIndex, A1, A2, A4) values ('%1', '%2', 0, 0, 2, 1)")
