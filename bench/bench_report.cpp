@@ -151,6 +151,8 @@ void FirstSpooledReportIntoFolder(benchmark::State& state) {
     const QByteArray previous = qgetenv("VANTREL_PRINT_DIR");
     qputenv("VANTREL_PRINT_DIR", prints.path().toLocal8Bit());
     const QStringList lines = cytologySpoolLines();
+    QTemporaryDir done;
+    int moved = 0;
     for (auto _ : state) {
         state.PauseTiming();
         printing::forgetPrintState();
@@ -158,7 +160,10 @@ void FirstSpooledReportIntoFolder(benchmark::State& state) {
         state.ResumeTiming();
         printSpool(lines);
         state.PauseTiming();
-        if (!QFile::remove(printed))
+        // Moved aside, not deleted: a file system slows the next file's
+        // creation while it skips inodes freed moments ago, whatever the
+        // folder holds.
+        if (!QFile::rename(printed, done.filePath(QString::number(++moved))))
             state.SkipWithError("the report was not printed as the next number");
         state.ResumeTiming();
     }
