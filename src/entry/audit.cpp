@@ -6,9 +6,8 @@
 #include "platform/printing/printer.h"
 
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSysInfo>
+#include <QVariant>
 
 namespace entry {
 
@@ -108,23 +107,20 @@ void archiveReport() {
         pdf = file.readAll();
     }
     const auto orNull = [](const QString& v) { return v.isEmpty() ? QVariant() : QVariant(v); };
-    QSqlQuery q(s.LabConnection->database());
-    q.prepare(QStringLiteral(
-        "INSERT INTO LABORATORY.tbLabReportArchive (RequestNum, Kind, DocumentName, EmployeeID, "
-        "MedTechID, Workstation, ReportText, ReportPdf) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(orNull(s.RequestNum));
-    q.addBindValue(s.Corrections.empty() ? QStringLiteral("original")
-                                         : QStringLiteral("correction"));
-    q.addBindValue(job.documentName);
-    q.addBindValue(orNull(s.EmployeeID));
-    q.addBindValue(orNull(s.MedTechID));
     const QString host = workstation();
-    q.addBindValue(host.isEmpty() ? QStringLiteral("unknown workstation") : host);
-    q.addBindValue(job.composedText);
-    q.addBindValue(pdf);
-    if (!q.exec())
+    try {
+        s.LabConnection->runWithValues(
+            QStringLiteral("INSERT INTO LABORATORY.tbLabReportArchive (RequestNum, Kind, "
+                           "DocumentName, EmployeeID, MedTechID, Workstation, ReportText, "
+                           "ReportPdf) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {orNull(s.RequestNum),
+             s.Corrections.empty() ? QStringLiteral("original") : QStringLiteral("correction"),
+             job.documentName, orNull(s.EmployeeID), orNull(s.MedTechID),
+             host.isEmpty() ? QStringLiteral("unknown workstation") : host, job.composedText, pdf});
+    } catch (const vrt::RuntimeError& e) {
         ado::raiseStatement(QStringLiteral("The printed report was not archived: ") +
-                            q.lastError().text());
+                            e.description());
+    }
 }
 
 } // namespace entry

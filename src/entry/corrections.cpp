@@ -4,8 +4,6 @@
 #include "platform/ado/errors.h"
 #include "platform/runtime/datetime.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSysInfo>
 #include <algorithm>
 
@@ -13,15 +11,15 @@ namespace entry {
 
 namespace {
 
-QSqlQuery run(ado::Connection& c, const QString& sql, const QVariantList& values) {
-    QSqlQuery q(c.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+using Rows = std::vector<QVariantList>;
+
+Rows run(ado::Connection& c, const QString& sql, const QVariantList& values) {
+    try {
+        return c.runWithValues(sql, values);
+    } catch (const vrt::RuntimeError& e) {
         ado::raiseStatement(QStringLiteral("The corrections could not be read: ") +
-                            q.lastError().text());
-    return q;
+                            e.description());
+    }
 }
 
 QStringList requestsOfSave() {
@@ -43,7 +41,7 @@ QStringList requestsOfSave() {
 SaveMark markBeforeSave(ado::Connection& c) {
     SaveMark mark;
     for (const QString& request : requestsOfSave()) {
-        QSqlQuery q =
+        const Rows rows =
             run(c,
                 QStringLiteral(
                     "SELECT 1 FROM LABORATORY.tblablogbook WHERE RequestNum = ? AND Verified <> 0 "
@@ -51,14 +49,14 @@ SaveMark markBeforeSave(ado::Connection& c) {
                     "Action = 'print' UNION ALL SELECT 1 FROM LABORATORY.tbLabReportArchive WHERE "
                     "RequestNum = ?"),
                 {request, request, request});
-        if (q.next())
+        if (!rows.empty())
             mark.released << request;
     }
     if (mark.released.isEmpty())
         return mark;
-    QSqlQuery q =
+    const Rows last =
         run(c, QStringLiteral("SELECT coalesce(max(AuditID), 0) FROM LABORATORY.tbLabAudit"), {});
-    mark.lastAudit = q.next() ? q.value(0).toLongLong() : 0;
+    mark.lastAudit = last.empty() ? 0 : last.front().value(0).toLongLong();
     return mark;
 }
 
@@ -66,13 +64,14 @@ std::vector<Correction> correctionsSince(ado::Connection& c, const SaveMark& mar
     std::vector<Correction> found;
     if (mark.released.isEmpty())
         return found;
-    QSqlQuery q = run(c,
-                      QStringLiteral("SELECT RequestNum, LabNum, TableName, Exam, ColumnName, "
-                                     "OldValue, NewValue FROM LABORATORY.tbLabAudit WHERE "
-                                     "AuditID > ? AND Action = 'change' AND OldValue IS NOT NULL "
-                                     "ORDER BY AuditID"),
-                      {mark.lastAudit});
-    while (q.next()) {
+    const Rows rows =
+        run(c,
+            QStringLiteral("SELECT RequestNum, LabNum, TableName, Exam, ColumnName, "
+                           "OldValue, NewValue FROM LABORATORY.tbLabAudit WHERE "
+                           "AuditID > ? AND Action = 'change' AND OldValue IS NOT NULL "
+                           "ORDER BY AuditID"),
+            {mark.lastAudit});
+    for (const QVariantList& q : rows) {
         const QString request = q.value(0).toString();
         const QString labNum = q.value(1).toString();
         if (!mark.released.contains(request, Qt::CaseInsensitive) &&
@@ -99,18 +98,18 @@ std::vector<Correction> unprintedCorrections(ado::Connection& c, const SaveMark&
         // From the last print on; never printed, from the verification.
         qint64 from = 0;
         for (const char* action : {"print", "verify"}) {
-            QSqlQuery q =
+            const Rows first =
                 run(c,
                     QStringLiteral("SELECT %1(AuditID) FROM LABORATORY.tbLabAudit WHERE "
                                    "RequestNum = ? AND Action = ?")
                         .arg(QLatin1String(qstrcmp(action, "print") == 0 ? "max" : "min")),
                     {request, QString::fromLatin1(action)});
-            if (q.next() && !q.value(0).isNull()) {
-                from = q.value(0).toLongLong();
+            if (!first.empty() && !first.front().value(0).isNull()) {
+                from = first.front().value(0).toLongLong();
                 break;
             }
         }
-        QSqlQuery q =
+        const Rows rows =
             run(c,
                 QStringLiteral("SELECT AuditID, Action, RequestNum, TableName, Exam, "
                                "ColumnName, OldValue, NewValue, ChangedAt FROM "
@@ -118,7 +117,7 @@ std::vector<Correction> unprintedCorrections(ado::Connection& c, const SaveMark&
                                "AND Action IN ('change', 'correct') "
                                "ORDER BY AuditID"),
                 {request, from});
-        while (q.next()) {
+        for (const QVariantList& q : rows) {
             if (q.value(1).toString() == QLatin1String("correct")) {
                 if (!reasons.contains(q.value(7).toString()))
                     reasons << q.value(7).toString();

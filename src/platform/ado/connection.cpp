@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <atomic>
 #include <climits>
@@ -511,6 +512,37 @@ std::shared_ptr<Recordset> Connection::executeQuietly(const QString& commandText
     auto rs = std::make_shared<Recordset>();
     rs->openRows(run(commandText, false), cursorLocation_, adOpenForwardOnly);
     return rs;
+}
+
+std::vector<QVariantList> Connection::runWithValues(const QString& sql,
+                                                    const QVariantList& values) {
+    reconnectIfDropped();
+    if (inTransaction_ && transactionFailed_)
+        raiseTransactionFailed();
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    bool ran = q.prepare(sql);
+    if (ran) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ran = q.exec();
+    }
+    if (!ran) {
+        transactionFailed_ = inTransaction_;
+        raiseStatement((backend_ == Backend::PostgreSQL ? QStringLiteral("[PostgreSQL] ")
+                                                        : QStringLiteral("[SQLite] ")) +
+                       q.lastError().text());
+    }
+    std::vector<QVariantList> rows;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 void Connection::BeginRelaxedTrans() {

@@ -166,6 +166,11 @@ public:
     /// Execute for the library's own bookkeeping (the schema version, the
     /// audit of a print): kept out of the statement trace.
     std::shared_ptr<Recordset> executeQuietly(const QString& commandText);
+    /// A statement of the library's own bookkeeping (the corrections it
+    /// reads, their reasons, the report archive) in SQL both backends read,
+    /// its values (text, numbers, NULL, bytes) bound to "?" marks in order,
+    /// never quoted in; not traced. The rows, each a list of values.
+    std::vector<QVariantList> runWithValues(const QString& sql, const QVariantList& values);
     /// How many statements the connection keeps prepared.
     int preparedStatements() const;
 
