@@ -34,13 +34,6 @@ void Connection::applyTransactionContext() {
         settings.emplace_back(name);
         settings.emplace_back(value);
     }
-    // Numbered marks: "?1, ?2, ?3".
-    const auto marks = [](size_t count, const QString& mark) {
-        QStringList all;
-        for (size_t i = 1; i <= count; ++i)
-            all << mark + QString::number(i);
-        return all.join(QStringLiteral(", "));
-    };
     try {
         detail::Engine& e = engine();
         if (backend_ == Backend::PostgreSQL) {
@@ -55,10 +48,13 @@ void Connection::applyTransactionContext() {
         }
         for (const auto& [database, row] : rows) {
             const auto& [columns, values] = row;
+            QStringList marks;
+            for (size_t i = 1; i <= values.size(); ++i)
+                marks << QStringLiteral("?%1").arg(i);
             if (e.queryBound(QStringLiteral("INSERT OR REPLACE INTO %1.transaction_settings "
                                             "(id, %2) VALUES (1, %3)")
                                  .arg(database, columns.join(QStringLiteral(", ")),
-                                      marks(values.size(), QStringLiteral("?"))),
+                                      marks.join(QStringLiteral(", "))),
                              values)) {
                 contextTables_ << database;
                 continue;
