@@ -867,263 +867,238 @@ CREATE OR REPLACE TRIGGER tblablogbook_audit_verify AFTER UPDATE OF Verified, Ve
 -- One function per table names its columns, so a row costs no conversion of
 -- the whole row: each column is compared as itself (keys case by case), and
 -- only a changed value is written, as JSON text with dates as the embedded
--- database writes them. An update also compares the key columns.
+-- database writes them. An update also compares the key columns. The
+-- comparisons are one expression, which the function language evaluates
+-- without starting a query; the one INSERT runs only when something changed.
 
 CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresultentry() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    v jsonb[];
+    v_labnum text;
+    v_exam text;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
-               NEW.LabNum, 'change', 'tbLabResultEntry', nullif(NEW.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'HospNum', NULL::jsonb, to_jsonb(NEW.HospNum) WHERE NEW.HospNum IS NOT NULL
-                UNION ALL SELECT 2, 'IDNum', NULL::jsonb, to_jsonb(NEW.IDNum) WHERE NEW.IDNum IS NOT NULL
-                UNION ALL SELECT 3, 'SectionID', NULL::jsonb, to_jsonb(NEW.SectionID) WHERE NEW.SectionID IS NOT NULL
-                UNION ALL SELECT 4, 'RoomID', NULL::jsonb, to_jsonb(NEW.RoomID) WHERE NEW.RoomID IS NOT NULL
-                UNION ALL SELECT 5, 'TransDate', NULL::jsonb, to_jsonb(NEW.TransDate) WHERE NEW.TransDate IS NOT NULL
-                UNION ALL SELECT 6, 'ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate) WHERE NEW.ResultDate IS NOT NULL
-                UNION ALL SELECT 7, 'DoctorID', NULL::jsonb, to_jsonb(NEW.DoctorID) WHERE NEW.DoctorID IS NOT NULL
-                UNION ALL SELECT 8, 'FormType', NULL::jsonb, to_jsonb(NEW.FormType) WHERE NEW.FormType IS NOT NULL
-                UNION ALL SELECT 9, 'ResultFlag', NULL::jsonb, to_jsonb(NEW.ResultFlag) WHERE NEW.ResultFlag IS NOT NULL
-                UNION ALL SELECT 10, 'EmployeeID', NULL::jsonb, to_jsonb(NEW.EmployeeID) WHERE NEW.EmployeeID IS NOT NULL
-                UNION ALL SELECT 11, 'Amount', NULL::jsonb, to_jsonb(NEW.Amount) WHERE NEW.Amount IS NOT NULL
-                UNION ALL SELECT 12, 'PatientType', NULL::jsonb, to_jsonb(NEW.PatientType) WHERE NEW.PatientType IS NOT NULL
-                UNION ALL SELECT 13, 'ItemID', NULL::jsonb, to_jsonb(NEW.ItemID) WHERE NEW.ItemID IS NOT NULL
-                UNION ALL SELECT 14, 'RefNum', NULL::jsonb, to_jsonb(NEW.RefNum) WHERE NEW.RefNum IS NOT NULL
-                UNION ALL SELECT 15, 'Switch', NULL::jsonb, to_jsonb(NEW.Switch) WHERE NEW.Switch IS NOT NULL
-                UNION ALL SELECT 16, 'MedTechID', NULL::jsonb, to_jsonb(NEW.MedTechID) WHERE NEW.MedTechID IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.LabNum;
+        v_exam := nullif(NEW.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN NEW.HospNum IS NOT NULL THEN jsonb_build_array('HospNum', NULL::jsonb, to_jsonb(NEW.HospNum)) END,
+            CASE WHEN NEW.IDNum IS NOT NULL THEN jsonb_build_array('IDNum', NULL::jsonb, to_jsonb(NEW.IDNum)) END,
+            CASE WHEN NEW.SectionID IS NOT NULL THEN jsonb_build_array('SectionID', NULL::jsonb, to_jsonb(NEW.SectionID)) END,
+            CASE WHEN NEW.RoomID IS NOT NULL THEN jsonb_build_array('RoomID', NULL::jsonb, to_jsonb(NEW.RoomID)) END,
+            CASE WHEN NEW.TransDate IS NOT NULL THEN jsonb_build_array('TransDate', NULL::jsonb, to_jsonb(NEW.TransDate)) END,
+            CASE WHEN NEW.ResultDate IS NOT NULL THEN jsonb_build_array('ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate)) END,
+            CASE WHEN NEW.DoctorID IS NOT NULL THEN jsonb_build_array('DoctorID', NULL::jsonb, to_jsonb(NEW.DoctorID)) END,
+            CASE WHEN NEW.FormType IS NOT NULL THEN jsonb_build_array('FormType', NULL::jsonb, to_jsonb(NEW.FormType)) END,
+            CASE WHEN NEW.ResultFlag IS NOT NULL THEN jsonb_build_array('ResultFlag', NULL::jsonb, to_jsonb(NEW.ResultFlag)) END,
+            CASE WHEN NEW.EmployeeID IS NOT NULL THEN jsonb_build_array('EmployeeID', NULL::jsonb, to_jsonb(NEW.EmployeeID)) END,
+            CASE WHEN NEW.Amount IS NOT NULL THEN jsonb_build_array('Amount', NULL::jsonb, to_jsonb(NEW.Amount)) END,
+            CASE WHEN NEW.PatientType IS NOT NULL THEN jsonb_build_array('PatientType', NULL::jsonb, to_jsonb(NEW.PatientType)) END,
+            CASE WHEN NEW.ItemID IS NOT NULL THEN jsonb_build_array('ItemID', NULL::jsonb, to_jsonb(NEW.ItemID)) END,
+            CASE WHEN NEW.RefNum IS NOT NULL THEN jsonb_build_array('RefNum', NULL::jsonb, to_jsonb(NEW.RefNum)) END,
+            CASE WHEN NEW.Switch IS NOT NULL THEN jsonb_build_array('Switch', NULL::jsonb, to_jsonb(NEW.Switch)) END,
+            CASE WHEN NEW.MedTechID IS NOT NULL THEN jsonb_build_array('MedTechID', NULL::jsonb, to_jsonb(NEW.MedTechID)) END];
     ELSIF TG_OP = 'UPDATE' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
-               NEW.LabNum, 'change', 'tbLabResultEntry', nullif(NEW.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'LabNum', to_jsonb(OLD.LabNum), to_jsonb(NEW.LabNum) WHERE OLD.LabNum COLLATE "C" IS DISTINCT FROM NEW.LabNum COLLATE "C"
-                UNION ALL SELECT 2, 'LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID) WHERE OLD.LabExamID COLLATE "C" IS DISTINCT FROM NEW.LabExamID COLLATE "C"
-                UNION ALL SELECT 3, 'HospNum', to_jsonb(OLD.HospNum), to_jsonb(NEW.HospNum) WHERE OLD.HospNum COLLATE "C" IS DISTINCT FROM NEW.HospNum COLLATE "C"
-                UNION ALL SELECT 4, 'IDNum', to_jsonb(OLD.IDNum), to_jsonb(NEW.IDNum) WHERE OLD.IDNum COLLATE "C" IS DISTINCT FROM NEW.IDNum COLLATE "C"
-                UNION ALL SELECT 5, 'SectionID', to_jsonb(OLD.SectionID), to_jsonb(NEW.SectionID) WHERE OLD.SectionID COLLATE "C" IS DISTINCT FROM NEW.SectionID COLLATE "C"
-                UNION ALL SELECT 6, 'RoomID', to_jsonb(OLD.RoomID), to_jsonb(NEW.RoomID) WHERE OLD.RoomID IS DISTINCT FROM NEW.RoomID
-                UNION ALL SELECT 7, 'TransDate', to_jsonb(OLD.TransDate), to_jsonb(NEW.TransDate) WHERE OLD.TransDate IS DISTINCT FROM NEW.TransDate
-                UNION ALL SELECT 8, 'ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate) WHERE OLD.ResultDate IS DISTINCT FROM NEW.ResultDate
-                UNION ALL SELECT 9, 'DoctorID', to_jsonb(OLD.DoctorID), to_jsonb(NEW.DoctorID) WHERE OLD.DoctorID COLLATE "C" IS DISTINCT FROM NEW.DoctorID COLLATE "C"
-                UNION ALL SELECT 10, 'FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType) WHERE OLD.FormType IS DISTINCT FROM NEW.FormType
-                UNION ALL SELECT 11, 'ResultFlag', to_jsonb(OLD.ResultFlag), to_jsonb(NEW.ResultFlag) WHERE OLD.ResultFlag IS DISTINCT FROM NEW.ResultFlag
-                UNION ALL SELECT 12, 'EmployeeID', to_jsonb(OLD.EmployeeID), to_jsonb(NEW.EmployeeID) WHERE OLD.EmployeeID COLLATE "C" IS DISTINCT FROM NEW.EmployeeID COLLATE "C"
-                UNION ALL SELECT 13, 'Amount', to_jsonb(OLD.Amount), to_jsonb(NEW.Amount) WHERE OLD.Amount IS DISTINCT FROM NEW.Amount
-                UNION ALL SELECT 14, 'PatientType', to_jsonb(OLD.PatientType), to_jsonb(NEW.PatientType) WHERE OLD.PatientType IS DISTINCT FROM NEW.PatientType
-                UNION ALL SELECT 15, 'ItemID', to_jsonb(OLD.ItemID), to_jsonb(NEW.ItemID) WHERE OLD.ItemID COLLATE "C" IS DISTINCT FROM NEW.ItemID COLLATE "C"
-                UNION ALL SELECT 16, 'RefNum', to_jsonb(OLD.RefNum), to_jsonb(NEW.RefNum) WHERE OLD.RefNum COLLATE "C" IS DISTINCT FROM NEW.RefNum COLLATE "C"
-                UNION ALL SELECT 17, 'Switch', to_jsonb(OLD.Switch), to_jsonb(NEW.Switch) WHERE OLD.Switch IS DISTINCT FROM NEW.Switch
-                UNION ALL SELECT 18, 'MedTechID', to_jsonb(OLD.MedTechID), to_jsonb(NEW.MedTechID) WHERE OLD.MedTechID COLLATE "C" IS DISTINCT FROM NEW.MedTechID COLLATE "C") AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.LabNum;
+        v_exam := nullif(NEW.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.LabNum COLLATE "C" IS DISTINCT FROM NEW.LabNum COLLATE "C" THEN jsonb_build_array('LabNum', to_jsonb(OLD.LabNum), to_jsonb(NEW.LabNum)) END,
+            CASE WHEN OLD.LabExamID COLLATE "C" IS DISTINCT FROM NEW.LabExamID COLLATE "C" THEN jsonb_build_array('LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID)) END,
+            CASE WHEN OLD.HospNum COLLATE "C" IS DISTINCT FROM NEW.HospNum COLLATE "C" THEN jsonb_build_array('HospNum', to_jsonb(OLD.HospNum), to_jsonb(NEW.HospNum)) END,
+            CASE WHEN OLD.IDNum COLLATE "C" IS DISTINCT FROM NEW.IDNum COLLATE "C" THEN jsonb_build_array('IDNum', to_jsonb(OLD.IDNum), to_jsonb(NEW.IDNum)) END,
+            CASE WHEN OLD.SectionID COLLATE "C" IS DISTINCT FROM NEW.SectionID COLLATE "C" THEN jsonb_build_array('SectionID', to_jsonb(OLD.SectionID), to_jsonb(NEW.SectionID)) END,
+            CASE WHEN OLD.RoomID IS DISTINCT FROM NEW.RoomID THEN jsonb_build_array('RoomID', to_jsonb(OLD.RoomID), to_jsonb(NEW.RoomID)) END,
+            CASE WHEN OLD.TransDate IS DISTINCT FROM NEW.TransDate THEN jsonb_build_array('TransDate', to_jsonb(OLD.TransDate), to_jsonb(NEW.TransDate)) END,
+            CASE WHEN OLD.ResultDate IS DISTINCT FROM NEW.ResultDate THEN jsonb_build_array('ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate)) END,
+            CASE WHEN OLD.DoctorID COLLATE "C" IS DISTINCT FROM NEW.DoctorID COLLATE "C" THEN jsonb_build_array('DoctorID', to_jsonb(OLD.DoctorID), to_jsonb(NEW.DoctorID)) END,
+            CASE WHEN OLD.FormType IS DISTINCT FROM NEW.FormType THEN jsonb_build_array('FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType)) END,
+            CASE WHEN OLD.ResultFlag IS DISTINCT FROM NEW.ResultFlag THEN jsonb_build_array('ResultFlag', to_jsonb(OLD.ResultFlag), to_jsonb(NEW.ResultFlag)) END,
+            CASE WHEN OLD.EmployeeID COLLATE "C" IS DISTINCT FROM NEW.EmployeeID COLLATE "C" THEN jsonb_build_array('EmployeeID', to_jsonb(OLD.EmployeeID), to_jsonb(NEW.EmployeeID)) END,
+            CASE WHEN OLD.Amount IS DISTINCT FROM NEW.Amount THEN jsonb_build_array('Amount', to_jsonb(OLD.Amount), to_jsonb(NEW.Amount)) END,
+            CASE WHEN OLD.PatientType IS DISTINCT FROM NEW.PatientType THEN jsonb_build_array('PatientType', to_jsonb(OLD.PatientType), to_jsonb(NEW.PatientType)) END,
+            CASE WHEN OLD.ItemID COLLATE "C" IS DISTINCT FROM NEW.ItemID COLLATE "C" THEN jsonb_build_array('ItemID', to_jsonb(OLD.ItemID), to_jsonb(NEW.ItemID)) END,
+            CASE WHEN OLD.RefNum COLLATE "C" IS DISTINCT FROM NEW.RefNum COLLATE "C" THEN jsonb_build_array('RefNum', to_jsonb(OLD.RefNum), to_jsonb(NEW.RefNum)) END,
+            CASE WHEN OLD.Switch IS DISTINCT FROM NEW.Switch THEN jsonb_build_array('Switch', to_jsonb(OLD.Switch), to_jsonb(NEW.Switch)) END,
+            CASE WHEN OLD.MedTechID COLLATE "C" IS DISTINCT FROM NEW.MedTechID COLLATE "C" THEN jsonb_build_array('MedTechID', to_jsonb(OLD.MedTechID), to_jsonb(NEW.MedTechID)) END];
     ELSE
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = OLD.LabNum LIMIT 1), OLD.LabNum),
-               OLD.LabNum, 'change', 'tbLabResultEntry', nullif(OLD.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'HospNum', to_jsonb(OLD.HospNum), NULL::jsonb WHERE OLD.HospNum IS NOT NULL
-                UNION ALL SELECT 2, 'IDNum', to_jsonb(OLD.IDNum), NULL::jsonb WHERE OLD.IDNum IS NOT NULL
-                UNION ALL SELECT 3, 'SectionID', to_jsonb(OLD.SectionID), NULL::jsonb WHERE OLD.SectionID IS NOT NULL
-                UNION ALL SELECT 4, 'RoomID', to_jsonb(OLD.RoomID), NULL::jsonb WHERE OLD.RoomID IS NOT NULL
-                UNION ALL SELECT 5, 'TransDate', to_jsonb(OLD.TransDate), NULL::jsonb WHERE OLD.TransDate IS NOT NULL
-                UNION ALL SELECT 6, 'ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb WHERE OLD.ResultDate IS NOT NULL
-                UNION ALL SELECT 7, 'DoctorID', to_jsonb(OLD.DoctorID), NULL::jsonb WHERE OLD.DoctorID IS NOT NULL
-                UNION ALL SELECT 8, 'FormType', to_jsonb(OLD.FormType), NULL::jsonb WHERE OLD.FormType IS NOT NULL
-                UNION ALL SELECT 9, 'ResultFlag', to_jsonb(OLD.ResultFlag), NULL::jsonb WHERE OLD.ResultFlag IS NOT NULL
-                UNION ALL SELECT 10, 'EmployeeID', to_jsonb(OLD.EmployeeID), NULL::jsonb WHERE OLD.EmployeeID IS NOT NULL
-                UNION ALL SELECT 11, 'Amount', to_jsonb(OLD.Amount), NULL::jsonb WHERE OLD.Amount IS NOT NULL
-                UNION ALL SELECT 12, 'PatientType', to_jsonb(OLD.PatientType), NULL::jsonb WHERE OLD.PatientType IS NOT NULL
-                UNION ALL SELECT 13, 'ItemID', to_jsonb(OLD.ItemID), NULL::jsonb WHERE OLD.ItemID IS NOT NULL
-                UNION ALL SELECT 14, 'RefNum', to_jsonb(OLD.RefNum), NULL::jsonb WHERE OLD.RefNum IS NOT NULL
-                UNION ALL SELECT 15, 'Switch', to_jsonb(OLD.Switch), NULL::jsonb WHERE OLD.Switch IS NOT NULL
-                UNION ALL SELECT 16, 'MedTechID', to_jsonb(OLD.MedTechID), NULL::jsonb WHERE OLD.MedTechID IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := OLD.LabNum;
+        v_exam := nullif(OLD.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.HospNum IS NOT NULL THEN jsonb_build_array('HospNum', to_jsonb(OLD.HospNum), NULL::jsonb) END,
+            CASE WHEN OLD.IDNum IS NOT NULL THEN jsonb_build_array('IDNum', to_jsonb(OLD.IDNum), NULL::jsonb) END,
+            CASE WHEN OLD.SectionID IS NOT NULL THEN jsonb_build_array('SectionID', to_jsonb(OLD.SectionID), NULL::jsonb) END,
+            CASE WHEN OLD.RoomID IS NOT NULL THEN jsonb_build_array('RoomID', to_jsonb(OLD.RoomID), NULL::jsonb) END,
+            CASE WHEN OLD.TransDate IS NOT NULL THEN jsonb_build_array('TransDate', to_jsonb(OLD.TransDate), NULL::jsonb) END,
+            CASE WHEN OLD.ResultDate IS NOT NULL THEN jsonb_build_array('ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb) END,
+            CASE WHEN OLD.DoctorID IS NOT NULL THEN jsonb_build_array('DoctorID', to_jsonb(OLD.DoctorID), NULL::jsonb) END,
+            CASE WHEN OLD.FormType IS NOT NULL THEN jsonb_build_array('FormType', to_jsonb(OLD.FormType), NULL::jsonb) END,
+            CASE WHEN OLD.ResultFlag IS NOT NULL THEN jsonb_build_array('ResultFlag', to_jsonb(OLD.ResultFlag), NULL::jsonb) END,
+            CASE WHEN OLD.EmployeeID IS NOT NULL THEN jsonb_build_array('EmployeeID', to_jsonb(OLD.EmployeeID), NULL::jsonb) END,
+            CASE WHEN OLD.Amount IS NOT NULL THEN jsonb_build_array('Amount', to_jsonb(OLD.Amount), NULL::jsonb) END,
+            CASE WHEN OLD.PatientType IS NOT NULL THEN jsonb_build_array('PatientType', to_jsonb(OLD.PatientType), NULL::jsonb) END,
+            CASE WHEN OLD.ItemID IS NOT NULL THEN jsonb_build_array('ItemID', to_jsonb(OLD.ItemID), NULL::jsonb) END,
+            CASE WHEN OLD.RefNum IS NOT NULL THEN jsonb_build_array('RefNum', to_jsonb(OLD.RefNum), NULL::jsonb) END,
+            CASE WHEN OLD.Switch IS NOT NULL THEN jsonb_build_array('Switch', to_jsonb(OLD.Switch), NULL::jsonb) END,
+            CASE WHEN OLD.MedTechID IS NOT NULL THEN jsonb_build_array('MedTechID', to_jsonb(OLD.MedTechID), NULL::jsonb) END];
     END IF;
+    v := array_remove(v, NULL);
+    IF cardinality(v) = 0 THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                       ColumnName, OldValue, NewValue, EmployeeID,
+                                       MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', 'tbLabResultEntry', v_exam, e ->> 0,
+           laboratory.lab_audit_text(e -> 1), laboratory.lab_audit_text(e -> 2),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v) AS e;
     RETURN NULL;
 END
 $$;
 
--- An update calls the function only when an audited value (or a key) differs,
--- compared as text and case by case as the function compares them: a save
--- that sends the stored values again costs no call.
 CREATE OR REPLACE TRIGGER tbLabResultEntry_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultEntry
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultentry();
 CREATE OR REPLACE TRIGGER tbLabResultEntry_audit_update AFTER UPDATE ON laboratory.tbLabResultEntry
-    FOR EACH ROW WHEN (ROW(
-        OLD.LabNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C", OLD.HospNum::text COLLATE "C",
-        OLD.IDNum::text COLLATE "C", OLD.SectionID::text COLLATE "C", OLD.RoomID::text COLLATE "C",
-        OLD.TransDate::text COLLATE "C", OLD.ResultDate::text COLLATE "C",
-        OLD.DoctorID::text COLLATE "C", OLD.FormType::text COLLATE "C",
-        OLD.ResultFlag::text COLLATE "C", OLD.EmployeeID::text COLLATE "C",
-        OLD.Amount::text COLLATE "C", OLD.PatientType::text COLLATE "C",
-        OLD.ItemID::text COLLATE "C", OLD.RefNum::text COLLATE "C", OLD.Switch::text COLLATE "C",
-        OLD.MedTechID::text COLLATE "C")
-    IS DISTINCT FROM ROW(
-        NEW.LabNum::text COLLATE "C", NEW.LabExamID::text COLLATE "C", NEW.HospNum::text COLLATE "C",
-        NEW.IDNum::text COLLATE "C", NEW.SectionID::text COLLATE "C", NEW.RoomID::text COLLATE "C",
-        NEW.TransDate::text COLLATE "C", NEW.ResultDate::text COLLATE "C",
-        NEW.DoctorID::text COLLATE "C", NEW.FormType::text COLLATE "C",
-        NEW.ResultFlag::text COLLATE "C", NEW.EmployeeID::text COLLATE "C",
-        NEW.Amount::text COLLATE "C", NEW.PatientType::text COLLATE "C",
-        NEW.ItemID::text COLLATE "C", NEW.RefNum::text COLLATE "C", NEW.Switch::text COLLATE "C",
-        NEW.MedTechID::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_tblabresultentry();
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultentry();
 
 
 CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresulthcodes() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    v jsonb[];
+    v_labnum text;
+    v_exam text;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'Result1', NULL::jsonb, to_jsonb(NEW.Result1) WHERE NEW.Result1 IS NOT NULL
-                UNION ALL SELECT 2, 'Result2', NULL::jsonb, to_jsonb(NEW.Result2) WHERE NEW.Result2 IS NOT NULL
-                UNION ALL SELECT 3, 'Result3', NULL::jsonb, to_jsonb(NEW.Result3) WHERE NEW.Result3 IS NOT NULL
-                UNION ALL SELECT 4, 'Result4', NULL::jsonb, to_jsonb(NEW.Result4) WHERE NEW.Result4 IS NOT NULL
-                UNION ALL SELECT 5, 'Result5', NULL::jsonb, to_jsonb(NEW.Result5) WHERE NEW.Result5 IS NOT NULL
-                UNION ALL SELECT 6, 'Result6', NULL::jsonb, to_jsonb(NEW.Result6) WHERE NEW.Result6 IS NOT NULL
-                UNION ALL SELECT 7, 'Result7', NULL::jsonb, to_jsonb(NEW.Result7) WHERE NEW.Result7 IS NOT NULL
-                UNION ALL SELECT 8, 'Result8', NULL::jsonb, to_jsonb(NEW.Result8) WHERE NEW.Result8 IS NOT NULL
-                UNION ALL SELECT 9, 'Result9', NULL::jsonb, to_jsonb(NEW.Result9) WHERE NEW.Result9 IS NOT NULL
-                UNION ALL SELECT 10, 'Result10', NULL::jsonb, to_jsonb(NEW.Result10) WHERE NEW.Result10 IS NOT NULL
-                UNION ALL SELECT 11, 'Result11', NULL::jsonb, to_jsonb(NEW.Result11) WHERE NEW.Result11 IS NOT NULL
-                UNION ALL SELECT 12, 'Result12', NULL::jsonb, to_jsonb(NEW.Result12) WHERE NEW.Result12 IS NOT NULL
-                UNION ALL SELECT 13, 'Result13', NULL::jsonb, to_jsonb(NEW.Result13) WHERE NEW.Result13 IS NOT NULL
-                UNION ALL SELECT 14, 'Result14', NULL::jsonb, to_jsonb(NEW.Result14) WHERE NEW.Result14 IS NOT NULL
-                UNION ALL SELECT 15, 'Result15', NULL::jsonb, to_jsonb(NEW.Result15) WHERE NEW.Result15 IS NOT NULL
-                UNION ALL SELECT 16, 'Result16', NULL::jsonb, to_jsonb(NEW.Result16) WHERE NEW.Result16 IS NOT NULL
-                UNION ALL SELECT 17, 'Result17', NULL::jsonb, to_jsonb(NEW.Result17) WHERE NEW.Result17 IS NOT NULL
-                UNION ALL SELECT 18, 'Result18', NULL::jsonb, to_jsonb(NEW.Result18) WHERE NEW.Result18 IS NOT NULL
-                UNION ALL SELECT 19, 'Result19', NULL::jsonb, to_jsonb(NEW.Result19) WHERE NEW.Result19 IS NOT NULL
-                UNION ALL SELECT 20, 'Result20', NULL::jsonb, to_jsonb(NEW.Result20) WHERE NEW.Result20 IS NOT NULL
-                UNION ALL SELECT 21, 'Result21', NULL::jsonb, to_jsonb(NEW.Result21) WHERE NEW.Result21 IS NOT NULL
-                UNION ALL SELECT 22, 'Result22', NULL::jsonb, to_jsonb(NEW.Result22) WHERE NEW.Result22 IS NOT NULL
-                UNION ALL SELECT 23, 'Result23', NULL::jsonb, to_jsonb(NEW.Result23) WHERE NEW.Result23 IS NOT NULL
-                UNION ALL SELECT 24, 'Result24', NULL::jsonb, to_jsonb(NEW.Result24) WHERE NEW.Result24 IS NOT NULL
-                UNION ALL SELECT 25, 'Result25', NULL::jsonb, to_jsonb(NEW.Result25) WHERE NEW.Result25 IS NOT NULL
-                UNION ALL SELECT 26, 'Result26', NULL::jsonb, to_jsonb(NEW.Result26) WHERE NEW.Result26 IS NOT NULL
-                UNION ALL SELECT 27, 'Result27', NULL::jsonb, to_jsonb(NEW.Result27) WHERE NEW.Result27 IS NOT NULL
-                UNION ALL SELECT 28, 'Result28', NULL::jsonb, to_jsonb(NEW.Result28) WHERE NEW.Result28 IS NOT NULL
-                UNION ALL SELECT 29, 'Result29', NULL::jsonb, to_jsonb(NEW.Result29) WHERE NEW.Result29 IS NOT NULL
-                UNION ALL SELECT 30, 'Result30', NULL::jsonb, to_jsonb(NEW.Result30) WHERE NEW.Result30 IS NOT NULL
-                UNION ALL SELECT 31, 'Result31', NULL::jsonb, to_jsonb(NEW.Result31) WHERE NEW.Result31 IS NOT NULL
-                UNION ALL SELECT 32, 'Result32', NULL::jsonb, to_jsonb(NEW.Result32) WHERE NEW.Result32 IS NOT NULL
-                UNION ALL SELECT 33, 'Result33', NULL::jsonb, to_jsonb(NEW.Result33) WHERE NEW.Result33 IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN NEW.Result1 IS NOT NULL THEN jsonb_build_array('Result1', NULL::jsonb, to_jsonb(NEW.Result1)) END,
+            CASE WHEN NEW.Result2 IS NOT NULL THEN jsonb_build_array('Result2', NULL::jsonb, to_jsonb(NEW.Result2)) END,
+            CASE WHEN NEW.Result3 IS NOT NULL THEN jsonb_build_array('Result3', NULL::jsonb, to_jsonb(NEW.Result3)) END,
+            CASE WHEN NEW.Result4 IS NOT NULL THEN jsonb_build_array('Result4', NULL::jsonb, to_jsonb(NEW.Result4)) END,
+            CASE WHEN NEW.Result5 IS NOT NULL THEN jsonb_build_array('Result5', NULL::jsonb, to_jsonb(NEW.Result5)) END,
+            CASE WHEN NEW.Result6 IS NOT NULL THEN jsonb_build_array('Result6', NULL::jsonb, to_jsonb(NEW.Result6)) END,
+            CASE WHEN NEW.Result7 IS NOT NULL THEN jsonb_build_array('Result7', NULL::jsonb, to_jsonb(NEW.Result7)) END,
+            CASE WHEN NEW.Result8 IS NOT NULL THEN jsonb_build_array('Result8', NULL::jsonb, to_jsonb(NEW.Result8)) END,
+            CASE WHEN NEW.Result9 IS NOT NULL THEN jsonb_build_array('Result9', NULL::jsonb, to_jsonb(NEW.Result9)) END,
+            CASE WHEN NEW.Result10 IS NOT NULL THEN jsonb_build_array('Result10', NULL::jsonb, to_jsonb(NEW.Result10)) END,
+            CASE WHEN NEW.Result11 IS NOT NULL THEN jsonb_build_array('Result11', NULL::jsonb, to_jsonb(NEW.Result11)) END,
+            CASE WHEN NEW.Result12 IS NOT NULL THEN jsonb_build_array('Result12', NULL::jsonb, to_jsonb(NEW.Result12)) END,
+            CASE WHEN NEW.Result13 IS NOT NULL THEN jsonb_build_array('Result13', NULL::jsonb, to_jsonb(NEW.Result13)) END,
+            CASE WHEN NEW.Result14 IS NOT NULL THEN jsonb_build_array('Result14', NULL::jsonb, to_jsonb(NEW.Result14)) END,
+            CASE WHEN NEW.Result15 IS NOT NULL THEN jsonb_build_array('Result15', NULL::jsonb, to_jsonb(NEW.Result15)) END,
+            CASE WHEN NEW.Result16 IS NOT NULL THEN jsonb_build_array('Result16', NULL::jsonb, to_jsonb(NEW.Result16)) END,
+            CASE WHEN NEW.Result17 IS NOT NULL THEN jsonb_build_array('Result17', NULL::jsonb, to_jsonb(NEW.Result17)) END,
+            CASE WHEN NEW.Result18 IS NOT NULL THEN jsonb_build_array('Result18', NULL::jsonb, to_jsonb(NEW.Result18)) END,
+            CASE WHEN NEW.Result19 IS NOT NULL THEN jsonb_build_array('Result19', NULL::jsonb, to_jsonb(NEW.Result19)) END,
+            CASE WHEN NEW.Result20 IS NOT NULL THEN jsonb_build_array('Result20', NULL::jsonb, to_jsonb(NEW.Result20)) END,
+            CASE WHEN NEW.Result21 IS NOT NULL THEN jsonb_build_array('Result21', NULL::jsonb, to_jsonb(NEW.Result21)) END,
+            CASE WHEN NEW.Result22 IS NOT NULL THEN jsonb_build_array('Result22', NULL::jsonb, to_jsonb(NEW.Result22)) END,
+            CASE WHEN NEW.Result23 IS NOT NULL THEN jsonb_build_array('Result23', NULL::jsonb, to_jsonb(NEW.Result23)) END,
+            CASE WHEN NEW.Result24 IS NOT NULL THEN jsonb_build_array('Result24', NULL::jsonb, to_jsonb(NEW.Result24)) END,
+            CASE WHEN NEW.Result25 IS NOT NULL THEN jsonb_build_array('Result25', NULL::jsonb, to_jsonb(NEW.Result25)) END,
+            CASE WHEN NEW.Result26 IS NOT NULL THEN jsonb_build_array('Result26', NULL::jsonb, to_jsonb(NEW.Result26)) END,
+            CASE WHEN NEW.Result27 IS NOT NULL THEN jsonb_build_array('Result27', NULL::jsonb, to_jsonb(NEW.Result27)) END,
+            CASE WHEN NEW.Result28 IS NOT NULL THEN jsonb_build_array('Result28', NULL::jsonb, to_jsonb(NEW.Result28)) END,
+            CASE WHEN NEW.Result29 IS NOT NULL THEN jsonb_build_array('Result29', NULL::jsonb, to_jsonb(NEW.Result29)) END,
+            CASE WHEN NEW.Result30 IS NOT NULL THEN jsonb_build_array('Result30', NULL::jsonb, to_jsonb(NEW.Result30)) END,
+            CASE WHEN NEW.Result31 IS NOT NULL THEN jsonb_build_array('Result31', NULL::jsonb, to_jsonb(NEW.Result31)) END,
+            CASE WHEN NEW.Result32 IS NOT NULL THEN jsonb_build_array('Result32', NULL::jsonb, to_jsonb(NEW.Result32)) END,
+            CASE WHEN NEW.Result33 IS NOT NULL THEN jsonb_build_array('Result33', NULL::jsonb, to_jsonb(NEW.Result33)) END];
     ELSIF TG_OP = 'UPDATE' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum) WHERE OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C"
-                UNION ALL SELECT 2, 'Result1', to_jsonb(OLD.Result1), to_jsonb(NEW.Result1) WHERE OLD.Result1 IS DISTINCT FROM NEW.Result1
-                UNION ALL SELECT 3, 'Result2', to_jsonb(OLD.Result2), to_jsonb(NEW.Result2) WHERE OLD.Result2 IS DISTINCT FROM NEW.Result2
-                UNION ALL SELECT 4, 'Result3', to_jsonb(OLD.Result3), to_jsonb(NEW.Result3) WHERE OLD.Result3 IS DISTINCT FROM NEW.Result3
-                UNION ALL SELECT 5, 'Result4', to_jsonb(OLD.Result4), to_jsonb(NEW.Result4) WHERE OLD.Result4 IS DISTINCT FROM NEW.Result4
-                UNION ALL SELECT 6, 'Result5', to_jsonb(OLD.Result5), to_jsonb(NEW.Result5) WHERE OLD.Result5 IS DISTINCT FROM NEW.Result5
-                UNION ALL SELECT 7, 'Result6', to_jsonb(OLD.Result6), to_jsonb(NEW.Result6) WHERE OLD.Result6 IS DISTINCT FROM NEW.Result6
-                UNION ALL SELECT 8, 'Result7', to_jsonb(OLD.Result7), to_jsonb(NEW.Result7) WHERE OLD.Result7 IS DISTINCT FROM NEW.Result7
-                UNION ALL SELECT 9, 'Result8', to_jsonb(OLD.Result8), to_jsonb(NEW.Result8) WHERE OLD.Result8 IS DISTINCT FROM NEW.Result8
-                UNION ALL SELECT 10, 'Result9', to_jsonb(OLD.Result9), to_jsonb(NEW.Result9) WHERE OLD.Result9 IS DISTINCT FROM NEW.Result9
-                UNION ALL SELECT 11, 'Result10', to_jsonb(OLD.Result10), to_jsonb(NEW.Result10) WHERE OLD.Result10 IS DISTINCT FROM NEW.Result10
-                UNION ALL SELECT 12, 'Result11', to_jsonb(OLD.Result11), to_jsonb(NEW.Result11) WHERE OLD.Result11 IS DISTINCT FROM NEW.Result11
-                UNION ALL SELECT 13, 'Result12', to_jsonb(OLD.Result12), to_jsonb(NEW.Result12) WHERE OLD.Result12 IS DISTINCT FROM NEW.Result12
-                UNION ALL SELECT 14, 'Result13', to_jsonb(OLD.Result13), to_jsonb(NEW.Result13) WHERE OLD.Result13 IS DISTINCT FROM NEW.Result13
-                UNION ALL SELECT 15, 'Result14', to_jsonb(OLD.Result14), to_jsonb(NEW.Result14) WHERE OLD.Result14 IS DISTINCT FROM NEW.Result14
-                UNION ALL SELECT 16, 'Result15', to_jsonb(OLD.Result15), to_jsonb(NEW.Result15) WHERE OLD.Result15 IS DISTINCT FROM NEW.Result15
-                UNION ALL SELECT 17, 'Result16', to_jsonb(OLD.Result16), to_jsonb(NEW.Result16) WHERE OLD.Result16 IS DISTINCT FROM NEW.Result16
-                UNION ALL SELECT 18, 'Result17', to_jsonb(OLD.Result17), to_jsonb(NEW.Result17) WHERE OLD.Result17 IS DISTINCT FROM NEW.Result17
-                UNION ALL SELECT 19, 'Result18', to_jsonb(OLD.Result18), to_jsonb(NEW.Result18) WHERE OLD.Result18 IS DISTINCT FROM NEW.Result18
-                UNION ALL SELECT 20, 'Result19', to_jsonb(OLD.Result19), to_jsonb(NEW.Result19) WHERE OLD.Result19 IS DISTINCT FROM NEW.Result19
-                UNION ALL SELECT 21, 'Result20', to_jsonb(OLD.Result20), to_jsonb(NEW.Result20) WHERE OLD.Result20 IS DISTINCT FROM NEW.Result20
-                UNION ALL SELECT 22, 'Result21', to_jsonb(OLD.Result21), to_jsonb(NEW.Result21) WHERE OLD.Result21 IS DISTINCT FROM NEW.Result21
-                UNION ALL SELECT 23, 'Result22', to_jsonb(OLD.Result22), to_jsonb(NEW.Result22) WHERE OLD.Result22 IS DISTINCT FROM NEW.Result22
-                UNION ALL SELECT 24, 'Result23', to_jsonb(OLD.Result23), to_jsonb(NEW.Result23) WHERE OLD.Result23 IS DISTINCT FROM NEW.Result23
-                UNION ALL SELECT 25, 'Result24', to_jsonb(OLD.Result24), to_jsonb(NEW.Result24) WHERE OLD.Result24 IS DISTINCT FROM NEW.Result24
-                UNION ALL SELECT 26, 'Result25', to_jsonb(OLD.Result25), to_jsonb(NEW.Result25) WHERE OLD.Result25 IS DISTINCT FROM NEW.Result25
-                UNION ALL SELECT 27, 'Result26', to_jsonb(OLD.Result26), to_jsonb(NEW.Result26) WHERE OLD.Result26 IS DISTINCT FROM NEW.Result26
-                UNION ALL SELECT 28, 'Result27', to_jsonb(OLD.Result27), to_jsonb(NEW.Result27) WHERE OLD.Result27 IS DISTINCT FROM NEW.Result27
-                UNION ALL SELECT 29, 'Result28', to_jsonb(OLD.Result28), to_jsonb(NEW.Result28) WHERE OLD.Result28 IS DISTINCT FROM NEW.Result28
-                UNION ALL SELECT 30, 'Result29', to_jsonb(OLD.Result29), to_jsonb(NEW.Result29) WHERE OLD.Result29 IS DISTINCT FROM NEW.Result29
-                UNION ALL SELECT 31, 'Result30', to_jsonb(OLD.Result30), to_jsonb(NEW.Result30) WHERE OLD.Result30 IS DISTINCT FROM NEW.Result30
-                UNION ALL SELECT 32, 'Result31', to_jsonb(OLD.Result31), to_jsonb(NEW.Result31) WHERE OLD.Result31 IS DISTINCT FROM NEW.Result31
-                UNION ALL SELECT 33, 'Result32', to_jsonb(OLD.Result32), to_jsonb(NEW.Result32) WHERE OLD.Result32 IS DISTINCT FROM NEW.Result32
-                UNION ALL SELECT 34, 'Result33', to_jsonb(OLD.Result33), to_jsonb(NEW.Result33) WHERE OLD.Result33 IS DISTINCT FROM NEW.Result33) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C" THEN jsonb_build_array('RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)) END,
+            CASE WHEN OLD.Result1 IS DISTINCT FROM NEW.Result1 THEN jsonb_build_array('Result1', to_jsonb(OLD.Result1), to_jsonb(NEW.Result1)) END,
+            CASE WHEN OLD.Result2 IS DISTINCT FROM NEW.Result2 THEN jsonb_build_array('Result2', to_jsonb(OLD.Result2), to_jsonb(NEW.Result2)) END,
+            CASE WHEN OLD.Result3 IS DISTINCT FROM NEW.Result3 THEN jsonb_build_array('Result3', to_jsonb(OLD.Result3), to_jsonb(NEW.Result3)) END,
+            CASE WHEN OLD.Result4 IS DISTINCT FROM NEW.Result4 THEN jsonb_build_array('Result4', to_jsonb(OLD.Result4), to_jsonb(NEW.Result4)) END,
+            CASE WHEN OLD.Result5 IS DISTINCT FROM NEW.Result5 THEN jsonb_build_array('Result5', to_jsonb(OLD.Result5), to_jsonb(NEW.Result5)) END,
+            CASE WHEN OLD.Result6 IS DISTINCT FROM NEW.Result6 THEN jsonb_build_array('Result6', to_jsonb(OLD.Result6), to_jsonb(NEW.Result6)) END,
+            CASE WHEN OLD.Result7 IS DISTINCT FROM NEW.Result7 THEN jsonb_build_array('Result7', to_jsonb(OLD.Result7), to_jsonb(NEW.Result7)) END,
+            CASE WHEN OLD.Result8 IS DISTINCT FROM NEW.Result8 THEN jsonb_build_array('Result8', to_jsonb(OLD.Result8), to_jsonb(NEW.Result8)) END,
+            CASE WHEN OLD.Result9 IS DISTINCT FROM NEW.Result9 THEN jsonb_build_array('Result9', to_jsonb(OLD.Result9), to_jsonb(NEW.Result9)) END,
+            CASE WHEN OLD.Result10 IS DISTINCT FROM NEW.Result10 THEN jsonb_build_array('Result10', to_jsonb(OLD.Result10), to_jsonb(NEW.Result10)) END,
+            CASE WHEN OLD.Result11 IS DISTINCT FROM NEW.Result11 THEN jsonb_build_array('Result11', to_jsonb(OLD.Result11), to_jsonb(NEW.Result11)) END,
+            CASE WHEN OLD.Result12 IS DISTINCT FROM NEW.Result12 THEN jsonb_build_array('Result12', to_jsonb(OLD.Result12), to_jsonb(NEW.Result12)) END,
+            CASE WHEN OLD.Result13 IS DISTINCT FROM NEW.Result13 THEN jsonb_build_array('Result13', to_jsonb(OLD.Result13), to_jsonb(NEW.Result13)) END,
+            CASE WHEN OLD.Result14 IS DISTINCT FROM NEW.Result14 THEN jsonb_build_array('Result14', to_jsonb(OLD.Result14), to_jsonb(NEW.Result14)) END,
+            CASE WHEN OLD.Result15 IS DISTINCT FROM NEW.Result15 THEN jsonb_build_array('Result15', to_jsonb(OLD.Result15), to_jsonb(NEW.Result15)) END,
+            CASE WHEN OLD.Result16 IS DISTINCT FROM NEW.Result16 THEN jsonb_build_array('Result16', to_jsonb(OLD.Result16), to_jsonb(NEW.Result16)) END,
+            CASE WHEN OLD.Result17 IS DISTINCT FROM NEW.Result17 THEN jsonb_build_array('Result17', to_jsonb(OLD.Result17), to_jsonb(NEW.Result17)) END,
+            CASE WHEN OLD.Result18 IS DISTINCT FROM NEW.Result18 THEN jsonb_build_array('Result18', to_jsonb(OLD.Result18), to_jsonb(NEW.Result18)) END,
+            CASE WHEN OLD.Result19 IS DISTINCT FROM NEW.Result19 THEN jsonb_build_array('Result19', to_jsonb(OLD.Result19), to_jsonb(NEW.Result19)) END,
+            CASE WHEN OLD.Result20 IS DISTINCT FROM NEW.Result20 THEN jsonb_build_array('Result20', to_jsonb(OLD.Result20), to_jsonb(NEW.Result20)) END,
+            CASE WHEN OLD.Result21 IS DISTINCT FROM NEW.Result21 THEN jsonb_build_array('Result21', to_jsonb(OLD.Result21), to_jsonb(NEW.Result21)) END,
+            CASE WHEN OLD.Result22 IS DISTINCT FROM NEW.Result22 THEN jsonb_build_array('Result22', to_jsonb(OLD.Result22), to_jsonb(NEW.Result22)) END,
+            CASE WHEN OLD.Result23 IS DISTINCT FROM NEW.Result23 THEN jsonb_build_array('Result23', to_jsonb(OLD.Result23), to_jsonb(NEW.Result23)) END,
+            CASE WHEN OLD.Result24 IS DISTINCT FROM NEW.Result24 THEN jsonb_build_array('Result24', to_jsonb(OLD.Result24), to_jsonb(NEW.Result24)) END,
+            CASE WHEN OLD.Result25 IS DISTINCT FROM NEW.Result25 THEN jsonb_build_array('Result25', to_jsonb(OLD.Result25), to_jsonb(NEW.Result25)) END,
+            CASE WHEN OLD.Result26 IS DISTINCT FROM NEW.Result26 THEN jsonb_build_array('Result26', to_jsonb(OLD.Result26), to_jsonb(NEW.Result26)) END,
+            CASE WHEN OLD.Result27 IS DISTINCT FROM NEW.Result27 THEN jsonb_build_array('Result27', to_jsonb(OLD.Result27), to_jsonb(NEW.Result27)) END,
+            CASE WHEN OLD.Result28 IS DISTINCT FROM NEW.Result28 THEN jsonb_build_array('Result28', to_jsonb(OLD.Result28), to_jsonb(NEW.Result28)) END,
+            CASE WHEN OLD.Result29 IS DISTINCT FROM NEW.Result29 THEN jsonb_build_array('Result29', to_jsonb(OLD.Result29), to_jsonb(NEW.Result29)) END,
+            CASE WHEN OLD.Result30 IS DISTINCT FROM NEW.Result30 THEN jsonb_build_array('Result30', to_jsonb(OLD.Result30), to_jsonb(NEW.Result30)) END,
+            CASE WHEN OLD.Result31 IS DISTINCT FROM NEW.Result31 THEN jsonb_build_array('Result31', to_jsonb(OLD.Result31), to_jsonb(NEW.Result31)) END,
+            CASE WHEN OLD.Result32 IS DISTINCT FROM NEW.Result32 THEN jsonb_build_array('Result32', to_jsonb(OLD.Result32), to_jsonb(NEW.Result32)) END,
+            CASE WHEN OLD.Result33 IS DISTINCT FROM NEW.Result33 THEN jsonb_build_array('Result33', to_jsonb(OLD.Result33), to_jsonb(NEW.Result33)) END];
     ELSE
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
-               OLD.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'Result1', to_jsonb(OLD.Result1), NULL::jsonb WHERE OLD.Result1 IS NOT NULL
-                UNION ALL SELECT 2, 'Result2', to_jsonb(OLD.Result2), NULL::jsonb WHERE OLD.Result2 IS NOT NULL
-                UNION ALL SELECT 3, 'Result3', to_jsonb(OLD.Result3), NULL::jsonb WHERE OLD.Result3 IS NOT NULL
-                UNION ALL SELECT 4, 'Result4', to_jsonb(OLD.Result4), NULL::jsonb WHERE OLD.Result4 IS NOT NULL
-                UNION ALL SELECT 5, 'Result5', to_jsonb(OLD.Result5), NULL::jsonb WHERE OLD.Result5 IS NOT NULL
-                UNION ALL SELECT 6, 'Result6', to_jsonb(OLD.Result6), NULL::jsonb WHERE OLD.Result6 IS NOT NULL
-                UNION ALL SELECT 7, 'Result7', to_jsonb(OLD.Result7), NULL::jsonb WHERE OLD.Result7 IS NOT NULL
-                UNION ALL SELECT 8, 'Result8', to_jsonb(OLD.Result8), NULL::jsonb WHERE OLD.Result8 IS NOT NULL
-                UNION ALL SELECT 9, 'Result9', to_jsonb(OLD.Result9), NULL::jsonb WHERE OLD.Result9 IS NOT NULL
-                UNION ALL SELECT 10, 'Result10', to_jsonb(OLD.Result10), NULL::jsonb WHERE OLD.Result10 IS NOT NULL
-                UNION ALL SELECT 11, 'Result11', to_jsonb(OLD.Result11), NULL::jsonb WHERE OLD.Result11 IS NOT NULL
-                UNION ALL SELECT 12, 'Result12', to_jsonb(OLD.Result12), NULL::jsonb WHERE OLD.Result12 IS NOT NULL
-                UNION ALL SELECT 13, 'Result13', to_jsonb(OLD.Result13), NULL::jsonb WHERE OLD.Result13 IS NOT NULL
-                UNION ALL SELECT 14, 'Result14', to_jsonb(OLD.Result14), NULL::jsonb WHERE OLD.Result14 IS NOT NULL
-                UNION ALL SELECT 15, 'Result15', to_jsonb(OLD.Result15), NULL::jsonb WHERE OLD.Result15 IS NOT NULL
-                UNION ALL SELECT 16, 'Result16', to_jsonb(OLD.Result16), NULL::jsonb WHERE OLD.Result16 IS NOT NULL
-                UNION ALL SELECT 17, 'Result17', to_jsonb(OLD.Result17), NULL::jsonb WHERE OLD.Result17 IS NOT NULL
-                UNION ALL SELECT 18, 'Result18', to_jsonb(OLD.Result18), NULL::jsonb WHERE OLD.Result18 IS NOT NULL
-                UNION ALL SELECT 19, 'Result19', to_jsonb(OLD.Result19), NULL::jsonb WHERE OLD.Result19 IS NOT NULL
-                UNION ALL SELECT 20, 'Result20', to_jsonb(OLD.Result20), NULL::jsonb WHERE OLD.Result20 IS NOT NULL
-                UNION ALL SELECT 21, 'Result21', to_jsonb(OLD.Result21), NULL::jsonb WHERE OLD.Result21 IS NOT NULL
-                UNION ALL SELECT 22, 'Result22', to_jsonb(OLD.Result22), NULL::jsonb WHERE OLD.Result22 IS NOT NULL
-                UNION ALL SELECT 23, 'Result23', to_jsonb(OLD.Result23), NULL::jsonb WHERE OLD.Result23 IS NOT NULL
-                UNION ALL SELECT 24, 'Result24', to_jsonb(OLD.Result24), NULL::jsonb WHERE OLD.Result24 IS NOT NULL
-                UNION ALL SELECT 25, 'Result25', to_jsonb(OLD.Result25), NULL::jsonb WHERE OLD.Result25 IS NOT NULL
-                UNION ALL SELECT 26, 'Result26', to_jsonb(OLD.Result26), NULL::jsonb WHERE OLD.Result26 IS NOT NULL
-                UNION ALL SELECT 27, 'Result27', to_jsonb(OLD.Result27), NULL::jsonb WHERE OLD.Result27 IS NOT NULL
-                UNION ALL SELECT 28, 'Result28', to_jsonb(OLD.Result28), NULL::jsonb WHERE OLD.Result28 IS NOT NULL
-                UNION ALL SELECT 29, 'Result29', to_jsonb(OLD.Result29), NULL::jsonb WHERE OLD.Result29 IS NOT NULL
-                UNION ALL SELECT 30, 'Result30', to_jsonb(OLD.Result30), NULL::jsonb WHERE OLD.Result30 IS NOT NULL
-                UNION ALL SELECT 31, 'Result31', to_jsonb(OLD.Result31), NULL::jsonb WHERE OLD.Result31 IS NOT NULL
-                UNION ALL SELECT 32, 'Result32', to_jsonb(OLD.Result32), NULL::jsonb WHERE OLD.Result32 IS NOT NULL
-                UNION ALL SELECT 33, 'Result33', to_jsonb(OLD.Result33), NULL::jsonb WHERE OLD.Result33 IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := OLD.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN OLD.Result1 IS NOT NULL THEN jsonb_build_array('Result1', to_jsonb(OLD.Result1), NULL::jsonb) END,
+            CASE WHEN OLD.Result2 IS NOT NULL THEN jsonb_build_array('Result2', to_jsonb(OLD.Result2), NULL::jsonb) END,
+            CASE WHEN OLD.Result3 IS NOT NULL THEN jsonb_build_array('Result3', to_jsonb(OLD.Result3), NULL::jsonb) END,
+            CASE WHEN OLD.Result4 IS NOT NULL THEN jsonb_build_array('Result4', to_jsonb(OLD.Result4), NULL::jsonb) END,
+            CASE WHEN OLD.Result5 IS NOT NULL THEN jsonb_build_array('Result5', to_jsonb(OLD.Result5), NULL::jsonb) END,
+            CASE WHEN OLD.Result6 IS NOT NULL THEN jsonb_build_array('Result6', to_jsonb(OLD.Result6), NULL::jsonb) END,
+            CASE WHEN OLD.Result7 IS NOT NULL THEN jsonb_build_array('Result7', to_jsonb(OLD.Result7), NULL::jsonb) END,
+            CASE WHEN OLD.Result8 IS NOT NULL THEN jsonb_build_array('Result8', to_jsonb(OLD.Result8), NULL::jsonb) END,
+            CASE WHEN OLD.Result9 IS NOT NULL THEN jsonb_build_array('Result9', to_jsonb(OLD.Result9), NULL::jsonb) END,
+            CASE WHEN OLD.Result10 IS NOT NULL THEN jsonb_build_array('Result10', to_jsonb(OLD.Result10), NULL::jsonb) END,
+            CASE WHEN OLD.Result11 IS NOT NULL THEN jsonb_build_array('Result11', to_jsonb(OLD.Result11), NULL::jsonb) END,
+            CASE WHEN OLD.Result12 IS NOT NULL THEN jsonb_build_array('Result12', to_jsonb(OLD.Result12), NULL::jsonb) END,
+            CASE WHEN OLD.Result13 IS NOT NULL THEN jsonb_build_array('Result13', to_jsonb(OLD.Result13), NULL::jsonb) END,
+            CASE WHEN OLD.Result14 IS NOT NULL THEN jsonb_build_array('Result14', to_jsonb(OLD.Result14), NULL::jsonb) END,
+            CASE WHEN OLD.Result15 IS NOT NULL THEN jsonb_build_array('Result15', to_jsonb(OLD.Result15), NULL::jsonb) END,
+            CASE WHEN OLD.Result16 IS NOT NULL THEN jsonb_build_array('Result16', to_jsonb(OLD.Result16), NULL::jsonb) END,
+            CASE WHEN OLD.Result17 IS NOT NULL THEN jsonb_build_array('Result17', to_jsonb(OLD.Result17), NULL::jsonb) END,
+            CASE WHEN OLD.Result18 IS NOT NULL THEN jsonb_build_array('Result18', to_jsonb(OLD.Result18), NULL::jsonb) END,
+            CASE WHEN OLD.Result19 IS NOT NULL THEN jsonb_build_array('Result19', to_jsonb(OLD.Result19), NULL::jsonb) END,
+            CASE WHEN OLD.Result20 IS NOT NULL THEN jsonb_build_array('Result20', to_jsonb(OLD.Result20), NULL::jsonb) END,
+            CASE WHEN OLD.Result21 IS NOT NULL THEN jsonb_build_array('Result21', to_jsonb(OLD.Result21), NULL::jsonb) END,
+            CASE WHEN OLD.Result22 IS NOT NULL THEN jsonb_build_array('Result22', to_jsonb(OLD.Result22), NULL::jsonb) END,
+            CASE WHEN OLD.Result23 IS NOT NULL THEN jsonb_build_array('Result23', to_jsonb(OLD.Result23), NULL::jsonb) END,
+            CASE WHEN OLD.Result24 IS NOT NULL THEN jsonb_build_array('Result24', to_jsonb(OLD.Result24), NULL::jsonb) END,
+            CASE WHEN OLD.Result25 IS NOT NULL THEN jsonb_build_array('Result25', to_jsonb(OLD.Result25), NULL::jsonb) END,
+            CASE WHEN OLD.Result26 IS NOT NULL THEN jsonb_build_array('Result26', to_jsonb(OLD.Result26), NULL::jsonb) END,
+            CASE WHEN OLD.Result27 IS NOT NULL THEN jsonb_build_array('Result27', to_jsonb(OLD.Result27), NULL::jsonb) END,
+            CASE WHEN OLD.Result28 IS NOT NULL THEN jsonb_build_array('Result28', to_jsonb(OLD.Result28), NULL::jsonb) END,
+            CASE WHEN OLD.Result29 IS NOT NULL THEN jsonb_build_array('Result29', to_jsonb(OLD.Result29), NULL::jsonb) END,
+            CASE WHEN OLD.Result30 IS NOT NULL THEN jsonb_build_array('Result30', to_jsonb(OLD.Result30), NULL::jsonb) END,
+            CASE WHEN OLD.Result31 IS NOT NULL THEN jsonb_build_array('Result31', to_jsonb(OLD.Result31), NULL::jsonb) END,
+            CASE WHEN OLD.Result32 IS NOT NULL THEN jsonb_build_array('Result32', to_jsonb(OLD.Result32), NULL::jsonb) END,
+            CASE WHEN OLD.Result33 IS NOT NULL THEN jsonb_build_array('Result33', to_jsonb(OLD.Result33), NULL::jsonb) END];
     END IF;
+    v := array_remove(v, NULL);
+    IF cardinality(v) = 0 THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                       ColumnName, OldValue, NewValue, EmployeeID,
+                                       MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', 'tbLabResultHCodes', v_exam, e ->> 0,
+           laboratory.lab_audit_text(e -> 1), laboratory.lab_audit_text(e -> 2),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v) AS e;
     RETURN NULL;
 END
 $$;
@@ -1131,169 +1106,132 @@ $$;
 CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHCodes
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthcodes();
 CREATE OR REPLACE TRIGGER tbLabResultHCodes_audit_update AFTER UPDATE ON laboratory.tbLabResultHCodes
-    FOR EACH ROW WHEN (ROW(
-        OLD.RequestNum::text COLLATE "C", OLD.Result1::text COLLATE "C",
-        OLD.Result2::text COLLATE "C", OLD.Result3::text COLLATE "C", OLD.Result4::text COLLATE "C",
-        OLD.Result5::text COLLATE "C", OLD.Result6::text COLLATE "C", OLD.Result7::text COLLATE "C",
-        OLD.Result8::text COLLATE "C", OLD.Result9::text COLLATE "C", OLD.Result10::text COLLATE "C",
-        OLD.Result11::text COLLATE "C", OLD.Result12::text COLLATE "C",
-        OLD.Result13::text COLLATE "C", OLD.Result14::text COLLATE "C",
-        OLD.Result15::text COLLATE "C", OLD.Result16::text COLLATE "C",
-        OLD.Result17::text COLLATE "C", OLD.Result18::text COLLATE "C",
-        OLD.Result19::text COLLATE "C", OLD.Result20::text COLLATE "C",
-        OLD.Result21::text COLLATE "C", OLD.Result22::text COLLATE "C",
-        OLD.Result23::text COLLATE "C", OLD.Result24::text COLLATE "C",
-        OLD.Result25::text COLLATE "C", OLD.Result26::text COLLATE "C",
-        OLD.Result27::text COLLATE "C", OLD.Result28::text COLLATE "C",
-        OLD.Result29::text COLLATE "C", OLD.Result30::text COLLATE "C",
-        OLD.Result31::text COLLATE "C", OLD.Result32::text COLLATE "C",
-        OLD.Result33::text COLLATE "C")
-    IS DISTINCT FROM ROW(
-        NEW.RequestNum::text COLLATE "C", NEW.Result1::text COLLATE "C",
-        NEW.Result2::text COLLATE "C", NEW.Result3::text COLLATE "C", NEW.Result4::text COLLATE "C",
-        NEW.Result5::text COLLATE "C", NEW.Result6::text COLLATE "C", NEW.Result7::text COLLATE "C",
-        NEW.Result8::text COLLATE "C", NEW.Result9::text COLLATE "C", NEW.Result10::text COLLATE "C",
-        NEW.Result11::text COLLATE "C", NEW.Result12::text COLLATE "C",
-        NEW.Result13::text COLLATE "C", NEW.Result14::text COLLATE "C",
-        NEW.Result15::text COLLATE "C", NEW.Result16::text COLLATE "C",
-        NEW.Result17::text COLLATE "C", NEW.Result18::text COLLATE "C",
-        NEW.Result19::text COLLATE "C", NEW.Result20::text COLLATE "C",
-        NEW.Result21::text COLLATE "C", NEW.Result22::text COLLATE "C",
-        NEW.Result23::text COLLATE "C", NEW.Result24::text COLLATE "C",
-        NEW.Result25::text COLLATE "C", NEW.Result26::text COLLATE "C",
-        NEW.Result27::text COLLATE "C", NEW.Result28::text COLLATE "C",
-        NEW.Result29::text COLLATE "C", NEW.Result30::text COLLATE "C",
-        NEW.Result31::text COLLATE "C", NEW.Result32::text COLLATE "C",
-        NEW.Result33::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_tblabresulthcodes();
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthcodes();
 
 
 CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresultvalues() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    v jsonb[];
+    v_labnum text;
+    v_exam text;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultValues', nullif(NEW.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'FormType', NULL::jsonb, to_jsonb(NEW.FormType) WHERE NEW.FormType IS NOT NULL
-                UNION ALL SELECT 2, 'LayoutIndex', NULL::jsonb, to_jsonb(NEW.LayoutIndex) WHERE NEW.LayoutIndex IS NOT NULL
-                UNION ALL SELECT 3, 'A1', NULL::jsonb, to_jsonb(NEW.A1) WHERE NEW.A1 IS NOT NULL
-                UNION ALL SELECT 4, 'A2', NULL::jsonb, to_jsonb(NEW.A2) WHERE NEW.A2 IS NOT NULL
-                UNION ALL SELECT 5, 'A3', NULL::jsonb, to_jsonb(NEW.A3) WHERE NEW.A3 IS NOT NULL
-                UNION ALL SELECT 6, 'A4', NULL::jsonb, to_jsonb(NEW.A4) WHERE NEW.A4 IS NOT NULL
-                UNION ALL SELECT 7, 'A5', NULL::jsonb, to_jsonb(NEW.A5) WHERE NEW.A5 IS NOT NULL
-                UNION ALL SELECT 8, 'B1', NULL::jsonb, to_jsonb(NEW.B1) WHERE NEW.B1 IS NOT NULL
-                UNION ALL SELECT 9, 'B2', NULL::jsonb, to_jsonb(NEW.B2) WHERE NEW.B2 IS NOT NULL
-                UNION ALL SELECT 10, 'B3', NULL::jsonb, to_jsonb(NEW.B3) WHERE NEW.B3 IS NOT NULL
-                UNION ALL SELECT 11, 'B4', NULL::jsonb, to_jsonb(NEW.B4) WHERE NEW.B4 IS NOT NULL
-                UNION ALL SELECT 12, 'C1', NULL::jsonb, to_jsonb(NEW.C1) WHERE NEW.C1 IS NOT NULL
-                UNION ALL SELECT 13, 'C2', NULL::jsonb, to_jsonb(NEW.C2) WHERE NEW.C2 IS NOT NULL
-                UNION ALL SELECT 14, 'E1', NULL::jsonb, to_jsonb(NEW.E1) WHERE NEW.E1 IS NOT NULL
-                UNION ALL SELECT 15, 'E2', NULL::jsonb, to_jsonb(NEW.E2) WHERE NEW.E2 IS NOT NULL
-                UNION ALL SELECT 16, 'H1', NULL::jsonb, to_jsonb(NEW.H1) WHERE NEW.H1 IS NOT NULL
-                UNION ALL SELECT 17, 'H2', NULL::jsonb, to_jsonb(NEW.H2) WHERE NEW.H2 IS NOT NULL
-                UNION ALL SELECT 18, 'H3', NULL::jsonb, to_jsonb(NEW.H3) WHERE NEW.H3 IS NOT NULL
-                UNION ALL SELECT 19, 'H4', NULL::jsonb, to_jsonb(NEW.H4) WHERE NEW.H4 IS NOT NULL
-                UNION ALL SELECT 20, 'H5', NULL::jsonb, to_jsonb(NEW.H5) WHERE NEW.H5 IS NOT NULL
-                UNION ALL SELECT 21, 'H6', NULL::jsonb, to_jsonb(NEW.H6) WHERE NEW.H6 IS NOT NULL
-                UNION ALL SELECT 22, 'F1', NULL::jsonb, to_jsonb(NEW.F1) WHERE NEW.F1 IS NOT NULL
-                UNION ALL SELECT 23, 'G1', NULL::jsonb, to_jsonb(NEW.G1) WHERE NEW.G1 IS NOT NULL
-                UNION ALL SELECT 24, 'G2', NULL::jsonb, to_jsonb(NEW.G2) WHERE NEW.G2 IS NOT NULL
-                UNION ALL SELECT 25, 'G3', NULL::jsonb, to_jsonb(NEW.G3) WHERE NEW.G3 IS NOT NULL
-                UNION ALL SELECT 26, 'G4', NULL::jsonb, to_jsonb(NEW.G4) WHERE NEW.G4 IS NOT NULL
-                UNION ALL SELECT 27, 'G5', NULL::jsonb, to_jsonb(NEW.G5) WHERE NEW.G5 IS NOT NULL
-                UNION ALL SELECT 28, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks) WHERE NEW.Remarks IS NOT NULL
-                UNION ALL SELECT 29, 'SaveFlag', NULL::jsonb, to_jsonb(NEW.SaveFlag) WHERE NEW.SaveFlag IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := nullif(NEW.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN NEW.FormType IS NOT NULL THEN jsonb_build_array('FormType', NULL::jsonb, to_jsonb(NEW.FormType)) END,
+            CASE WHEN NEW.LayoutIndex IS NOT NULL THEN jsonb_build_array('LayoutIndex', NULL::jsonb, to_jsonb(NEW.LayoutIndex)) END,
+            CASE WHEN NEW.A1 IS NOT NULL THEN jsonb_build_array('A1', NULL::jsonb, to_jsonb(NEW.A1)) END,
+            CASE WHEN NEW.A2 IS NOT NULL THEN jsonb_build_array('A2', NULL::jsonb, to_jsonb(NEW.A2)) END,
+            CASE WHEN NEW.A3 IS NOT NULL THEN jsonb_build_array('A3', NULL::jsonb, to_jsonb(NEW.A3)) END,
+            CASE WHEN NEW.A4 IS NOT NULL THEN jsonb_build_array('A4', NULL::jsonb, to_jsonb(NEW.A4)) END,
+            CASE WHEN NEW.A5 IS NOT NULL THEN jsonb_build_array('A5', NULL::jsonb, to_jsonb(NEW.A5)) END,
+            CASE WHEN NEW.B1 IS NOT NULL THEN jsonb_build_array('B1', NULL::jsonb, to_jsonb(NEW.B1)) END,
+            CASE WHEN NEW.B2 IS NOT NULL THEN jsonb_build_array('B2', NULL::jsonb, to_jsonb(NEW.B2)) END,
+            CASE WHEN NEW.B3 IS NOT NULL THEN jsonb_build_array('B3', NULL::jsonb, to_jsonb(NEW.B3)) END,
+            CASE WHEN NEW.B4 IS NOT NULL THEN jsonb_build_array('B4', NULL::jsonb, to_jsonb(NEW.B4)) END,
+            CASE WHEN NEW.C1 IS NOT NULL THEN jsonb_build_array('C1', NULL::jsonb, to_jsonb(NEW.C1)) END,
+            CASE WHEN NEW.C2 IS NOT NULL THEN jsonb_build_array('C2', NULL::jsonb, to_jsonb(NEW.C2)) END,
+            CASE WHEN NEW.E1 IS NOT NULL THEN jsonb_build_array('E1', NULL::jsonb, to_jsonb(NEW.E1)) END,
+            CASE WHEN NEW.E2 IS NOT NULL THEN jsonb_build_array('E2', NULL::jsonb, to_jsonb(NEW.E2)) END,
+            CASE WHEN NEW.H1 IS NOT NULL THEN jsonb_build_array('H1', NULL::jsonb, to_jsonb(NEW.H1)) END,
+            CASE WHEN NEW.H2 IS NOT NULL THEN jsonb_build_array('H2', NULL::jsonb, to_jsonb(NEW.H2)) END,
+            CASE WHEN NEW.H3 IS NOT NULL THEN jsonb_build_array('H3', NULL::jsonb, to_jsonb(NEW.H3)) END,
+            CASE WHEN NEW.H4 IS NOT NULL THEN jsonb_build_array('H4', NULL::jsonb, to_jsonb(NEW.H4)) END,
+            CASE WHEN NEW.H5 IS NOT NULL THEN jsonb_build_array('H5', NULL::jsonb, to_jsonb(NEW.H5)) END,
+            CASE WHEN NEW.H6 IS NOT NULL THEN jsonb_build_array('H6', NULL::jsonb, to_jsonb(NEW.H6)) END,
+            CASE WHEN NEW.F1 IS NOT NULL THEN jsonb_build_array('F1', NULL::jsonb, to_jsonb(NEW.F1)) END,
+            CASE WHEN NEW.G1 IS NOT NULL THEN jsonb_build_array('G1', NULL::jsonb, to_jsonb(NEW.G1)) END,
+            CASE WHEN NEW.G2 IS NOT NULL THEN jsonb_build_array('G2', NULL::jsonb, to_jsonb(NEW.G2)) END,
+            CASE WHEN NEW.G3 IS NOT NULL THEN jsonb_build_array('G3', NULL::jsonb, to_jsonb(NEW.G3)) END,
+            CASE WHEN NEW.G4 IS NOT NULL THEN jsonb_build_array('G4', NULL::jsonb, to_jsonb(NEW.G4)) END,
+            CASE WHEN NEW.G5 IS NOT NULL THEN jsonb_build_array('G5', NULL::jsonb, to_jsonb(NEW.G5)) END,
+            CASE WHEN NEW.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', NULL::jsonb, to_jsonb(NEW.Remarks)) END,
+            CASE WHEN NEW.SaveFlag IS NOT NULL THEN jsonb_build_array('SaveFlag', NULL::jsonb, to_jsonb(NEW.SaveFlag)) END];
     ELSIF TG_OP = 'UPDATE' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultValues', nullif(NEW.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum) WHERE OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C"
-                UNION ALL SELECT 2, 'LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID) WHERE OLD.LabExamID COLLATE "C" IS DISTINCT FROM NEW.LabExamID COLLATE "C"
-                UNION ALL SELECT 3, 'FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType) WHERE OLD.FormType IS DISTINCT FROM NEW.FormType
-                UNION ALL SELECT 4, 'LayoutIndex', to_jsonb(OLD.LayoutIndex), to_jsonb(NEW.LayoutIndex) WHERE OLD.LayoutIndex IS DISTINCT FROM NEW.LayoutIndex
-                UNION ALL SELECT 5, 'A1', to_jsonb(OLD.A1), to_jsonb(NEW.A1) WHERE OLD.A1 IS DISTINCT FROM NEW.A1
-                UNION ALL SELECT 6, 'A2', to_jsonb(OLD.A2), to_jsonb(NEW.A2) WHERE OLD.A2 IS DISTINCT FROM NEW.A2
-                UNION ALL SELECT 7, 'A3', to_jsonb(OLD.A3), to_jsonb(NEW.A3) WHERE OLD.A3 IS DISTINCT FROM NEW.A3
-                UNION ALL SELECT 8, 'A4', to_jsonb(OLD.A4), to_jsonb(NEW.A4) WHERE OLD.A4 IS DISTINCT FROM NEW.A4
-                UNION ALL SELECT 9, 'A5', to_jsonb(OLD.A5), to_jsonb(NEW.A5) WHERE OLD.A5 IS DISTINCT FROM NEW.A5
-                UNION ALL SELECT 10, 'B1', to_jsonb(OLD.B1), to_jsonb(NEW.B1) WHERE OLD.B1 IS DISTINCT FROM NEW.B1
-                UNION ALL SELECT 11, 'B2', to_jsonb(OLD.B2), to_jsonb(NEW.B2) WHERE OLD.B2 IS DISTINCT FROM NEW.B2
-                UNION ALL SELECT 12, 'B3', to_jsonb(OLD.B3), to_jsonb(NEW.B3) WHERE OLD.B3 IS DISTINCT FROM NEW.B3
-                UNION ALL SELECT 13, 'B4', to_jsonb(OLD.B4), to_jsonb(NEW.B4) WHERE OLD.B4 IS DISTINCT FROM NEW.B4
-                UNION ALL SELECT 14, 'C1', to_jsonb(OLD.C1), to_jsonb(NEW.C1) WHERE OLD.C1 IS DISTINCT FROM NEW.C1
-                UNION ALL SELECT 15, 'C2', to_jsonb(OLD.C2), to_jsonb(NEW.C2) WHERE OLD.C2 IS DISTINCT FROM NEW.C2
-                UNION ALL SELECT 16, 'E1', to_jsonb(OLD.E1), to_jsonb(NEW.E1) WHERE OLD.E1 IS DISTINCT FROM NEW.E1
-                UNION ALL SELECT 17, 'E2', to_jsonb(OLD.E2), to_jsonb(NEW.E2) WHERE OLD.E2 IS DISTINCT FROM NEW.E2
-                UNION ALL SELECT 18, 'H1', to_jsonb(OLD.H1), to_jsonb(NEW.H1) WHERE OLD.H1 IS DISTINCT FROM NEW.H1
-                UNION ALL SELECT 19, 'H2', to_jsonb(OLD.H2), to_jsonb(NEW.H2) WHERE OLD.H2 IS DISTINCT FROM NEW.H2
-                UNION ALL SELECT 20, 'H3', to_jsonb(OLD.H3), to_jsonb(NEW.H3) WHERE OLD.H3 IS DISTINCT FROM NEW.H3
-                UNION ALL SELECT 21, 'H4', to_jsonb(OLD.H4), to_jsonb(NEW.H4) WHERE OLD.H4 IS DISTINCT FROM NEW.H4
-                UNION ALL SELECT 22, 'H5', to_jsonb(OLD.H5), to_jsonb(NEW.H5) WHERE OLD.H5 IS DISTINCT FROM NEW.H5
-                UNION ALL SELECT 23, 'H6', to_jsonb(OLD.H6), to_jsonb(NEW.H6) WHERE OLD.H6 IS DISTINCT FROM NEW.H6
-                UNION ALL SELECT 24, 'F1', to_jsonb(OLD.F1), to_jsonb(NEW.F1) WHERE OLD.F1 IS DISTINCT FROM NEW.F1
-                UNION ALL SELECT 25, 'G1', to_jsonb(OLD.G1), to_jsonb(NEW.G1) WHERE OLD.G1 IS DISTINCT FROM NEW.G1
-                UNION ALL SELECT 26, 'G2', to_jsonb(OLD.G2), to_jsonb(NEW.G2) WHERE OLD.G2 IS DISTINCT FROM NEW.G2
-                UNION ALL SELECT 27, 'G3', to_jsonb(OLD.G3), to_jsonb(NEW.G3) WHERE OLD.G3 IS DISTINCT FROM NEW.G3
-                UNION ALL SELECT 28, 'G4', to_jsonb(OLD.G4), to_jsonb(NEW.G4) WHERE OLD.G4 IS DISTINCT FROM NEW.G4
-                UNION ALL SELECT 29, 'G5', to_jsonb(OLD.G5), to_jsonb(NEW.G5) WHERE OLD.G5 IS DISTINCT FROM NEW.G5
-                UNION ALL SELECT 30, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks) WHERE OLD.Remarks IS DISTINCT FROM NEW.Remarks
-                UNION ALL SELECT 31, 'SaveFlag', to_jsonb(OLD.SaveFlag), to_jsonb(NEW.SaveFlag) WHERE OLD.SaveFlag IS DISTINCT FROM NEW.SaveFlag) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := nullif(NEW.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C" THEN jsonb_build_array('RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)) END,
+            CASE WHEN OLD.LabExamID COLLATE "C" IS DISTINCT FROM NEW.LabExamID COLLATE "C" THEN jsonb_build_array('LabExamID', to_jsonb(OLD.LabExamID), to_jsonb(NEW.LabExamID)) END,
+            CASE WHEN OLD.FormType IS DISTINCT FROM NEW.FormType THEN jsonb_build_array('FormType', to_jsonb(OLD.FormType), to_jsonb(NEW.FormType)) END,
+            CASE WHEN OLD.LayoutIndex IS DISTINCT FROM NEW.LayoutIndex THEN jsonb_build_array('LayoutIndex', to_jsonb(OLD.LayoutIndex), to_jsonb(NEW.LayoutIndex)) END,
+            CASE WHEN OLD.A1 IS DISTINCT FROM NEW.A1 THEN jsonb_build_array('A1', to_jsonb(OLD.A1), to_jsonb(NEW.A1)) END,
+            CASE WHEN OLD.A2 IS DISTINCT FROM NEW.A2 THEN jsonb_build_array('A2', to_jsonb(OLD.A2), to_jsonb(NEW.A2)) END,
+            CASE WHEN OLD.A3 IS DISTINCT FROM NEW.A3 THEN jsonb_build_array('A3', to_jsonb(OLD.A3), to_jsonb(NEW.A3)) END,
+            CASE WHEN OLD.A4 IS DISTINCT FROM NEW.A4 THEN jsonb_build_array('A4', to_jsonb(OLD.A4), to_jsonb(NEW.A4)) END,
+            CASE WHEN OLD.A5 IS DISTINCT FROM NEW.A5 THEN jsonb_build_array('A5', to_jsonb(OLD.A5), to_jsonb(NEW.A5)) END,
+            CASE WHEN OLD.B1 IS DISTINCT FROM NEW.B1 THEN jsonb_build_array('B1', to_jsonb(OLD.B1), to_jsonb(NEW.B1)) END,
+            CASE WHEN OLD.B2 IS DISTINCT FROM NEW.B2 THEN jsonb_build_array('B2', to_jsonb(OLD.B2), to_jsonb(NEW.B2)) END,
+            CASE WHEN OLD.B3 IS DISTINCT FROM NEW.B3 THEN jsonb_build_array('B3', to_jsonb(OLD.B3), to_jsonb(NEW.B3)) END,
+            CASE WHEN OLD.B4 IS DISTINCT FROM NEW.B4 THEN jsonb_build_array('B4', to_jsonb(OLD.B4), to_jsonb(NEW.B4)) END,
+            CASE WHEN OLD.C1 IS DISTINCT FROM NEW.C1 THEN jsonb_build_array('C1', to_jsonb(OLD.C1), to_jsonb(NEW.C1)) END,
+            CASE WHEN OLD.C2 IS DISTINCT FROM NEW.C2 THEN jsonb_build_array('C2', to_jsonb(OLD.C2), to_jsonb(NEW.C2)) END,
+            CASE WHEN OLD.E1 IS DISTINCT FROM NEW.E1 THEN jsonb_build_array('E1', to_jsonb(OLD.E1), to_jsonb(NEW.E1)) END,
+            CASE WHEN OLD.E2 IS DISTINCT FROM NEW.E2 THEN jsonb_build_array('E2', to_jsonb(OLD.E2), to_jsonb(NEW.E2)) END,
+            CASE WHEN OLD.H1 IS DISTINCT FROM NEW.H1 THEN jsonb_build_array('H1', to_jsonb(OLD.H1), to_jsonb(NEW.H1)) END,
+            CASE WHEN OLD.H2 IS DISTINCT FROM NEW.H2 THEN jsonb_build_array('H2', to_jsonb(OLD.H2), to_jsonb(NEW.H2)) END,
+            CASE WHEN OLD.H3 IS DISTINCT FROM NEW.H3 THEN jsonb_build_array('H3', to_jsonb(OLD.H3), to_jsonb(NEW.H3)) END,
+            CASE WHEN OLD.H4 IS DISTINCT FROM NEW.H4 THEN jsonb_build_array('H4', to_jsonb(OLD.H4), to_jsonb(NEW.H4)) END,
+            CASE WHEN OLD.H5 IS DISTINCT FROM NEW.H5 THEN jsonb_build_array('H5', to_jsonb(OLD.H5), to_jsonb(NEW.H5)) END,
+            CASE WHEN OLD.H6 IS DISTINCT FROM NEW.H6 THEN jsonb_build_array('H6', to_jsonb(OLD.H6), to_jsonb(NEW.H6)) END,
+            CASE WHEN OLD.F1 IS DISTINCT FROM NEW.F1 THEN jsonb_build_array('F1', to_jsonb(OLD.F1), to_jsonb(NEW.F1)) END,
+            CASE WHEN OLD.G1 IS DISTINCT FROM NEW.G1 THEN jsonb_build_array('G1', to_jsonb(OLD.G1), to_jsonb(NEW.G1)) END,
+            CASE WHEN OLD.G2 IS DISTINCT FROM NEW.G2 THEN jsonb_build_array('G2', to_jsonb(OLD.G2), to_jsonb(NEW.G2)) END,
+            CASE WHEN OLD.G3 IS DISTINCT FROM NEW.G3 THEN jsonb_build_array('G3', to_jsonb(OLD.G3), to_jsonb(NEW.G3)) END,
+            CASE WHEN OLD.G4 IS DISTINCT FROM NEW.G4 THEN jsonb_build_array('G4', to_jsonb(OLD.G4), to_jsonb(NEW.G4)) END,
+            CASE WHEN OLD.G5 IS DISTINCT FROM NEW.G5 THEN jsonb_build_array('G5', to_jsonb(OLD.G5), to_jsonb(NEW.G5)) END,
+            CASE WHEN OLD.Remarks IS DISTINCT FROM NEW.Remarks THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks)) END,
+            CASE WHEN OLD.SaveFlag IS DISTINCT FROM NEW.SaveFlag THEN jsonb_build_array('SaveFlag', to_jsonb(OLD.SaveFlag), to_jsonb(NEW.SaveFlag)) END];
     ELSE
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
-               OLD.RequestNum, 'change', 'tbLabResultValues', nullif(OLD.LabExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'FormType', to_jsonb(OLD.FormType), NULL::jsonb WHERE OLD.FormType IS NOT NULL
-                UNION ALL SELECT 2, 'LayoutIndex', to_jsonb(OLD.LayoutIndex), NULL::jsonb WHERE OLD.LayoutIndex IS NOT NULL
-                UNION ALL SELECT 3, 'A1', to_jsonb(OLD.A1), NULL::jsonb WHERE OLD.A1 IS NOT NULL
-                UNION ALL SELECT 4, 'A2', to_jsonb(OLD.A2), NULL::jsonb WHERE OLD.A2 IS NOT NULL
-                UNION ALL SELECT 5, 'A3', to_jsonb(OLD.A3), NULL::jsonb WHERE OLD.A3 IS NOT NULL
-                UNION ALL SELECT 6, 'A4', to_jsonb(OLD.A4), NULL::jsonb WHERE OLD.A4 IS NOT NULL
-                UNION ALL SELECT 7, 'A5', to_jsonb(OLD.A5), NULL::jsonb WHERE OLD.A5 IS NOT NULL
-                UNION ALL SELECT 8, 'B1', to_jsonb(OLD.B1), NULL::jsonb WHERE OLD.B1 IS NOT NULL
-                UNION ALL SELECT 9, 'B2', to_jsonb(OLD.B2), NULL::jsonb WHERE OLD.B2 IS NOT NULL
-                UNION ALL SELECT 10, 'B3', to_jsonb(OLD.B3), NULL::jsonb WHERE OLD.B3 IS NOT NULL
-                UNION ALL SELECT 11, 'B4', to_jsonb(OLD.B4), NULL::jsonb WHERE OLD.B4 IS NOT NULL
-                UNION ALL SELECT 12, 'C1', to_jsonb(OLD.C1), NULL::jsonb WHERE OLD.C1 IS NOT NULL
-                UNION ALL SELECT 13, 'C2', to_jsonb(OLD.C2), NULL::jsonb WHERE OLD.C2 IS NOT NULL
-                UNION ALL SELECT 14, 'E1', to_jsonb(OLD.E1), NULL::jsonb WHERE OLD.E1 IS NOT NULL
-                UNION ALL SELECT 15, 'E2', to_jsonb(OLD.E2), NULL::jsonb WHERE OLD.E2 IS NOT NULL
-                UNION ALL SELECT 16, 'H1', to_jsonb(OLD.H1), NULL::jsonb WHERE OLD.H1 IS NOT NULL
-                UNION ALL SELECT 17, 'H2', to_jsonb(OLD.H2), NULL::jsonb WHERE OLD.H2 IS NOT NULL
-                UNION ALL SELECT 18, 'H3', to_jsonb(OLD.H3), NULL::jsonb WHERE OLD.H3 IS NOT NULL
-                UNION ALL SELECT 19, 'H4', to_jsonb(OLD.H4), NULL::jsonb WHERE OLD.H4 IS NOT NULL
-                UNION ALL SELECT 20, 'H5', to_jsonb(OLD.H5), NULL::jsonb WHERE OLD.H5 IS NOT NULL
-                UNION ALL SELECT 21, 'H6', to_jsonb(OLD.H6), NULL::jsonb WHERE OLD.H6 IS NOT NULL
-                UNION ALL SELECT 22, 'F1', to_jsonb(OLD.F1), NULL::jsonb WHERE OLD.F1 IS NOT NULL
-                UNION ALL SELECT 23, 'G1', to_jsonb(OLD.G1), NULL::jsonb WHERE OLD.G1 IS NOT NULL
-                UNION ALL SELECT 24, 'G2', to_jsonb(OLD.G2), NULL::jsonb WHERE OLD.G2 IS NOT NULL
-                UNION ALL SELECT 25, 'G3', to_jsonb(OLD.G3), NULL::jsonb WHERE OLD.G3 IS NOT NULL
-                UNION ALL SELECT 26, 'G4', to_jsonb(OLD.G4), NULL::jsonb WHERE OLD.G4 IS NOT NULL
-                UNION ALL SELECT 27, 'G5', to_jsonb(OLD.G5), NULL::jsonb WHERE OLD.G5 IS NOT NULL
-                UNION ALL SELECT 28, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb WHERE OLD.Remarks IS NOT NULL
-                UNION ALL SELECT 29, 'SaveFlag', to_jsonb(OLD.SaveFlag), NULL::jsonb WHERE OLD.SaveFlag IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := OLD.RequestNum;
+        v_exam := nullif(OLD.LabExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.FormType IS NOT NULL THEN jsonb_build_array('FormType', to_jsonb(OLD.FormType), NULL::jsonb) END,
+            CASE WHEN OLD.LayoutIndex IS NOT NULL THEN jsonb_build_array('LayoutIndex', to_jsonb(OLD.LayoutIndex), NULL::jsonb) END,
+            CASE WHEN OLD.A1 IS NOT NULL THEN jsonb_build_array('A1', to_jsonb(OLD.A1), NULL::jsonb) END,
+            CASE WHEN OLD.A2 IS NOT NULL THEN jsonb_build_array('A2', to_jsonb(OLD.A2), NULL::jsonb) END,
+            CASE WHEN OLD.A3 IS NOT NULL THEN jsonb_build_array('A3', to_jsonb(OLD.A3), NULL::jsonb) END,
+            CASE WHEN OLD.A4 IS NOT NULL THEN jsonb_build_array('A4', to_jsonb(OLD.A4), NULL::jsonb) END,
+            CASE WHEN OLD.A5 IS NOT NULL THEN jsonb_build_array('A5', to_jsonb(OLD.A5), NULL::jsonb) END,
+            CASE WHEN OLD.B1 IS NOT NULL THEN jsonb_build_array('B1', to_jsonb(OLD.B1), NULL::jsonb) END,
+            CASE WHEN OLD.B2 IS NOT NULL THEN jsonb_build_array('B2', to_jsonb(OLD.B2), NULL::jsonb) END,
+            CASE WHEN OLD.B3 IS NOT NULL THEN jsonb_build_array('B3', to_jsonb(OLD.B3), NULL::jsonb) END,
+            CASE WHEN OLD.B4 IS NOT NULL THEN jsonb_build_array('B4', to_jsonb(OLD.B4), NULL::jsonb) END,
+            CASE WHEN OLD.C1 IS NOT NULL THEN jsonb_build_array('C1', to_jsonb(OLD.C1), NULL::jsonb) END,
+            CASE WHEN OLD.C2 IS NOT NULL THEN jsonb_build_array('C2', to_jsonb(OLD.C2), NULL::jsonb) END,
+            CASE WHEN OLD.E1 IS NOT NULL THEN jsonb_build_array('E1', to_jsonb(OLD.E1), NULL::jsonb) END,
+            CASE WHEN OLD.E2 IS NOT NULL THEN jsonb_build_array('E2', to_jsonb(OLD.E2), NULL::jsonb) END,
+            CASE WHEN OLD.H1 IS NOT NULL THEN jsonb_build_array('H1', to_jsonb(OLD.H1), NULL::jsonb) END,
+            CASE WHEN OLD.H2 IS NOT NULL THEN jsonb_build_array('H2', to_jsonb(OLD.H2), NULL::jsonb) END,
+            CASE WHEN OLD.H3 IS NOT NULL THEN jsonb_build_array('H3', to_jsonb(OLD.H3), NULL::jsonb) END,
+            CASE WHEN OLD.H4 IS NOT NULL THEN jsonb_build_array('H4', to_jsonb(OLD.H4), NULL::jsonb) END,
+            CASE WHEN OLD.H5 IS NOT NULL THEN jsonb_build_array('H5', to_jsonb(OLD.H5), NULL::jsonb) END,
+            CASE WHEN OLD.H6 IS NOT NULL THEN jsonb_build_array('H6', to_jsonb(OLD.H6), NULL::jsonb) END,
+            CASE WHEN OLD.F1 IS NOT NULL THEN jsonb_build_array('F1', to_jsonb(OLD.F1), NULL::jsonb) END,
+            CASE WHEN OLD.G1 IS NOT NULL THEN jsonb_build_array('G1', to_jsonb(OLD.G1), NULL::jsonb) END,
+            CASE WHEN OLD.G2 IS NOT NULL THEN jsonb_build_array('G2', to_jsonb(OLD.G2), NULL::jsonb) END,
+            CASE WHEN OLD.G3 IS NOT NULL THEN jsonb_build_array('G3', to_jsonb(OLD.G3), NULL::jsonb) END,
+            CASE WHEN OLD.G4 IS NOT NULL THEN jsonb_build_array('G4', to_jsonb(OLD.G4), NULL::jsonb) END,
+            CASE WHEN OLD.G5 IS NOT NULL THEN jsonb_build_array('G5', to_jsonb(OLD.G5), NULL::jsonb) END,
+            CASE WHEN OLD.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), NULL::jsonb) END,
+            CASE WHEN OLD.SaveFlag IS NOT NULL THEN jsonb_build_array('SaveFlag', to_jsonb(OLD.SaveFlag), NULL::jsonb) END];
     END IF;
+    v := array_remove(v, NULL);
+    IF cardinality(v) = 0 THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                       ColumnName, OldValue, NewValue, EmployeeID,
+                                       MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', 'tbLabResultValues', v_exam, e ->> 0,
+           laboratory.lab_audit_text(e -> 1), laboratory.lab_audit_text(e -> 2),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v) AS e;
     RETURN NULL;
 END
 $$;
@@ -1301,129 +1239,102 @@ $$;
 CREATE OR REPLACE TRIGGER tbLabResultValues_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultValues
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultvalues();
 CREATE OR REPLACE TRIGGER tbLabResultValues_audit_update AFTER UPDATE ON laboratory.tbLabResultValues
-    FOR EACH ROW WHEN (ROW(
-        OLD.RequestNum::text COLLATE "C", OLD.LabExamID::text COLLATE "C",
-        OLD.FormType::text COLLATE "C", OLD.LayoutIndex::text COLLATE "C", OLD.A1::text COLLATE "C",
-        OLD.A2::text COLLATE "C", OLD.A3::text COLLATE "C", OLD.A4::text COLLATE "C",
-        OLD.A5::text COLLATE "C", OLD.B1::text COLLATE "C", OLD.B2::text COLLATE "C",
-        OLD.B3::text COLLATE "C", OLD.B4::text COLLATE "C", OLD.C1::text COLLATE "C",
-        OLD.C2::text COLLATE "C", OLD.E1::text COLLATE "C", OLD.E2::text COLLATE "C",
-        OLD.H1::text COLLATE "C", OLD.H2::text COLLATE "C", OLD.H3::text COLLATE "C",
-        OLD.H4::text COLLATE "C", OLD.H5::text COLLATE "C", OLD.H6::text COLLATE "C",
-        OLD.F1::text COLLATE "C", OLD.G1::text COLLATE "C", OLD.G2::text COLLATE "C",
-        OLD.G3::text COLLATE "C", OLD.G4::text COLLATE "C", OLD.G5::text COLLATE "C",
-        OLD.Remarks::text COLLATE "C", OLD.SaveFlag::text COLLATE "C")
-    IS DISTINCT FROM ROW(
-        NEW.RequestNum::text COLLATE "C", NEW.LabExamID::text COLLATE "C",
-        NEW.FormType::text COLLATE "C", NEW.LayoutIndex::text COLLATE "C", NEW.A1::text COLLATE "C",
-        NEW.A2::text COLLATE "C", NEW.A3::text COLLATE "C", NEW.A4::text COLLATE "C",
-        NEW.A5::text COLLATE "C", NEW.B1::text COLLATE "C", NEW.B2::text COLLATE "C",
-        NEW.B3::text COLLATE "C", NEW.B4::text COLLATE "C", NEW.C1::text COLLATE "C",
-        NEW.C2::text COLLATE "C", NEW.E1::text COLLATE "C", NEW.E2::text COLLATE "C",
-        NEW.H1::text COLLATE "C", NEW.H2::text COLLATE "C", NEW.H3::text COLLATE "C",
-        NEW.H4::text COLLATE "C", NEW.H5::text COLLATE "C", NEW.H6::text COLLATE "C",
-        NEW.F1::text COLLATE "C", NEW.G1::text COLLATE "C", NEW.G2::text COLLATE "C",
-        NEW.G3::text COLLATE "C", NEW.G4::text COLLATE "C", NEW.G5::text COLLATE "C",
-        NEW.Remarks::text COLLATE "C", NEW.SaveFlag::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_tblabresultvalues();
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresultvalues();
 
 
 CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabprofileresult() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    v jsonb[];
+    v_labnum text;
+    v_exam text;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabProfileResult', nullif(NEW.ProfileExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'Slot0', NULL::jsonb, to_jsonb(NEW.Slot0) WHERE NEW.Slot0 IS NOT NULL
-                UNION ALL SELECT 2, 'Slot1', NULL::jsonb, to_jsonb(NEW.Slot1) WHERE NEW.Slot1 IS NOT NULL
-                UNION ALL SELECT 3, 'Slot2', NULL::jsonb, to_jsonb(NEW.Slot2) WHERE NEW.Slot2 IS NOT NULL
-                UNION ALL SELECT 4, 'Slot3', NULL::jsonb, to_jsonb(NEW.Slot3) WHERE NEW.Slot3 IS NOT NULL
-                UNION ALL SELECT 5, 'Slot4', NULL::jsonb, to_jsonb(NEW.Slot4) WHERE NEW.Slot4 IS NOT NULL
-                UNION ALL SELECT 6, 'Slot5', NULL::jsonb, to_jsonb(NEW.Slot5) WHERE NEW.Slot5 IS NOT NULL
-                UNION ALL SELECT 7, 'Slot6', NULL::jsonb, to_jsonb(NEW.Slot6) WHERE NEW.Slot6 IS NOT NULL
-                UNION ALL SELECT 8, 'Slot7', NULL::jsonb, to_jsonb(NEW.Slot7) WHERE NEW.Slot7 IS NOT NULL
-                UNION ALL SELECT 9, 'Slot8', NULL::jsonb, to_jsonb(NEW.Slot8) WHERE NEW.Slot8 IS NOT NULL
-                UNION ALL SELECT 10, 'Slot9', NULL::jsonb, to_jsonb(NEW.Slot9) WHERE NEW.Slot9 IS NOT NULL
-                UNION ALL SELECT 11, 'Slot10', NULL::jsonb, to_jsonb(NEW.Slot10) WHERE NEW.Slot10 IS NOT NULL
-                UNION ALL SELECT 12, 'Slot11', NULL::jsonb, to_jsonb(NEW.Slot11) WHERE NEW.Slot11 IS NOT NULL
-                UNION ALL SELECT 13, 'Slot12', NULL::jsonb, to_jsonb(NEW.Slot12) WHERE NEW.Slot12 IS NOT NULL
-                UNION ALL SELECT 14, 'Slot13', NULL::jsonb, to_jsonb(NEW.Slot13) WHERE NEW.Slot13 IS NOT NULL
-                UNION ALL SELECT 15, 'Slot14', NULL::jsonb, to_jsonb(NEW.Slot14) WHERE NEW.Slot14 IS NOT NULL
-                UNION ALL SELECT 16, 'Slot15', NULL::jsonb, to_jsonb(NEW.Slot15) WHERE NEW.Slot15 IS NOT NULL
-                UNION ALL SELECT 17, 'Slot16', NULL::jsonb, to_jsonb(NEW.Slot16) WHERE NEW.Slot16 IS NOT NULL
-                UNION ALL SELECT 18, 'Slot17', NULL::jsonb, to_jsonb(NEW.Slot17) WHERE NEW.Slot17 IS NOT NULL
-                UNION ALL SELECT 19, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks) WHERE NEW.Remarks IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := nullif(NEW.ProfileExamID::text, '');
+        v := ARRAY[
+            CASE WHEN NEW.Slot0 IS NOT NULL THEN jsonb_build_array('Slot0', NULL::jsonb, to_jsonb(NEW.Slot0)) END,
+            CASE WHEN NEW.Slot1 IS NOT NULL THEN jsonb_build_array('Slot1', NULL::jsonb, to_jsonb(NEW.Slot1)) END,
+            CASE WHEN NEW.Slot2 IS NOT NULL THEN jsonb_build_array('Slot2', NULL::jsonb, to_jsonb(NEW.Slot2)) END,
+            CASE WHEN NEW.Slot3 IS NOT NULL THEN jsonb_build_array('Slot3', NULL::jsonb, to_jsonb(NEW.Slot3)) END,
+            CASE WHEN NEW.Slot4 IS NOT NULL THEN jsonb_build_array('Slot4', NULL::jsonb, to_jsonb(NEW.Slot4)) END,
+            CASE WHEN NEW.Slot5 IS NOT NULL THEN jsonb_build_array('Slot5', NULL::jsonb, to_jsonb(NEW.Slot5)) END,
+            CASE WHEN NEW.Slot6 IS NOT NULL THEN jsonb_build_array('Slot6', NULL::jsonb, to_jsonb(NEW.Slot6)) END,
+            CASE WHEN NEW.Slot7 IS NOT NULL THEN jsonb_build_array('Slot7', NULL::jsonb, to_jsonb(NEW.Slot7)) END,
+            CASE WHEN NEW.Slot8 IS NOT NULL THEN jsonb_build_array('Slot8', NULL::jsonb, to_jsonb(NEW.Slot8)) END,
+            CASE WHEN NEW.Slot9 IS NOT NULL THEN jsonb_build_array('Slot9', NULL::jsonb, to_jsonb(NEW.Slot9)) END,
+            CASE WHEN NEW.Slot10 IS NOT NULL THEN jsonb_build_array('Slot10', NULL::jsonb, to_jsonb(NEW.Slot10)) END,
+            CASE WHEN NEW.Slot11 IS NOT NULL THEN jsonb_build_array('Slot11', NULL::jsonb, to_jsonb(NEW.Slot11)) END,
+            CASE WHEN NEW.Slot12 IS NOT NULL THEN jsonb_build_array('Slot12', NULL::jsonb, to_jsonb(NEW.Slot12)) END,
+            CASE WHEN NEW.Slot13 IS NOT NULL THEN jsonb_build_array('Slot13', NULL::jsonb, to_jsonb(NEW.Slot13)) END,
+            CASE WHEN NEW.Slot14 IS NOT NULL THEN jsonb_build_array('Slot14', NULL::jsonb, to_jsonb(NEW.Slot14)) END,
+            CASE WHEN NEW.Slot15 IS NOT NULL THEN jsonb_build_array('Slot15', NULL::jsonb, to_jsonb(NEW.Slot15)) END,
+            CASE WHEN NEW.Slot16 IS NOT NULL THEN jsonb_build_array('Slot16', NULL::jsonb, to_jsonb(NEW.Slot16)) END,
+            CASE WHEN NEW.Slot17 IS NOT NULL THEN jsonb_build_array('Slot17', NULL::jsonb, to_jsonb(NEW.Slot17)) END,
+            CASE WHEN NEW.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', NULL::jsonb, to_jsonb(NEW.Remarks)) END];
     ELSIF TG_OP = 'UPDATE' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabProfileResult', nullif(NEW.ProfileExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum) WHERE OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C"
-                UNION ALL SELECT 2, 'ProfileExamID', to_jsonb(OLD.ProfileExamID), to_jsonb(NEW.ProfileExamID) WHERE OLD.ProfileExamID COLLATE "C" IS DISTINCT FROM NEW.ProfileExamID COLLATE "C"
-                UNION ALL SELECT 3, 'Slot0', to_jsonb(OLD.Slot0), to_jsonb(NEW.Slot0) WHERE OLD.Slot0 IS DISTINCT FROM NEW.Slot0
-                UNION ALL SELECT 4, 'Slot1', to_jsonb(OLD.Slot1), to_jsonb(NEW.Slot1) WHERE OLD.Slot1 IS DISTINCT FROM NEW.Slot1
-                UNION ALL SELECT 5, 'Slot2', to_jsonb(OLD.Slot2), to_jsonb(NEW.Slot2) WHERE OLD.Slot2 IS DISTINCT FROM NEW.Slot2
-                UNION ALL SELECT 6, 'Slot3', to_jsonb(OLD.Slot3), to_jsonb(NEW.Slot3) WHERE OLD.Slot3 IS DISTINCT FROM NEW.Slot3
-                UNION ALL SELECT 7, 'Slot4', to_jsonb(OLD.Slot4), to_jsonb(NEW.Slot4) WHERE OLD.Slot4 IS DISTINCT FROM NEW.Slot4
-                UNION ALL SELECT 8, 'Slot5', to_jsonb(OLD.Slot5), to_jsonb(NEW.Slot5) WHERE OLD.Slot5 IS DISTINCT FROM NEW.Slot5
-                UNION ALL SELECT 9, 'Slot6', to_jsonb(OLD.Slot6), to_jsonb(NEW.Slot6) WHERE OLD.Slot6 IS DISTINCT FROM NEW.Slot6
-                UNION ALL SELECT 10, 'Slot7', to_jsonb(OLD.Slot7), to_jsonb(NEW.Slot7) WHERE OLD.Slot7 IS DISTINCT FROM NEW.Slot7
-                UNION ALL SELECT 11, 'Slot8', to_jsonb(OLD.Slot8), to_jsonb(NEW.Slot8) WHERE OLD.Slot8 IS DISTINCT FROM NEW.Slot8
-                UNION ALL SELECT 12, 'Slot9', to_jsonb(OLD.Slot9), to_jsonb(NEW.Slot9) WHERE OLD.Slot9 IS DISTINCT FROM NEW.Slot9
-                UNION ALL SELECT 13, 'Slot10', to_jsonb(OLD.Slot10), to_jsonb(NEW.Slot10) WHERE OLD.Slot10 IS DISTINCT FROM NEW.Slot10
-                UNION ALL SELECT 14, 'Slot11', to_jsonb(OLD.Slot11), to_jsonb(NEW.Slot11) WHERE OLD.Slot11 IS DISTINCT FROM NEW.Slot11
-                UNION ALL SELECT 15, 'Slot12', to_jsonb(OLD.Slot12), to_jsonb(NEW.Slot12) WHERE OLD.Slot12 IS DISTINCT FROM NEW.Slot12
-                UNION ALL SELECT 16, 'Slot13', to_jsonb(OLD.Slot13), to_jsonb(NEW.Slot13) WHERE OLD.Slot13 IS DISTINCT FROM NEW.Slot13
-                UNION ALL SELECT 17, 'Slot14', to_jsonb(OLD.Slot14), to_jsonb(NEW.Slot14) WHERE OLD.Slot14 IS DISTINCT FROM NEW.Slot14
-                UNION ALL SELECT 18, 'Slot15', to_jsonb(OLD.Slot15), to_jsonb(NEW.Slot15) WHERE OLD.Slot15 IS DISTINCT FROM NEW.Slot15
-                UNION ALL SELECT 19, 'Slot16', to_jsonb(OLD.Slot16), to_jsonb(NEW.Slot16) WHERE OLD.Slot16 IS DISTINCT FROM NEW.Slot16
-                UNION ALL SELECT 20, 'Slot17', to_jsonb(OLD.Slot17), to_jsonb(NEW.Slot17) WHERE OLD.Slot17 IS DISTINCT FROM NEW.Slot17
-                UNION ALL SELECT 21, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks) WHERE OLD.Remarks IS DISTINCT FROM NEW.Remarks) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := nullif(NEW.ProfileExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C" THEN jsonb_build_array('RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)) END,
+            CASE WHEN OLD.ProfileExamID COLLATE "C" IS DISTINCT FROM NEW.ProfileExamID COLLATE "C" THEN jsonb_build_array('ProfileExamID', to_jsonb(OLD.ProfileExamID), to_jsonb(NEW.ProfileExamID)) END,
+            CASE WHEN OLD.Slot0 IS DISTINCT FROM NEW.Slot0 THEN jsonb_build_array('Slot0', to_jsonb(OLD.Slot0), to_jsonb(NEW.Slot0)) END,
+            CASE WHEN OLD.Slot1 IS DISTINCT FROM NEW.Slot1 THEN jsonb_build_array('Slot1', to_jsonb(OLD.Slot1), to_jsonb(NEW.Slot1)) END,
+            CASE WHEN OLD.Slot2 IS DISTINCT FROM NEW.Slot2 THEN jsonb_build_array('Slot2', to_jsonb(OLD.Slot2), to_jsonb(NEW.Slot2)) END,
+            CASE WHEN OLD.Slot3 IS DISTINCT FROM NEW.Slot3 THEN jsonb_build_array('Slot3', to_jsonb(OLD.Slot3), to_jsonb(NEW.Slot3)) END,
+            CASE WHEN OLD.Slot4 IS DISTINCT FROM NEW.Slot4 THEN jsonb_build_array('Slot4', to_jsonb(OLD.Slot4), to_jsonb(NEW.Slot4)) END,
+            CASE WHEN OLD.Slot5 IS DISTINCT FROM NEW.Slot5 THEN jsonb_build_array('Slot5', to_jsonb(OLD.Slot5), to_jsonb(NEW.Slot5)) END,
+            CASE WHEN OLD.Slot6 IS DISTINCT FROM NEW.Slot6 THEN jsonb_build_array('Slot6', to_jsonb(OLD.Slot6), to_jsonb(NEW.Slot6)) END,
+            CASE WHEN OLD.Slot7 IS DISTINCT FROM NEW.Slot7 THEN jsonb_build_array('Slot7', to_jsonb(OLD.Slot7), to_jsonb(NEW.Slot7)) END,
+            CASE WHEN OLD.Slot8 IS DISTINCT FROM NEW.Slot8 THEN jsonb_build_array('Slot8', to_jsonb(OLD.Slot8), to_jsonb(NEW.Slot8)) END,
+            CASE WHEN OLD.Slot9 IS DISTINCT FROM NEW.Slot9 THEN jsonb_build_array('Slot9', to_jsonb(OLD.Slot9), to_jsonb(NEW.Slot9)) END,
+            CASE WHEN OLD.Slot10 IS DISTINCT FROM NEW.Slot10 THEN jsonb_build_array('Slot10', to_jsonb(OLD.Slot10), to_jsonb(NEW.Slot10)) END,
+            CASE WHEN OLD.Slot11 IS DISTINCT FROM NEW.Slot11 THEN jsonb_build_array('Slot11', to_jsonb(OLD.Slot11), to_jsonb(NEW.Slot11)) END,
+            CASE WHEN OLD.Slot12 IS DISTINCT FROM NEW.Slot12 THEN jsonb_build_array('Slot12', to_jsonb(OLD.Slot12), to_jsonb(NEW.Slot12)) END,
+            CASE WHEN OLD.Slot13 IS DISTINCT FROM NEW.Slot13 THEN jsonb_build_array('Slot13', to_jsonb(OLD.Slot13), to_jsonb(NEW.Slot13)) END,
+            CASE WHEN OLD.Slot14 IS DISTINCT FROM NEW.Slot14 THEN jsonb_build_array('Slot14', to_jsonb(OLD.Slot14), to_jsonb(NEW.Slot14)) END,
+            CASE WHEN OLD.Slot15 IS DISTINCT FROM NEW.Slot15 THEN jsonb_build_array('Slot15', to_jsonb(OLD.Slot15), to_jsonb(NEW.Slot15)) END,
+            CASE WHEN OLD.Slot16 IS DISTINCT FROM NEW.Slot16 THEN jsonb_build_array('Slot16', to_jsonb(OLD.Slot16), to_jsonb(NEW.Slot16)) END,
+            CASE WHEN OLD.Slot17 IS DISTINCT FROM NEW.Slot17 THEN jsonb_build_array('Slot17', to_jsonb(OLD.Slot17), to_jsonb(NEW.Slot17)) END,
+            CASE WHEN OLD.Remarks IS DISTINCT FROM NEW.Remarks THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks)) END];
     ELSE
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
-               OLD.RequestNum, 'change', 'tbLabProfileResult', nullif(OLD.ProfileExamID::text, ''), v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'Slot0', to_jsonb(OLD.Slot0), NULL::jsonb WHERE OLD.Slot0 IS NOT NULL
-                UNION ALL SELECT 2, 'Slot1', to_jsonb(OLD.Slot1), NULL::jsonb WHERE OLD.Slot1 IS NOT NULL
-                UNION ALL SELECT 3, 'Slot2', to_jsonb(OLD.Slot2), NULL::jsonb WHERE OLD.Slot2 IS NOT NULL
-                UNION ALL SELECT 4, 'Slot3', to_jsonb(OLD.Slot3), NULL::jsonb WHERE OLD.Slot3 IS NOT NULL
-                UNION ALL SELECT 5, 'Slot4', to_jsonb(OLD.Slot4), NULL::jsonb WHERE OLD.Slot4 IS NOT NULL
-                UNION ALL SELECT 6, 'Slot5', to_jsonb(OLD.Slot5), NULL::jsonb WHERE OLD.Slot5 IS NOT NULL
-                UNION ALL SELECT 7, 'Slot6', to_jsonb(OLD.Slot6), NULL::jsonb WHERE OLD.Slot6 IS NOT NULL
-                UNION ALL SELECT 8, 'Slot7', to_jsonb(OLD.Slot7), NULL::jsonb WHERE OLD.Slot7 IS NOT NULL
-                UNION ALL SELECT 9, 'Slot8', to_jsonb(OLD.Slot8), NULL::jsonb WHERE OLD.Slot8 IS NOT NULL
-                UNION ALL SELECT 10, 'Slot9', to_jsonb(OLD.Slot9), NULL::jsonb WHERE OLD.Slot9 IS NOT NULL
-                UNION ALL SELECT 11, 'Slot10', to_jsonb(OLD.Slot10), NULL::jsonb WHERE OLD.Slot10 IS NOT NULL
-                UNION ALL SELECT 12, 'Slot11', to_jsonb(OLD.Slot11), NULL::jsonb WHERE OLD.Slot11 IS NOT NULL
-                UNION ALL SELECT 13, 'Slot12', to_jsonb(OLD.Slot12), NULL::jsonb WHERE OLD.Slot12 IS NOT NULL
-                UNION ALL SELECT 14, 'Slot13', to_jsonb(OLD.Slot13), NULL::jsonb WHERE OLD.Slot13 IS NOT NULL
-                UNION ALL SELECT 15, 'Slot14', to_jsonb(OLD.Slot14), NULL::jsonb WHERE OLD.Slot14 IS NOT NULL
-                UNION ALL SELECT 16, 'Slot15', to_jsonb(OLD.Slot15), NULL::jsonb WHERE OLD.Slot15 IS NOT NULL
-                UNION ALL SELECT 17, 'Slot16', to_jsonb(OLD.Slot16), NULL::jsonb WHERE OLD.Slot16 IS NOT NULL
-                UNION ALL SELECT 18, 'Slot17', to_jsonb(OLD.Slot17), NULL::jsonb WHERE OLD.Slot17 IS NOT NULL
-                UNION ALL SELECT 19, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb WHERE OLD.Remarks IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := OLD.RequestNum;
+        v_exam := nullif(OLD.ProfileExamID::text, '');
+        v := ARRAY[
+            CASE WHEN OLD.Slot0 IS NOT NULL THEN jsonb_build_array('Slot0', to_jsonb(OLD.Slot0), NULL::jsonb) END,
+            CASE WHEN OLD.Slot1 IS NOT NULL THEN jsonb_build_array('Slot1', to_jsonb(OLD.Slot1), NULL::jsonb) END,
+            CASE WHEN OLD.Slot2 IS NOT NULL THEN jsonb_build_array('Slot2', to_jsonb(OLD.Slot2), NULL::jsonb) END,
+            CASE WHEN OLD.Slot3 IS NOT NULL THEN jsonb_build_array('Slot3', to_jsonb(OLD.Slot3), NULL::jsonb) END,
+            CASE WHEN OLD.Slot4 IS NOT NULL THEN jsonb_build_array('Slot4', to_jsonb(OLD.Slot4), NULL::jsonb) END,
+            CASE WHEN OLD.Slot5 IS NOT NULL THEN jsonb_build_array('Slot5', to_jsonb(OLD.Slot5), NULL::jsonb) END,
+            CASE WHEN OLD.Slot6 IS NOT NULL THEN jsonb_build_array('Slot6', to_jsonb(OLD.Slot6), NULL::jsonb) END,
+            CASE WHEN OLD.Slot7 IS NOT NULL THEN jsonb_build_array('Slot7', to_jsonb(OLD.Slot7), NULL::jsonb) END,
+            CASE WHEN OLD.Slot8 IS NOT NULL THEN jsonb_build_array('Slot8', to_jsonb(OLD.Slot8), NULL::jsonb) END,
+            CASE WHEN OLD.Slot9 IS NOT NULL THEN jsonb_build_array('Slot9', to_jsonb(OLD.Slot9), NULL::jsonb) END,
+            CASE WHEN OLD.Slot10 IS NOT NULL THEN jsonb_build_array('Slot10', to_jsonb(OLD.Slot10), NULL::jsonb) END,
+            CASE WHEN OLD.Slot11 IS NOT NULL THEN jsonb_build_array('Slot11', to_jsonb(OLD.Slot11), NULL::jsonb) END,
+            CASE WHEN OLD.Slot12 IS NOT NULL THEN jsonb_build_array('Slot12', to_jsonb(OLD.Slot12), NULL::jsonb) END,
+            CASE WHEN OLD.Slot13 IS NOT NULL THEN jsonb_build_array('Slot13', to_jsonb(OLD.Slot13), NULL::jsonb) END,
+            CASE WHEN OLD.Slot14 IS NOT NULL THEN jsonb_build_array('Slot14', to_jsonb(OLD.Slot14), NULL::jsonb) END,
+            CASE WHEN OLD.Slot15 IS NOT NULL THEN jsonb_build_array('Slot15', to_jsonb(OLD.Slot15), NULL::jsonb) END,
+            CASE WHEN OLD.Slot16 IS NOT NULL THEN jsonb_build_array('Slot16', to_jsonb(OLD.Slot16), NULL::jsonb) END,
+            CASE WHEN OLD.Slot17 IS NOT NULL THEN jsonb_build_array('Slot17', to_jsonb(OLD.Slot17), NULL::jsonb) END,
+            CASE WHEN OLD.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), NULL::jsonb) END];
     END IF;
+    v := array_remove(v, NULL);
+    IF cardinality(v) = 0 THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                       ColumnName, OldValue, NewValue, EmployeeID,
+                                       MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', 'tbLabProfileResult', v_exam, e ->> 0,
+           laboratory.lab_audit_text(e -> 1), laboratory.lab_audit_text(e -> 2),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v) AS e;
     RETURN NULL;
 END
 $$;
@@ -1431,80 +1342,59 @@ $$;
 CREATE OR REPLACE TRIGGER tbLabProfileResult_audit AFTER INSERT OR DELETE ON laboratory.tbLabProfileResult
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabprofileresult();
 CREATE OR REPLACE TRIGGER tbLabProfileResult_audit_update AFTER UPDATE ON laboratory.tbLabProfileResult
-    FOR EACH ROW WHEN (ROW(
-        OLD.RequestNum::text COLLATE "C", OLD.ProfileExamID::text COLLATE "C",
-        OLD.Slot0::text COLLATE "C", OLD.Slot1::text COLLATE "C", OLD.Slot2::text COLLATE "C",
-        OLD.Slot3::text COLLATE "C", OLD.Slot4::text COLLATE "C", OLD.Slot5::text COLLATE "C",
-        OLD.Slot6::text COLLATE "C", OLD.Slot7::text COLLATE "C", OLD.Slot8::text COLLATE "C",
-        OLD.Slot9::text COLLATE "C", OLD.Slot10::text COLLATE "C", OLD.Slot11::text COLLATE "C",
-        OLD.Slot12::text COLLATE "C", OLD.Slot13::text COLLATE "C", OLD.Slot14::text COLLATE "C",
-        OLD.Slot15::text COLLATE "C", OLD.Slot16::text COLLATE "C", OLD.Slot17::text COLLATE "C",
-        OLD.Remarks::text COLLATE "C")
-    IS DISTINCT FROM ROW(
-        NEW.RequestNum::text COLLATE "C", NEW.ProfileExamID::text COLLATE "C",
-        NEW.Slot0::text COLLATE "C", NEW.Slot1::text COLLATE "C", NEW.Slot2::text COLLATE "C",
-        NEW.Slot3::text COLLATE "C", NEW.Slot4::text COLLATE "C", NEW.Slot5::text COLLATE "C",
-        NEW.Slot6::text COLLATE "C", NEW.Slot7::text COLLATE "C", NEW.Slot8::text COLLATE "C",
-        NEW.Slot9::text COLLATE "C", NEW.Slot10::text COLLATE "C", NEW.Slot11::text COLLATE "C",
-        NEW.Slot12::text COLLATE "C", NEW.Slot13::text COLLATE "C", NEW.Slot14::text COLLATE "C",
-        NEW.Slot15::text COLLATE "C", NEW.Slot16::text COLLATE "C", NEW.Slot17::text COLLATE "C",
-        NEW.Remarks::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_tblabprofileresult();
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabprofileresult();
 
 
 CREATE OR REPLACE FUNCTION laboratory.lab_audit_tblabresulthistocytology() RETURNS trigger
 LANGUAGE plpgsql AS $$
+DECLARE
+    v jsonb[];
+    v_labnum text;
+    v_exam text;
 BEGIN
     IF TG_OP = 'INSERT' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'HistopathNum', NULL::jsonb, to_jsonb(NEW.HistopathNum) WHERE NEW.HistopathNum IS NOT NULL
-                UNION ALL SELECT 2, 'ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate) WHERE NEW.ResultDate IS NOT NULL
-                UNION ALL SELECT 3, 'GrossDescription', NULL::jsonb, to_jsonb(NEW.GrossDescription) WHERE NEW.GrossDescription IS NOT NULL
-                UNION ALL SELECT 4, 'FinalDiagnosis', NULL::jsonb, to_jsonb(NEW.FinalDiagnosis) WHERE NEW.FinalDiagnosis IS NOT NULL
-                UNION ALL SELECT 5, 'Remarks', NULL::jsonb, to_jsonb(NEW.Remarks) WHERE NEW.Remarks IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN NEW.HistopathNum IS NOT NULL THEN jsonb_build_array('HistopathNum', NULL::jsonb, to_jsonb(NEW.HistopathNum)) END,
+            CASE WHEN NEW.ResultDate IS NOT NULL THEN jsonb_build_array('ResultDate', NULL::jsonb, to_jsonb(NEW.ResultDate)) END,
+            CASE WHEN NEW.GrossDescription IS NOT NULL THEN jsonb_build_array('GrossDescription', NULL::jsonb, to_jsonb(NEW.GrossDescription)) END,
+            CASE WHEN NEW.FinalDiagnosis IS NOT NULL THEN jsonb_build_array('FinalDiagnosis', NULL::jsonb, to_jsonb(NEW.FinalDiagnosis)) END,
+            CASE WHEN NEW.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', NULL::jsonb, to_jsonb(NEW.Remarks)) END];
     ELSIF TG_OP = 'UPDATE' THEN
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
-               NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum) WHERE OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C"
-                UNION ALL SELECT 2, 'HistopathNum', to_jsonb(OLD.HistopathNum), to_jsonb(NEW.HistopathNum) WHERE OLD.HistopathNum COLLATE "C" IS DISTINCT FROM NEW.HistopathNum COLLATE "C"
-                UNION ALL SELECT 3, 'ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate) WHERE OLD.ResultDate IS DISTINCT FROM NEW.ResultDate
-                UNION ALL SELECT 4, 'GrossDescription', to_jsonb(OLD.GrossDescription), to_jsonb(NEW.GrossDescription) WHERE OLD.GrossDescription IS DISTINCT FROM NEW.GrossDescription
-                UNION ALL SELECT 5, 'FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), to_jsonb(NEW.FinalDiagnosis) WHERE OLD.FinalDiagnosis IS DISTINCT FROM NEW.FinalDiagnosis
-                UNION ALL SELECT 6, 'Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks) WHERE OLD.Remarks IS DISTINCT FROM NEW.Remarks) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := NEW.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN OLD.RequestNum COLLATE "C" IS DISTINCT FROM NEW.RequestNum COLLATE "C" THEN jsonb_build_array('RequestNum', to_jsonb(OLD.RequestNum), to_jsonb(NEW.RequestNum)) END,
+            CASE WHEN OLD.HistopathNum COLLATE "C" IS DISTINCT FROM NEW.HistopathNum COLLATE "C" THEN jsonb_build_array('HistopathNum', to_jsonb(OLD.HistopathNum), to_jsonb(NEW.HistopathNum)) END,
+            CASE WHEN OLD.ResultDate IS DISTINCT FROM NEW.ResultDate THEN jsonb_build_array('ResultDate', to_jsonb(OLD.ResultDate), to_jsonb(NEW.ResultDate)) END,
+            CASE WHEN OLD.GrossDescription IS DISTINCT FROM NEW.GrossDescription THEN jsonb_build_array('GrossDescription', to_jsonb(OLD.GrossDescription), to_jsonb(NEW.GrossDescription)) END,
+            CASE WHEN OLD.FinalDiagnosis IS DISTINCT FROM NEW.FinalDiagnosis THEN jsonb_build_array('FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), to_jsonb(NEW.FinalDiagnosis)) END,
+            CASE WHEN OLD.Remarks IS DISTINCT FROM NEW.Remarks THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), to_jsonb(NEW.Remarks)) END];
     ELSE
-        INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
-                                           ColumnName, OldValue, NewValue, EmployeeID,
-                                           MedTechID, Workstation)
-        SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
-                          WHERE d.LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
-               OLD.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c,
-               laboratory.lab_audit_text(v.o), laboratory.lab_audit_text(v.n),
-               laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
-               coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
-          FROM (SELECT 1, 'HistopathNum', to_jsonb(OLD.HistopathNum), NULL::jsonb WHERE OLD.HistopathNum IS NOT NULL
-                UNION ALL SELECT 2, 'ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb WHERE OLD.ResultDate IS NOT NULL
-                UNION ALL SELECT 3, 'GrossDescription', to_jsonb(OLD.GrossDescription), NULL::jsonb WHERE OLD.GrossDescription IS NOT NULL
-                UNION ALL SELECT 4, 'FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), NULL::jsonb WHERE OLD.FinalDiagnosis IS NOT NULL
-                UNION ALL SELECT 5, 'Remarks', to_jsonb(OLD.Remarks), NULL::jsonb WHERE OLD.Remarks IS NOT NULL) AS v(k, c, o, n)
-         ORDER BY v.k;
+        v_labnum := OLD.RequestNum;
+        v_exam := NULL;
+        v := ARRAY[
+            CASE WHEN OLD.HistopathNum IS NOT NULL THEN jsonb_build_array('HistopathNum', to_jsonb(OLD.HistopathNum), NULL::jsonb) END,
+            CASE WHEN OLD.ResultDate IS NOT NULL THEN jsonb_build_array('ResultDate', to_jsonb(OLD.ResultDate), NULL::jsonb) END,
+            CASE WHEN OLD.GrossDescription IS NOT NULL THEN jsonb_build_array('GrossDescription', to_jsonb(OLD.GrossDescription), NULL::jsonb) END,
+            CASE WHEN OLD.FinalDiagnosis IS NOT NULL THEN jsonb_build_array('FinalDiagnosis', to_jsonb(OLD.FinalDiagnosis), NULL::jsonb) END,
+            CASE WHEN OLD.Remarks IS NOT NULL THEN jsonb_build_array('Remarks', to_jsonb(OLD.Remarks), NULL::jsonb) END];
     END IF;
+    v := array_remove(v, NULL);
+    IF cardinality(v) = 0 THEN
+        RETURN NULL;
+    END IF;
+    INSERT INTO laboratory.tbLabAudit (RequestNum, LabNum, Action, TableName, Exam,
+                                       ColumnName, OldValue, NewValue, EmployeeID,
+                                       MedTechID, Workstation)
+    SELECT coalesce((SELECT d.RequestNum FROM laboratory.tblablogbookdetail AS d
+                      WHERE d.LabNum = v_labnum LIMIT 1), v_labnum),
+           v_labnum, 'change', 'tbLabResultHistoCytology', v_exam, e ->> 0,
+           laboratory.lab_audit_text(e -> 1), laboratory.lab_audit_text(e -> 2),
+           laboratory.lab_audit_setting('employee'), laboratory.lab_audit_setting('medtech'),
+           coalesce(laboratory.lab_audit_setting('workstation'), 'unknown workstation')
+      FROM unnest(v) AS e;
     RETURN NULL;
 END
 $$;
@@ -1512,15 +1402,7 @@ $$;
 CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit AFTER INSERT OR DELETE ON laboratory.tbLabResultHistoCytology
     FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthistocytology();
 CREATE OR REPLACE TRIGGER tbLabResultHistoCytology_audit_update AFTER UPDATE ON laboratory.tbLabResultHistoCytology
-    FOR EACH ROW WHEN (ROW(
-        OLD.RequestNum::text COLLATE "C", OLD.HistopathNum::text COLLATE "C",
-        OLD.ResultDate::text COLLATE "C", OLD.GrossDescription::text COLLATE "C",
-        OLD.FinalDiagnosis::text COLLATE "C", OLD.Remarks::text COLLATE "C")
-    IS DISTINCT FROM ROW(
-        NEW.RequestNum::text COLLATE "C", NEW.HistopathNum::text COLLATE "C",
-        NEW.ResultDate::text COLLATE "C", NEW.GrossDescription::text COLLATE "C",
-        NEW.FinalDiagnosis::text COLLATE "C", NEW.Remarks::text COLLATE "C"))
-    EXECUTE FUNCTION laboratory.lab_audit_tblabresulthistocytology();
+    FOR EACH ROW EXECUTE FUNCTION laboratory.lab_audit_tblabresulthistocytology();
 
 -- The single function of version 2, replaced by the ones above.
 DROP FUNCTION IF EXISTS laboratory.lab_audit_change();
@@ -1691,6 +1573,6 @@ CREATE TABLE IF NOT EXISTS laboratory.vantrel_schema (
     id      integer PRIMARY KEY CHECK (id = 1),
     version integer NOT NULL
 );
-INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 3)
+INSERT INTO laboratory.vantrel_schema (id, version) VALUES (1, 4)
     ON CONFLICT (id) DO UPDATE SET version = greatest(laboratory.vantrel_schema.version,
                                                       excluded.version);

@@ -305,7 +305,8 @@ END;
 -- (employee, medtech, workstation) right after BEGIN IMMEDIATE and removes
 -- it before COMMIT. The write lock keeps every other connection from seeing
 -- it, so a change made without it records NULL, NULL, 'unknown workstation'.
--- One row read by its rowid: the triggers look it up once per statement.
+-- One row read by its rowid, in scalar lookups: the triggers cost less so
+-- than joined with it.
 CREATE TABLE IF NOT EXISTS LABORATORY.transaction_settings (
     id          INTEGER PRIMARY KEY CHECK (id = 1),
     employee    TEXT,
@@ -339,7 +340,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
            NEW.LabNum, 'change', 'tbLabResultEntry', NEW.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'HospNum' AS c, NULL AS o, NEW.HospNum AS n WHERE NEW.HospNum IS NOT NULL
           UNION ALL SELECT 'IDNum', NULL, NEW.IDNum WHERE NEW.IDNum IS NOT NULL
           UNION ALL SELECT 'SectionID', NULL, NEW.SectionID WHERE NEW.SectionID IS NOT NULL
@@ -355,8 +358,7 @@ BEGIN
           UNION ALL SELECT 'ItemID', NULL, NEW.ItemID WHERE NEW.ItemID IS NOT NULL
           UNION ALL SELECT 'RefNum', NULL, NEW.RefNum WHERE NEW.RefNum IS NOT NULL
           UNION ALL SELECT 'Switch', NULL, NEW.Switch WHERE NEW.Switch IS NOT NULL
-          UNION ALL SELECT 'MedTechID', NULL, NEW.MedTechID WHERE NEW.MedTechID IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'MedTechID', NULL, NEW.MedTechID WHERE NEW.MedTechID IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultEntry_audit_update;
@@ -366,7 +368,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.LabNum LIMIT 1), NEW.LabNum),
            NEW.LabNum, 'change', 'tbLabResultEntry', NEW.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'LabNum' AS c, OLD.LabNum AS o, NEW.LabNum AS n WHERE OLD.LabNum IS NOT NEW.LabNum COLLATE BINARY
           UNION ALL SELECT 'LabExamID', OLD.LabExamID, NEW.LabExamID WHERE OLD.LabExamID IS NOT NEW.LabExamID COLLATE BINARY
           UNION ALL SELECT 'HospNum', OLD.HospNum, NEW.HospNum WHERE OLD.HospNum IS NOT NEW.HospNum COLLATE BINARY
@@ -384,8 +388,7 @@ BEGIN
           UNION ALL SELECT 'ItemID', OLD.ItemID, NEW.ItemID WHERE OLD.ItemID IS NOT NEW.ItemID COLLATE BINARY
           UNION ALL SELECT 'RefNum', OLD.RefNum, NEW.RefNum WHERE OLD.RefNum IS NOT NEW.RefNum COLLATE BINARY
           UNION ALL SELECT 'Switch', OLD.Switch, NEW.Switch WHERE OLD.Switch IS NOT NEW.Switch COLLATE BINARY
-          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NEW.MedTechID WHERE OLD.MedTechID IS NOT NEW.MedTechID COLLATE BINARY) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NEW.MedTechID WHERE OLD.MedTechID IS NOT NEW.MedTechID COLLATE BINARY) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultEntry_audit_delete;
@@ -395,7 +398,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.LabNum LIMIT 1), OLD.LabNum),
            OLD.LabNum, 'change', 'tbLabResultEntry', OLD.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'HospNum' AS c, OLD.HospNum AS o, NULL AS n WHERE OLD.HospNum IS NOT NULL
           UNION ALL SELECT 'IDNum', OLD.IDNum, NULL WHERE OLD.IDNum IS NOT NULL
           UNION ALL SELECT 'SectionID', OLD.SectionID, NULL WHERE OLD.SectionID IS NOT NULL
@@ -411,8 +416,7 @@ BEGIN
           UNION ALL SELECT 'ItemID', OLD.ItemID, NULL WHERE OLD.ItemID IS NOT NULL
           UNION ALL SELECT 'RefNum', OLD.RefNum, NULL WHERE OLD.RefNum IS NOT NULL
           UNION ALL SELECT 'Switch', OLD.Switch, NULL WHERE OLD.Switch IS NOT NULL
-          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NULL WHERE OLD.MedTechID IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'MedTechID', OLD.MedTechID, NULL WHERE OLD.MedTechID IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_insert;
@@ -422,7 +426,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'Result1' AS c, NULL AS o, NEW.Result1 AS n WHERE NEW.Result1 IS NOT NULL
           UNION ALL SELECT 'Result2', NULL, NEW.Result2 WHERE NEW.Result2 IS NOT NULL
           UNION ALL SELECT 'Result3', NULL, NEW.Result3 WHERE NEW.Result3 IS NOT NULL
@@ -455,8 +461,7 @@ BEGIN
           UNION ALL SELECT 'Result30', NULL, NEW.Result30 WHERE NEW.Result30 IS NOT NULL
           UNION ALL SELECT 'Result31', NULL, NEW.Result31 WHERE NEW.Result31 IS NOT NULL
           UNION ALL SELECT 'Result32', NULL, NEW.Result32 WHERE NEW.Result32 IS NOT NULL
-          UNION ALL SELECT 'Result33', NULL, NEW.Result33 WHERE NEW.Result33 IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Result33', NULL, NEW.Result33 WHERE NEW.Result33 IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_update;
@@ -466,7 +471,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n WHERE OLD.RequestNum IS NOT NEW.RequestNum COLLATE BINARY
           UNION ALL SELECT 'Result1', OLD.Result1, NEW.Result1 WHERE OLD.Result1 IS NOT NEW.Result1 COLLATE BINARY
           UNION ALL SELECT 'Result2', OLD.Result2, NEW.Result2 WHERE OLD.Result2 IS NOT NEW.Result2 COLLATE BINARY
@@ -500,8 +507,7 @@ BEGIN
           UNION ALL SELECT 'Result30', OLD.Result30, NEW.Result30 WHERE OLD.Result30 IS NOT NEW.Result30 COLLATE BINARY
           UNION ALL SELECT 'Result31', OLD.Result31, NEW.Result31 WHERE OLD.Result31 IS NOT NEW.Result31 COLLATE BINARY
           UNION ALL SELECT 'Result32', OLD.Result32, NEW.Result32 WHERE OLD.Result32 IS NOT NEW.Result32 COLLATE BINARY
-          UNION ALL SELECT 'Result33', OLD.Result33, NEW.Result33 WHERE OLD.Result33 IS NOT NEW.Result33 COLLATE BINARY) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Result33', OLD.Result33, NEW.Result33 WHERE OLD.Result33 IS NOT NEW.Result33 COLLATE BINARY) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHCodes_audit_delete;
@@ -511,7 +517,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
            OLD.RequestNum, 'change', 'tbLabResultHCodes', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'Result1' AS c, OLD.Result1 AS o, NULL AS n WHERE OLD.Result1 IS NOT NULL
           UNION ALL SELECT 'Result2', OLD.Result2, NULL WHERE OLD.Result2 IS NOT NULL
           UNION ALL SELECT 'Result3', OLD.Result3, NULL WHERE OLD.Result3 IS NOT NULL
@@ -544,8 +552,7 @@ BEGIN
           UNION ALL SELECT 'Result30', OLD.Result30, NULL WHERE OLD.Result30 IS NOT NULL
           UNION ALL SELECT 'Result31', OLD.Result31, NULL WHERE OLD.Result31 IS NOT NULL
           UNION ALL SELECT 'Result32', OLD.Result32, NULL WHERE OLD.Result32 IS NOT NULL
-          UNION ALL SELECT 'Result33', OLD.Result33, NULL WHERE OLD.Result33 IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Result33', OLD.Result33, NULL WHERE OLD.Result33 IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_insert;
@@ -555,7 +562,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultValues', NEW.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'FormType' AS c, NULL AS o, NEW.FormType AS n WHERE NEW.FormType IS NOT NULL
           UNION ALL SELECT 'LayoutIndex', NULL, NEW.LayoutIndex WHERE NEW.LayoutIndex IS NOT NULL
           UNION ALL SELECT 'A1', NULL, NEW.A1 WHERE NEW.A1 IS NOT NULL
@@ -584,8 +593,7 @@ BEGIN
           UNION ALL SELECT 'G4', NULL, NEW.G4 WHERE NEW.G4 IS NOT NULL
           UNION ALL SELECT 'G5', NULL, NEW.G5 WHERE NEW.G5 IS NOT NULL
           UNION ALL SELECT 'Remarks', NULL, NEW.Remarks WHERE NEW.Remarks IS NOT NULL
-          UNION ALL SELECT 'SaveFlag', NULL, NEW.SaveFlag WHERE NEW.SaveFlag IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'SaveFlag', NULL, NEW.SaveFlag WHERE NEW.SaveFlag IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_update;
@@ -595,7 +603,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultValues', NEW.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n WHERE OLD.RequestNum IS NOT NEW.RequestNum COLLATE BINARY
           UNION ALL SELECT 'LabExamID', OLD.LabExamID, NEW.LabExamID WHERE OLD.LabExamID IS NOT NEW.LabExamID COLLATE BINARY
           UNION ALL SELECT 'FormType', OLD.FormType, NEW.FormType WHERE OLD.FormType IS NOT NEW.FormType COLLATE BINARY
@@ -626,8 +636,7 @@ BEGIN
           UNION ALL SELECT 'G4', OLD.G4, NEW.G4 WHERE OLD.G4 IS NOT NEW.G4 COLLATE BINARY
           UNION ALL SELECT 'G5', OLD.G5, NEW.G5 WHERE OLD.G5 IS NOT NEW.G5 COLLATE BINARY
           UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks WHERE OLD.Remarks IS NOT NEW.Remarks COLLATE BINARY
-          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NEW.SaveFlag WHERE OLD.SaveFlag IS NOT NEW.SaveFlag COLLATE BINARY) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NEW.SaveFlag WHERE OLD.SaveFlag IS NOT NEW.SaveFlag COLLATE BINARY) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultValues_audit_delete;
@@ -637,7 +646,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
            OLD.RequestNum, 'change', 'tbLabResultValues', OLD.LabExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'FormType' AS c, OLD.FormType AS o, NULL AS n WHERE OLD.FormType IS NOT NULL
           UNION ALL SELECT 'LayoutIndex', OLD.LayoutIndex, NULL WHERE OLD.LayoutIndex IS NOT NULL
           UNION ALL SELECT 'A1', OLD.A1, NULL WHERE OLD.A1 IS NOT NULL
@@ -666,8 +677,7 @@ BEGIN
           UNION ALL SELECT 'G4', OLD.G4, NULL WHERE OLD.G4 IS NOT NULL
           UNION ALL SELECT 'G5', OLD.G5, NULL WHERE OLD.G5 IS NOT NULL
           UNION ALL SELECT 'Remarks', OLD.Remarks, NULL WHERE OLD.Remarks IS NOT NULL
-          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NULL WHERE OLD.SaveFlag IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'SaveFlag', OLD.SaveFlag, NULL WHERE OLD.SaveFlag IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_insert;
@@ -677,7 +687,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabProfileResult', NEW.ProfileExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'Slot0' AS c, NULL AS o, NEW.Slot0 AS n WHERE NEW.Slot0 IS NOT NULL
           UNION ALL SELECT 'Slot1', NULL, NEW.Slot1 WHERE NEW.Slot1 IS NOT NULL
           UNION ALL SELECT 'Slot2', NULL, NEW.Slot2 WHERE NEW.Slot2 IS NOT NULL
@@ -696,8 +708,7 @@ BEGIN
           UNION ALL SELECT 'Slot15', NULL, NEW.Slot15 WHERE NEW.Slot15 IS NOT NULL
           UNION ALL SELECT 'Slot16', NULL, NEW.Slot16 WHERE NEW.Slot16 IS NOT NULL
           UNION ALL SELECT 'Slot17', NULL, NEW.Slot17 WHERE NEW.Slot17 IS NOT NULL
-          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks WHERE NEW.Remarks IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks WHERE NEW.Remarks IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_update;
@@ -707,7 +718,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabProfileResult', NEW.ProfileExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n WHERE OLD.RequestNum IS NOT NEW.RequestNum COLLATE BINARY
           UNION ALL SELECT 'ProfileExamID', OLD.ProfileExamID, NEW.ProfileExamID WHERE OLD.ProfileExamID IS NOT NEW.ProfileExamID COLLATE BINARY
           UNION ALL SELECT 'Slot0', OLD.Slot0, NEW.Slot0 WHERE OLD.Slot0 IS NOT NEW.Slot0 COLLATE BINARY
@@ -728,8 +741,7 @@ BEGIN
           UNION ALL SELECT 'Slot15', OLD.Slot15, NEW.Slot15 WHERE OLD.Slot15 IS NOT NEW.Slot15 COLLATE BINARY
           UNION ALL SELECT 'Slot16', OLD.Slot16, NEW.Slot16 WHERE OLD.Slot16 IS NOT NEW.Slot16 COLLATE BINARY
           UNION ALL SELECT 'Slot17', OLD.Slot17, NEW.Slot17 WHERE OLD.Slot17 IS NOT NEW.Slot17 COLLATE BINARY
-          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks WHERE OLD.Remarks IS NOT NEW.Remarks COLLATE BINARY) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks WHERE OLD.Remarks IS NOT NEW.Remarks COLLATE BINARY) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabProfileResult_audit_delete;
@@ -739,7 +751,9 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
            OLD.RequestNum, 'change', 'tbLabProfileResult', OLD.ProfileExamID, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'Slot0' AS c, OLD.Slot0 AS o, NULL AS n WHERE OLD.Slot0 IS NOT NULL
           UNION ALL SELECT 'Slot1', OLD.Slot1, NULL WHERE OLD.Slot1 IS NOT NULL
           UNION ALL SELECT 'Slot2', OLD.Slot2, NULL WHERE OLD.Slot2 IS NOT NULL
@@ -758,8 +772,7 @@ BEGIN
           UNION ALL SELECT 'Slot15', OLD.Slot15, NULL WHERE OLD.Slot15 IS NOT NULL
           UNION ALL SELECT 'Slot16', OLD.Slot16, NULL WHERE OLD.Slot16 IS NOT NULL
           UNION ALL SELECT 'Slot17', OLD.Slot17, NULL WHERE OLD.Slot17 IS NOT NULL
-          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL WHERE OLD.Remarks IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL WHERE OLD.Remarks IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_insert;
@@ -769,13 +782,14 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'HistopathNum' AS c, NULL AS o, NEW.HistopathNum AS n WHERE NEW.HistopathNum IS NOT NULL
           UNION ALL SELECT 'ResultDate', NULL, NEW.ResultDate WHERE NEW.ResultDate IS NOT NULL
           UNION ALL SELECT 'GrossDescription', NULL, NEW.GrossDescription WHERE NEW.GrossDescription IS NOT NULL
           UNION ALL SELECT 'FinalDiagnosis', NULL, NEW.FinalDiagnosis WHERE NEW.FinalDiagnosis IS NOT NULL
-          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks WHERE NEW.Remarks IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', NULL, NEW.Remarks WHERE NEW.Remarks IS NOT NULL) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_update;
@@ -785,14 +799,15 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = NEW.RequestNum LIMIT 1), NEW.RequestNum),
            NEW.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'RequestNum' AS c, OLD.RequestNum AS o, NEW.RequestNum AS n WHERE OLD.RequestNum IS NOT NEW.RequestNum COLLATE BINARY
           UNION ALL SELECT 'HistopathNum', OLD.HistopathNum, NEW.HistopathNum WHERE OLD.HistopathNum IS NOT NEW.HistopathNum COLLATE BINARY
           UNION ALL SELECT 'ResultDate', OLD.ResultDate, NEW.ResultDate WHERE OLD.ResultDate IS NOT NEW.ResultDate COLLATE BINARY
           UNION ALL SELECT 'GrossDescription', OLD.GrossDescription, NEW.GrossDescription WHERE OLD.GrossDescription IS NOT NEW.GrossDescription COLLATE BINARY
           UNION ALL SELECT 'FinalDiagnosis', OLD.FinalDiagnosis, NEW.FinalDiagnosis WHERE OLD.FinalDiagnosis IS NOT NEW.FinalDiagnosis COLLATE BINARY
-          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks WHERE OLD.Remarks IS NOT NEW.Remarks COLLATE BINARY) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NEW.Remarks WHERE OLD.Remarks IS NOT NEW.Remarks COLLATE BINARY) v;
 END;
 
 DROP TRIGGER IF EXISTS LABORATORY.tbLabResultHistoCytology_audit_delete;
@@ -802,13 +817,14 @@ BEGIN
                             OldValue, NewValue, EmployeeID, MedTechID, Workstation)
     SELECT coalesce((SELECT RequestNum FROM tblablogbookdetail WHERE LabNum = OLD.RequestNum LIMIT 1), OLD.RequestNum),
            OLD.RequestNum, 'change', 'tbLabResultHistoCytology', NULL, v.c, v.o, v.n,
-           w.employee, w.medtech, coalesce(w.workstation, 'unknown workstation')
+           (SELECT employee FROM transaction_settings WHERE id = 1),
+           (SELECT medtech FROM transaction_settings WHERE id = 1),
+           coalesce((SELECT workstation FROM transaction_settings WHERE id = 1), 'unknown workstation')
     FROM (SELECT 'HistopathNum' AS c, OLD.HistopathNum AS o, NULL AS n WHERE OLD.HistopathNum IS NOT NULL
           UNION ALL SELECT 'ResultDate', OLD.ResultDate, NULL WHERE OLD.ResultDate IS NOT NULL
           UNION ALL SELECT 'GrossDescription', OLD.GrossDescription, NULL WHERE OLD.GrossDescription IS NOT NULL
           UNION ALL SELECT 'FinalDiagnosis', OLD.FinalDiagnosis, NULL WHERE OLD.FinalDiagnosis IS NOT NULL
-          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL WHERE OLD.Remarks IS NOT NULL) v
-    LEFT JOIN transaction_settings w ON w.id = 1;
+          UNION ALL SELECT 'Remarks', OLD.Remarks, NULL WHERE OLD.Remarks IS NOT NULL) v;
 END;
 ------------------------------------------------------------------------------
 -- Report archive
@@ -954,5 +970,5 @@ CREATE TABLE IF NOT EXISTS LABORATORY.vantrel_schema (
     id      INTEGER NOT NULL PRIMARY KEY CHECK (id = 1),
     version INTEGER NOT NULL
 );
-INSERT INTO LABORATORY.vantrel_schema (id, version) VALUES (1, 3)
+INSERT INTO LABORATORY.vantrel_schema (id, version) VALUES (1, 4)
     ON CONFLICT (id) DO UPDATE SET version = max(version, excluded.version);

@@ -43,14 +43,14 @@ void prepareLabConnection(const std::shared_ptr<ado::Connection>& connection) {
     // A database without the laboratory's tables is left to fail at its
     // first statement, as before.
     const int version = schemaVersion(c);
-    if (version > 0 && version < laboratorySchemaVersion) {
+    if (version > 0 && version < oldestLaboratorySchemaVersion) {
         const QString where = c.ConnectionString();
         c.Close();
         ado::raiseProvider(
             QStringLiteral("The laboratory database has schema version %1; this library needs "
                            "version %2. Upgrade it with: vantrel-db upgrade \"%3\"")
                 .arg(version)
-                .arg(laboratorySchemaVersion)
+                .arg(oldestLaboratorySchemaVersion)
                 .arg(where));
     }
     c.setTransactionContext([] {

@@ -307,6 +307,18 @@ private slots:
         QCOMPARE(trail(request, before), QStringList(row + "|||unknown workstation"));
     }
 
+    // Who saved reaches the trail exactly as the host wrote it, whatever it
+    // holds: quotes, a backslash, a statement's end and letters past ASCII.
+    void whoIsKeptExactly() {
+        const QString employee = QStringLiteral("O'Neil \\ 'x'); --; Ñandú");
+        lab_->request("LR26-0001", "H", "23", "URINALYSIS");
+        lab_->object().EmployeeID(employee);
+        save("frmUrinalysis2", false, "txtResults(0)=yellow", "cmdExam(0)");
+        QCOMPARE(trail("LR26-0001").filter(QStringLiteral("|Result1|")),
+                 QStringList("change|tbLabResultHCodes||Result1||YELLOW|" + employee + "|MT-001|" +
+                             QSysInfo::machineHostName()));
+    }
+
     // Rows once written stay: changing, deleting or emptying the table is
     // refused by the database itself.
     void trailIsAppendOnly_data() {

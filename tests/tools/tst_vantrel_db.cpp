@@ -284,10 +284,10 @@ private slots:
         const Run up = vantrelDb({QStringLiteral("upgrade"), where});
         QCOMPARE(up.err, QString());
         QCOMPARE(up.out, QStringLiteral("Upgraded the laboratory database from schema version 1 "
-                                        "to 3; every row was kept.\n"));
+                                        "to 4; every row was kept.\n"));
         QCOMPARE(everyRow(cs_), rows);
         QCOMPARE(vantrelDb({QStringLiteral("upgrade"), where}).out,
-                 QStringLiteral("The laboratory database is at schema version 3; nothing was "
+                 QStringLiteral("The laboratory database is at schema version 4; nothing was "
                                 "changed.\n"));
 
         o.EmployeeID(QStringLiteral("EMP-7"));

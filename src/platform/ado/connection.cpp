@@ -612,10 +612,14 @@ void Connection::BeginTrans() {
     if (inTransaction_)
         raiseStatement(QStringLiteral("A transaction is already open on this connection."));
     reconnectIfDropped();
-    worded([this] { engine().begin(); });
+    const detail::Engine::Settings settings = transactionSettings();
+    worded([&] {
+        engine().begin(backend_ == Backend::PostgreSQL ? settings : detail::Engine::Settings{});
+    });
     inTransaction_ = true;
     transactionFailed_ = false;
-    applyTransactionContext();
+    if (backend_ == Backend::SQLite)
+        applyTransactionContext(settings);
 }
 
 void Connection::CommitTrans() {

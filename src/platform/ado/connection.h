@@ -196,7 +196,10 @@ private:
     template <typename F> auto worded(F&& work);
     void raiseIfNoLaboratory();
     [[noreturn]] static void raiseTransactionFailed();
-    void applyTransactionContext();
+    // The transaction context's settings with a value, their names checked.
+    std::vector<std::pair<QString, QString>> transactionSettings() const;
+    // SQLite: writes them into each database's transaction_settings row.
+    void applyTransactionContext(const std::vector<std::pair<QString, QString>>& settings);
     void clearTransactionContext();
     detail::Engine& engine();
     std::optional<detail::ProcedureInfo> procedure(const QString& database, const QString& name);

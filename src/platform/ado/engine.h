@@ -48,7 +48,12 @@ public:
                                                          const QString& name) = 0;
     // Several statements at once, no rows (schema scripts).
     virtual void runScript(const QString& script) = 0;
-    virtual void begin() = 0;
+    // Begins a transaction. settings: name and value of each transaction-
+    // local setting the backend keeps for the transaction (PostgreSQL), sent
+    // with the BEGIN in one round trip; a backend without them (SQLite)
+    // leaves them to the connection.
+    using Settings = std::vector<std::pair<QString, QString>>;
+    virtual void begin(const Settings& settings) = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
     // Holds key until the transaction ends (see Connection::lockKey).

@@ -222,7 +222,30 @@ public:
 
     // A failed statement aborts the transaction; the save then rolls it
     // back whole, so no statement needs a savepoint of its own.
-    void begin() override { command("BEGIN"); }
+    // The transaction's settings travel with its BEGIN, as quoted literals
+    // (the only way to send two statements at once), so they cost no round
+    // trip of their own. A failure leaves no transaction open.
+    void begin(const Settings& settings) override {
+        if (settings.empty()) {
+            command("BEGIN");
+            return;
+        }
+        QByteArray sql = "BEGIN; SELECT ";
+        for (size_t i = 0; i < settings.size(); ++i) {
+            if (i)
+                sql += ", ";
+            sql += "set_config(" + literal(settings[i].first) + ", " + literal(settings[i].second) +
+                   ", true)";
+        }
+        const Result r(PQexec(conn_, sql.constData()));
+        if (PQresultStatus(r.r) == PGRES_TUPLES_OK)
+            return;
+        const QString why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+        const char* state = PQresultErrorField(r.r, PG_DIAG_SQLSTATE);
+        const QString code = QString::fromLatin1(state ? state : "");
+        rollback();
+        failWith(why, code);
+    }
     void commit() override { command("COMMIT"); }
     // A lost connection took its transaction with it.
     void rollback() override {
@@ -336,6 +359,18 @@ private:
             return;
         PQclear(PQexec(conn_, "DEALLOCATE ALL"));
         prepared_.clear();
+    }
+
+    // A string literal the server reads back exactly, quoted for this
+    // connection's encoding and settings.
+    QByteArray literal(const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        char* quoted = PQescapeLiteral(conn_, utf8.constData(), static_cast<size_t>(utf8.size()));
+        if (!quoted)
+            failWith(QString::fromUtf8(PQerrorMessage(conn_)).trimmed(), QString());
+        const QByteArray result(quoted);
+        PQfreemem(quoted);
+        return result;
     }
 
     static Oid typeOf(const vrt::Variant& v) {

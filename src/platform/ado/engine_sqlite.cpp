@@ -215,7 +215,7 @@ public:
     // A save takes the write lock at its start: waiting for it there (up to
     // the busy timeout) is safe, while a deferred transaction that finds
     // another writer at its first write fails at once.
-    void begin() override {
+    void begin(const Settings& /*settings*/) override {
         step(fixed("BEGIN IMMEDIATE"));
         saveTransaction_ = true;
     }

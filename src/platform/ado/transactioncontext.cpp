@@ -1,6 +1,6 @@
 // The values a transaction carries for the database's triggers. They are
-// sent right after the transaction begins, past the statement trace: they
-// are the connection's bookkeeping, not statements of the caller's.
+// sent as the transaction begins, past the statement trace: they are the
+// connection's bookkeeping, not statements of the caller's.
 
 #include "connection.h"
 
@@ -12,40 +12,35 @@
 
 namespace ado {
 
-// Sent as parameters of statements prepared once per connection: the
-// values change with the user, the statements with the number of values.
-void Connection::applyTransactionContext() {
-    contextTables_.clear();
+std::vector<std::pair<QString, QString>> Connection::transactionSettings() const {
+    std::vector<std::pair<QString, QString>> settings;
     if (!context_)
-        return;
+        return settings;
     static const QRegularExpression key(
-        QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)$"));
-    std::map<QString, std::pair<QStringList, std::vector<vrt::Variant>>> rows; // SQLite
-    std::vector<vrt::Variant> settings; // PostgreSQL: name, value
-    for (const auto& [name, value] : context_()) {
-        const auto m = key.match(name);
-        if (!m.hasMatch())
+        QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*\\.[A-Za-z_][A-Za-z0-9_]*$"));
+    for (auto& [name, value] : context_()) {
+        if (!key.match(name).hasMatch())
             raiseProvider(QStringLiteral("'%1' does not name a transaction setting.").arg(name));
-        if (value.isEmpty())
-            continue;
-        auto& [columns, values] = rows[m.captured(1)];
-        columns << m.captured(2);
+        if (!value.isEmpty())
+            settings.emplace_back(name, value);
+    }
+    return settings;
+}
+
+// PostgreSQL takes the settings with its BEGIN. SQLite gets one row per
+// database, through a statement prepared once per connection and set of
+// columns: the values change with the user, the statement with the columns.
+void Connection::applyTransactionContext(const std::vector<std::pair<QString, QString>>& settings) {
+    contextTables_.clear();
+    std::map<QString, std::pair<QStringList, std::vector<vrt::Variant>>> rows;
+    for (const auto& [name, value] : settings) {
+        const qsizetype dot = name.indexOf(QLatin1Char('.'));
+        auto& [columns, values] = rows[name.left(dot)];
+        columns << name.mid(dot + 1);
         values.emplace_back(value);
-        settings.emplace_back(name);
-        settings.emplace_back(value);
     }
     try {
         detail::Engine& e = engine();
-        if (backend_ == Backend::PostgreSQL) {
-            QStringList calls;
-            for (size_t i = 1; i < settings.size(); i += 2)
-                calls << QStringLiteral("set_config($%1, $%2, true)").arg(i).arg(i + 1);
-            if (!settings.empty() &&
-                !e.queryBound(QStringLiteral("SELECT ") + calls.join(QStringLiteral(", ")),
-                              settings))
-                raiseStatement(QStringLiteral("[PostgreSQL] ") + e.prepareError());
-            return;
-        }
         for (const auto& [database, row] : rows) {
             const auto& [columns, values] = row;
             QStringList marks;
