@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringBuilder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -100,14 +101,14 @@ QString spoolLine(int job, int i) {
         .arg(70 + (job * 7 + i) % 50);
 }
 
-// 52 report lines as the spool writes them.
+// 52 report lines as the spool writes them (composed as Insert_PrintLine
+// composes them).
 QStringList spoolJob(int job) {
     QStringList s{QStringLiteral("truncate table LABORATORY..tbLabPrint")};
     for (int i = 1; i <= 52; ++i)
-        s << QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('%1',"
-                            "'%2')")
-                 .arg(i)
-                 .arg(spoolLine(job, i));
+        s << QLatin1String("insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('") %
+                 QString::number(i) % QLatin1String("','") % spoolLine(job, i) %
+                 QLatin1String("')");
     return s;
 }
 

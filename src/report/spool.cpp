@@ -8,6 +8,7 @@
 #include "platform/reportengine/application.h"
 
 #include <QFileInfo>
+#include <QStringBuilder>
 #include <exception>
 #include <utility>
 
@@ -164,9 +165,10 @@ void Clear_PrintTable() {
 void Insert_PrintLine(int16_t intRowNum, const QString& strLine) {
     QString line = strLine;
     line.replace(u'\'', u'`');
-    const QString sql = QStringLiteral("insert into LABORATORY..tbLabPrint (RowNum, RowLine) ") +
-                        QStringLiteral("values ('") + QString::number(intRowNum) +
-                        QStringLiteral("','") + line + QStringLiteral("')");
+    // Composed in one allocation: a report sends a line per statement.
+    const QString sql =
+        QLatin1String("insert into LABORATORY..tbLabPrint (RowNum, RowLine) values ('") %
+        QString::number(intRowNum) % QLatin1String("','") % line % QLatin1String("')");
     inJob([&] { labConnection()->Execute(sql); });
 }
 

@@ -390,6 +390,17 @@ private:
     // Runs one prepared statement and leaves it ready for the next run.
     Rows execute(const Prepared& p, const std::vector<vrt::Variant>* args, int argc) {
         sqlite3_stmt* stmt = p.stmt;
+        // Whatever happens, the statement lets go of the bound texts.
+        struct Unbind {
+            sqlite3_stmt* stmt;
+            std::vector<QByteArray>& texts;
+            ~Unbind() {
+                sqlite3_reset(stmt);
+                sqlite3_clear_bindings(stmt);
+                texts.clear();
+            }
+        };
+        const Unbind unbind{stmt, texts_};
         bind(p, args, argc);
         Rows rows;
         int columns = -1;
@@ -417,10 +428,10 @@ private:
             describe(stmt, rows, dates);
         const QString why =
             rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
+            sqlite3_reset(stmt);
             fail(rc, why);
+        }
         return rows;
     }
 
@@ -462,9 +473,10 @@ private:
                 sqlite3_bind_double(stmt, i, v.toDouble());
                 break;
             default: {
-                const QByteArray text = v.toString().toUtf8();
+                // Kept until the statement is reset: SQLite need not copy it.
+                const QByteArray& text = texts_.emplace_back(v.toString().toUtf8());
                 sqlite3_bind_text(stmt, i, text.constData(), static_cast<int>(text.size()),
-                                  SQLITE_TRANSIENT);
+                                  SQLITE_STATIC);
             }
             }
         }
@@ -574,7 +586,8 @@ private:
     QSqlDatabase db_;
     sqlite3* handle_ = nullptr;
     int lockMs_;
-    bool saveTransaction_ = false; // begun through begin()
+    bool saveTransaction_ = false;  // begun through begin()
+    std::vector<QByteArray> texts_; // the bound texts of the running statement
     QHash<QByteArray, Prepared> queries_;
     QHash<QString, Prepared> bound_; // statements with parameters, by text
     QList<QString> boundOrder_;
