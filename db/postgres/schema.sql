@@ -1495,9 +1495,12 @@ CREATE TABLE IF NOT EXISTS laboratory.tbLabDeltaRule (
     DeltaDays  integer CHECK (DeltaDays IS NULL OR DeltaDays > 0)
 );
 
--- The patient's earlier results: by hospital number, newest first.
-CREATE INDEX IF NOT EXISTS ix_tblablogbook_hospnum_date
-    ON laboratory.tblablogbook (HospNum, TransDate);
+-- The patient's earlier results: by hospital number, newest first, the
+-- request number breaking a tie, so the newest with a given exam is found
+-- without sorting the patient's requests.
+DROP INDEX IF EXISTS laboratory.ix_tblablogbook_hospnum_date;
+CREATE INDEX IF NOT EXISTS ix_tblablogbook_hospnum_history
+    ON laboratory.tblablogbook (HospNum, TransDate, RequestNum);
 
 -- Who was told of a critical result, when, by whom, and that it was read back.
 -- RecordedAt is the server's time, whatever an insert says.

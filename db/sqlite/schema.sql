@@ -899,9 +899,12 @@ CREATE TABLE IF NOT EXISTS LABORATORY.tbLabDeltaRule (
     DeltaDays  INTEGER CHECK (DeltaDays IS NULL OR DeltaDays > 0)
 );
 
--- The patient's earlier results: by hospital number, newest first.
-CREATE INDEX IF NOT EXISTS LABORATORY.ix_tblablogbook_hospnum_date
-    ON tblablogbook (HospNum, TransDate);
+-- The patient's earlier results: by hospital number, newest first, the
+-- request number breaking a tie, so the newest with a given exam is found
+-- without sorting the patient's requests.
+DROP INDEX IF EXISTS LABORATORY.ix_tblablogbook_hospnum_date;
+CREATE INDEX IF NOT EXISTS LABORATORY.ix_tblablogbook_hospnum_history
+    ON tblablogbook (HospNum, TransDate, RequestNum);
 
 -- Who was told of a critical result, when, by whom, and that it was read back.
 -- RecordedAt is the database's time.

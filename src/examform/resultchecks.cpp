@@ -12,6 +12,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace examform {
@@ -94,7 +95,15 @@ namespace {
 std::optional<double> numberOf(const vrt::Variant& v) {
     if (v.isNull() || v.isEmpty())
         return std::nullopt;
+    if (v.isNumber())
+        return v.toDouble();
     return vrt::parseNumber(v.text());
+}
+
+// mm/dd/yyyy of a serial date: its day counted from 12/30/1899.
+QString dayText(vrt::Date d) {
+    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(d.serial)));
+    return QString::asprintf("%02d/%02d/%04d", day.month(), day.day(), day.year());
 }
 
 QString iso(const QDateTime& t) {
@@ -173,6 +182,8 @@ QSet<QString> loadResultChecks(ado::Connection& c,
     // The patient's newest previous result of each exam; the
     // oldest any window reaches bounds the read when every exam has one.
     const QDateTime moment = requestMoment(s.TransDate);
+    // Compared as serial dates: a date and time per result, no time zone.
+    const double momentSerial = vrt::toSerial(moment).serial;
     if (!s.HospNum.trimmed().isEmpty()) {
         int widest = 0;
         bool bounded = true;
@@ -212,15 +223,15 @@ QSet<QString> loadResultChecks(ado::Connection& c,
             ExamRules& r = it->second;
             r.previousDone = true;
             const vrt::Variant when = rs.Fields(4).Value;
-            const QDateTime date = vrt::toDateTime(when.toDate());
-            if (r.deltaDays && date < moment.addDays(-*r.deltaDays))
+            const vrt::Date date = when.toDate();
+            if (r.deltaDays && date.serial < momentSerial - *r.deltaDays)
                 continue;
             const QString text = rs.Fields(2).Value.text().trimmed();
             const auto a4 = numberOf(rs.Fields(1).Value);
             // A text result (its normal value a text) is kept in A5.
             r.check.previous =
                 !text.isEmpty() && (!a4 || *a4 == 0) ? text : vrt::doubleToText(a4.value_or(0));
-            r.check.previousDate = vrt::Format(when, QStringLiteral("mm/dd/yyyy"));
+            r.check.previousDate = dayText(date);
             r.check.previousRequest = rs.Fields(3).Value.text();
         }
         rs.Close();

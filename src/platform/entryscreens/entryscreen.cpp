@@ -18,6 +18,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace entryscreens {
 
@@ -367,8 +368,12 @@ void EntryScreen::setResultCheck(const QString& labExamId, const ResultCheck& ch
         markResult(i);
     }
     // The Check and Previous columns take their room from the title column.
-    if (shown != checksShown())
-        placeCells();
+    if (shown != checksShown()) {
+        if (isVisible())
+            placeCells();
+        else
+            placeOnShow_ = true;
+    }
     update();
 }
 
@@ -679,7 +684,14 @@ void EntryScreen::placeCell(const Stop& stop, const std::vector<Span>& spans) {
 
 void EntryScreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    placeOnShow_ = false;
     placeCells();
+}
+
+void EntryScreen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (std::exchange(placeOnShow_, false))
+        placeCells();
 }
 
 QString EntryScreen::cellText(const Exam& exam, int column, int lineInExam) const {

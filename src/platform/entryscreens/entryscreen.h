@@ -108,6 +108,7 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -156,6 +157,9 @@ private:
     const ScreenTable& table_;
     std::vector<Exam> exams_;
     std::vector<Stop> stops_;
+    // The cells wait for their places until the screen is shown: a hidden
+    // screen gets its size (and places them) then.
+    bool placeOnShow_ = false;
     std::vector<int> lineExam_; // exam of each line
     QHash<QString, int> asked_; // Get_FullResult calls per title
     TextLookup lookup_;
