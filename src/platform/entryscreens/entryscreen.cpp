@@ -746,6 +746,8 @@ void EntryScreen::paintEvent(QPaintEvent* event) {
     p.setFont(bold);
     p.setPen(Qt::black);
     auto draw = [&p](QRect r, const QString& text, int flags = Qt::AlignLeft | Qt::AlignVCenter) {
+        if (text.isEmpty())
+            return;
         r.adjust(4, 0, -4, 0);
         p.drawText(r, flags, p.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
     };
