@@ -12,7 +12,6 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <cmath>
 #include <map>
 
 namespace examform {
@@ -100,9 +99,9 @@ std::optional<double> numberOf(const vrt::Variant& v) {
     return vrt::parseNumber(v.text());
 }
 
-// mm/dd/yyyy of a serial date: its day counted from 12/30/1899.
+// mm/dd/yyyy of a serial date, as Format writes it, without parsing a pattern.
 QString dayText(vrt::Date d) {
-    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(d.serial)));
+    const QDate day = vrt::dayOf(d);
     return QString::asprintf("%02d/%02d/%04d", day.month(), day.day(), day.year());
 }
 

@@ -613,9 +613,7 @@ void Connection::BeginTrans() {
         raiseStatement(QStringLiteral("A transaction is already open on this connection."));
     reconnectIfDropped();
     const detail::Engine::Settings settings = transactionSettings();
-    worded([&] {
-        engine().begin(backend_ == Backend::PostgreSQL ? settings : detail::Engine::Settings{});
-    });
+    worded([&] { engine().begin(settings); });
     inTransaction_ = true;
     transactionFailed_ = false;
     if (backend_ == Backend::SQLite)

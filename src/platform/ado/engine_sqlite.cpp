@@ -428,10 +428,8 @@ private:
             describe(stmt, rows, dates);
         const QString why =
             rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle_));
-        if (rc != SQLITE_DONE) {
-            sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
             fail(rc, why);
-        }
         return rows;
     }
 

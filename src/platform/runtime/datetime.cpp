@@ -701,6 +701,10 @@ QDateTime toDateTime(Date date) {
     return QDateTime(p->date, QTime::fromMSecsSinceStartOfDay(p->seconds * 1000));
 }
 
+QDate dayOf(Date date) {
+    return partsOf(date).date;
+}
+
 QString shortDate(Date date) {
     const QDate d = partsOf(date).date;
     return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(fourDigits(d.year()));

@@ -12,6 +12,8 @@ namespace vrt {
 Date toSerial(const QDateTime& dateTime);
 Date toSerial(const QDate& date);
 QDateTime toDateTime(Date date);
+// The calendar day of a serial, without a time zone (6 when out of range).
+QDate dayOf(Date date);
 
 // The system's short date ("M/d/yyyy") and long time ("h:mm:ss AM/PM"),
 // the regional settings the laboratory runs with.
