@@ -82,6 +82,11 @@ const std::map<QString, Call>& calls() {
              const auto n = vrt::parseNumber(v.toString());
              return n ? exact(*n) : QStringLiteral("not a number");
          }},
+        {"Decimal",
+         [](const Variant& v, const Variant&) {
+             const auto n = vrt::decimalNumber(v.toString());
+             return n ? exact(*n) : QStringLiteral("not a number");
+         }},
         {"CDate",
          [](const Variant& v, const Variant&) {
              const auto d = vrt::parseDate(v.toString());

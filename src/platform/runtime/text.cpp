@@ -319,12 +319,41 @@ double roundHalfEven(double value, int decimals) {
 }
 
 std::optional<double> decimalNumber(const QString& text) {
-    static const QRegularExpression decimal(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    const QString t = Trim(text);
-    if (!decimal.match(t).hasMatch())
+    // [+-]digits[.digits] or [+-].digits, then an optional [eE][+-]digits,
+    // between spaces (a line feed may close it). Scanned by hand: every
+    // cell of an entry screen is judged through here as it is drawn.
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    if (end > begin && text[end - 1] == u'\n')
+        --end;
+    const auto digit = [&](qsizetype i) { return i < end && text[i] >= u'0' && text[i] <= u'9'; };
+    qsizetype i = begin;
+    if (i < end && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    for (; digit(i); ++i)
+        ++digits;
+    if (i < end && text[i] == u'.')
+        for (++i; digit(i); ++i)
+            ++digits;
+    if (digits == 0)
         return std::nullopt;
-    return t.toDouble();
+    if (i < end && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < end && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (!digit(i))
+            return std::nullopt;
+        while (digit(i))
+            ++i;
+    }
+    if (i != end)
+        return std::nullopt;
+    return QStringView(text).mid(begin, end - begin).toDouble();
 }
 
 std::optional<double> parseNumber(const QString& text) {
