@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QList>
-#include <QRegularExpression>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
