@@ -346,7 +346,9 @@ void EntryScreen::setResultCheck(const QString& labExamId, const ResultCheck& ch
     const bool shown = checksShown();
     for (int i = 0; i < Rows(); ++i) {
         Exam& exam = exams_[size_t(i)];
-        if (exam.labExamId.compare(labExamId, Qt::CaseInsensitive) != 0 ||
+        // Case folding keeps the length: most rows are told apart by it.
+        if (exam.labExamId.size() != labExamId.size() ||
+            exam.labExamId.compare(labExamId, Qt::CaseInsensitive) != 0 ||
             std::any_of(table_.numbers.textCodes.begin(), table_.numbers.textCodes.end(),
                         [&exam](const char* code) { return exam.code == QLatin1String(code); }))
             continue;

@@ -352,7 +352,20 @@ std::optional<double> decimalNumber(const QString& text) {
     }
     if (i != end)
         return std::nullopt;
-    return QStringView(text).mid(begin, end - begin).toDouble();
+    // Only ASCII digits, signs, a point and an exponent are left.
+    char buffer[64];
+    const qsizetype n = end - begin;
+    if (n >= qsizetype(sizeof buffer))
+        return QStringView(text).mid(begin, n).toDouble();
+    for (qsizetype k = 0; k < n; ++k)
+        buffer[k] = char(text[begin + k].unicode());
+    // from_chars takes no plus sign.
+    const char* first = buffer + (buffer[0] == '+' ? 1 : 0);
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(first, buffer + n, value);
+    if (ec == std::errc::result_out_of_range || ptr != buffer + n)
+        return QStringView(text).mid(begin, n).toDouble();
+    return value;
 }
 
 std::optional<double> parseNumber(const QString& text) {
