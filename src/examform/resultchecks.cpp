@@ -143,36 +143,53 @@ QSet<QString> loadResultChecks(ado::Connection& c,
         return general;
     const QString ids = in.join(QLatin1Char(','));
 
-    // Ranges, critical limits and delta rules in one statement.
+    const std::optional<int> age = ageInDays(s.Age);
+    const QChar sex = sexOf(s.Sex);
+    // The exams as rows, to look each one's limits and previous result up.
+    QStringList exams;
+    for (const QString& id : in)
+        exams << (exams.isEmpty() ? QStringLiteral("select %1 as LabExamID")
+                                  : QStringLiteral("select %1"))
+                     .arg(id);
+    const QString examRows = exams.join(QStringLiteral(" union all "));
+
+    // In one statement: the ranges that can fit the patient (the choice
+    // among them is chooseRange's), and a row per exam with its critical
+    // limits and delta rule.
+    const QString fits =
+        (sex.isNull() ? QStringLiteral("Sex = ''") : QStringLiteral("Sex in ('', '%1')").arg(sex)) +
+        (age ? QStringLiteral(" and AgeFromDays <= %1 and (AgeToDays is null or AgeToDays > %1)")
+                   .arg(*age)
+             : QStringLiteral(" and AgeFromDays = 0 and AgeToDays is null"));
     ado::Recordset rs;
-    rs.Open(
-        QStringLiteral("select 'R' as Kind, LabExamID, Sex, AgeFromDays, AgeToDays, LowValue, "
-                       "HighValue from LABORATORY..tbLabRefRange where LabExamID in (%1) "
-                       "union all select 'C', LabExamID, '', 0, NULL, CriticalLow, "
-                       "CriticalHigh from LABORATORY..tbLabCriticalLimit where LabExamID in (%1) "
-                       "union all select 'D', LabExamID, DeltaKind, DeltaDays, NULL, "
-                       "DeltaLimit, NULL from LABORATORY..tbLabDeltaRule where LabExamID in (%1)")
-            .arg(ids),
-        c, ado::adOpenStatic, ado::adLockReadOnly, -1);
+    rs.Open(QStringLiteral(
+                "select 'R' as Kind, LabExamID, Sex, AgeFromDays, AgeToDays, LowValue, "
+                "HighValue, NULL as DeltaLimit from LABORATORY..tbLabRefRange where LabExamID in "
+                "(%1) and %2 union all select 'X', e.LabExamID, d.DeltaKind, d.DeltaDays, NULL, "
+                "c.CriticalLow, c.CriticalHigh, d.DeltaLimit from (%3) e left join "
+                "LABORATORY..tbLabCriticalLimit c on c.LabExamID = e.LabExamID left join "
+                "LABORATORY..tbLabDeltaRule d on d.LabExamID = e.LabExamID")
+                .arg(ids, fits, examRows),
+            c, ado::adOpenStatic, ado::adLockReadOnly, -1);
     for (; !rs.eof(); rs.MoveNext()) {
-        const QString kind = rs.Fields(0).Value.text();
         auto it = rules.find(rs.Fields(1).Value.text().toUpper());
         if (it == rules.end())
             continue;
         ExamRules& r = it->second;
         const auto a = numberOf(rs.Fields(3).Value), b = numberOf(rs.Fields(4).Value);
         const auto low = numberOf(rs.Fields(5).Value), high = numberOf(rs.Fields(6).Value);
-        if (kind == QLatin1String("R")) {
+        if (rs.Fields(0).Value.text() == QLatin1String("R")) {
             r.ranges.push_back({rs.Fields(2).Value.text().trimmed().toUpper(), a ? int(*a) : 0,
                                 b ? std::optional<int>(int(*b)) : std::nullopt, low, high});
-        } else if (kind == QLatin1String("C")) {
-            r.check.criticalLow = low;
-            r.check.criticalHigh = high;
-        } else if (low) {
+            continue;
+        }
+        r.check.criticalLow = low;
+        r.check.criticalHigh = high;
+        if (const auto limit = numberOf(rs.Fields(7).Value)) {
             r.deltaRule = true;
             const QString kindText = rs.Fields(2).Value.text().trimmed().toUpper();
             r.check.deltaKind = kindText.isEmpty() ? QChar() : kindText.at(0);
-            r.check.deltaLimit = *low;
+            r.check.deltaLimit = *limit;
             r.deltaDays = a ? std::optional<int>(int(*a)) : std::nullopt;
         }
     }
@@ -198,22 +215,21 @@ QSet<QString> loadResultChecks(ado::Connection& c,
             where += QStringLiteral(" and l.TransDate >= '%1'").arg(iso(moment.addDays(-widest)));
         // Each exam's newest, found from the patient's requests newest
         // first: a few index probes per exam, not every result of the
-        // patient's history sorted.
-        QStringList exams;
-        for (const QString& id : in)
-            exams << (exams.isEmpty() ? QStringLiteral("select %1 as LabExamID")
-                                      : QStringLiteral("select %1"))
-                         .arg(id);
+        // patient's history sorted. The embedded database reaches the row
+        // found by its row number instead of a second search of the key.
+        const bool embedded = c.backend() == ado::Backend::SQLite;
         rs.Open(
             QStringLiteral("select v.LabExamID, v.A4, v.A5, v.RequestNum, n.TransDate from (%1) "
-                           "e join LABORATORY..tbLabResultValues v on v.LabExamID = "
-                           "e.LabExamID and v.LayoutIndex = 0 and v.RequestNum = (select "
-                           "l.RequestNum from LABORATORY..tblablogbook l join "
-                           "LABORATORY..tbLabResultValues p on p.RequestNum = l.RequestNum "
-                           "where %2 and p.LabExamID = e.LabExamID order by l.TransDate desc, "
-                           "l.RequestNum desc limit 1) join LABORATORY..tblablogbook n "
-                           "on n.RequestNum = v.RequestNum")
-                .arg(exams.join(QStringLiteral(" union all ")), where),
+                           "e join LABORATORY..tbLabResultValues v on %2 = (select %3 from "
+                           "LABORATORY..tblablogbook l join LABORATORY..tbLabResultValues p on "
+                           "p.RequestNum = l.RequestNum where %4 and p.LabExamID = e.LabExamID "
+                           "order by l.TransDate desc, l.RequestNum desc limit 1) join "
+                           "LABORATORY..tblablogbook n on n.RequestNum = v.RequestNum")
+                .arg(examRows,
+                     embedded ? QStringLiteral("v.rowid")
+                              : QStringLiteral("v.LabExamID = e.LabExamID and v.LayoutIndex = 0 "
+                                               "and v.RequestNum"),
+                     embedded ? QStringLiteral("p.rowid") : QStringLiteral("l.RequestNum"), where),
             c, ado::adOpenStatic, ado::adLockReadOnly, -1);
         for (; !rs.eof(); rs.MoveNext()) {
             auto it = rules.find(rs.Fields(0).Value.text().toUpper());
@@ -236,8 +252,6 @@ QSet<QString> loadResultChecks(ado::Connection& c,
         rs.Close();
     }
 
-    const std::optional<int> age = ageInDays(s.Age);
-    const QChar sex = sexOf(s.Sex);
     for (const entry::ExamRec& exam : entry::examList()) {
         ExamRules& r = rules[exam.LabExamID.toUpper()];
         entryscreens::ResultCheck check = r.check;
