@@ -14,7 +14,9 @@
 #include "support/scripteduser.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
@@ -162,6 +164,59 @@ private slots:
         forms::instance<frmSample>().failLoad = true;
         QCOMPARE(raised([] { forms::instance<frmSample>().ShowModal(); }).number, 13);
         QVERIFY(!forms::isLoaded<frmSample>());
+    }
+
+    // A cell's text is drawn pixel for pixel where QPainter draws it after
+    // cutting it to the cell: fitting, cut, clipped to a low cell, centred,
+    // ligatures, right-to-left script, and the tab and line break that take
+    // QPainter's own way.
+    void cellTextDrawsAsQPainterDoes_data() {
+        addColumns<QString, int, int>("text", "height", "flags");
+        const int left = Qt::AlignLeft | Qt::AlignVCenter, centre = Qt::AlignCenter;
+        // clang-format off
+        QTest::newRow("previous") << "93  12/18/2026" << 22 << left;
+        QTest::newRow("odd height") << "70 - 110 (general)" << 21 << left;
+        QTest::newRow("even height") << "75 - 115" << 20 << left;
+        QTest::newRow("low cell") << "mg/dL" << 9 << left;
+        QTest::newRow("flag") << "H" << 20 << centre;
+        QTest::newRow("alarm") << "CRITICAL" << 23 << centre;
+        QTest::newRow("cut") << "A title far too long for any of the widths tried" << 22 << left;
+        QTest::newRow("ligature") << "ﬁne ffi \u2265 70" << 22 << left;
+        QTest::newRow("right to left") << "\u0645\u0631\u062d\u0628\u0627 12" << 22 << centre;
+        QTest::newRow("spaces") << " lead trail " << 22 << left;
+        QTest::newRow("tab") << "a\tb" << 22 << left;
+        QTest::newRow("line break") << "a\nb" << 12 << left;
+        // clang-format on
+    }
+    void cellTextDrawsAsQPainterDoes() {
+        QFETCH(QString, text);
+        QFETCH(int, height);
+        QFETCH(int, flags);
+        for (const int points : {8, 10, 12})
+            for (int width = 1; width < 160; width += 3) {
+                QImage drawn(180, 40, QImage::Format_ARGB32_Premultiplied), qt = drawn;
+                drawn.fill(Qt::white);
+                qt.fill(Qt::white);
+                QFont font = QApplication::font();
+                font.setPointSize(points);
+                font.setBold(points == 12);
+                const QRect r(3, 5, width, height);
+                {
+                    QPainter p(&drawn);
+                    p.setLayoutDirection(Qt::LeftToRight); // as on a screen
+                    p.setFont(font);
+                    entryscreens::drawCellText(p, r, text, flags);
+                }
+                {
+                    QPainter p(&qt);
+                    p.setLayoutDirection(Qt::LeftToRight);
+                    p.setFont(font);
+                    p.drawText(r, flags,
+                               p.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+                }
+                if (drawn != qt)
+                    QFAIL(qPrintable(QStringLiteral("%1 points, width %2").arg(points).arg(width)));
+            }
     }
 
     void keys_data() {

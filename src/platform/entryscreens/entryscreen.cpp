@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
@@ -734,6 +735,45 @@ QString EntryScreen::cellText(const Exam& exam, int column, int lineInExam) cons
     }
 }
 
+void drawCellText(QPainter& p, const QRect& r, const QString& text, int flags) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator;
+    });
+    // Left or centred, left to right: what the screens draw.
+    const bool placed = (flags & ~(Qt::AlignLeft | Qt::AlignHCenter | Qt::AlignVCenter)) == 0 &&
+                        p.layoutDirection() == Qt::LeftToRight;
+    if (plain && placed) {
+        QTextLayout layout(text, p.font(), p.device());
+        QTextOption option = layout.textOption();
+        option.setFlags(option.flags() | QTextOption::IncludeTrailingSpaces);
+        option.setTextDirection(Qt::LeftToRight);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        layout.endLayout();
+        if (layout.lineCount() == 1 && line.naturalTextWidth() <= r.width()) {
+            // The line's unrounded height, as QPainter centres it.
+            const qreal height = line.ascent() + line.descent();
+            const qreal y = flags & Qt::AlignVCenter ? (r.height() - height) / 2 : 0;
+            const qreal x =
+                flags & Qt::AlignHCenter ? (r.width() - line.horizontalAdvance()) / 2 : 0;
+            const bool clip = height > r.height();
+            if (clip) {
+                p.save();
+                p.setClipRect(r, Qt::IntersectClip);
+            }
+            line.draw(&p, QPointF(r.x() + x, r.y() + y));
+            if (clip)
+                p.restore();
+            return;
+        }
+    }
+    p.drawText(r, flags, p.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+}
+
 void EntryScreen::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect clip = event->rect();
@@ -751,7 +791,7 @@ void EntryScreen::paintEvent(QPaintEvent* event) {
         if (text.isEmpty())
             return;
         r.adjust(4, 0, -4, 0);
-        p.drawText(r, flags, p.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+        drawCellText(p, r, text, flags);
     };
     if (table_.layout == Layout::Blocks)
         draw(QRect(0, 0, width(), header), QLatin1String(table_.heading));

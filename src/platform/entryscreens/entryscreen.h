@@ -3,11 +3,14 @@
 #include "platform/runtime/variant.h"
 
 #include <QHash>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
 #include <vector>
+
+class QPainter;
 
 namespace entryscreens {
 
@@ -40,6 +43,14 @@ struct ResultAlarm {
 using TextLookup = std::function<QString(const QString& labExamId)>;
 
 struct ScreenTable;
+
+// A cell's text on one line in r, cut with an ellipsis where it is too wide,
+// exactly as QPainter::drawText(r, flags, elided text) draws it. A text that
+// fits, as most do, is laid out once and drawn at the same place (the same
+// line height and centring, clipped to r where taller) instead of being
+// shaped twice, once to measure it for the cut and once to draw it. Tabs,
+// line breaks and alignments other than left or centred take QPainter's way.
+void drawCellText(QPainter& p, const QRect& r, const QString& text, int flags);
 
 // One entry screen of the exam form: a keyboard-first grid with one row (or
 // block) per exam. The exam form and its layout use only the members of the
