@@ -103,19 +103,7 @@ std::optional<double> numberOf(const vrt::Variant& v) {
 QString dayText(vrt::Date d) {
     int year = 0, month = 0, day = 0;
     vrt::dayOf(d).getDate(&year, &month, &day);
-    if (year < 1 || year > 9999)
-        return QString::asprintf("%02d/%02d/%04d", month, day, year);
-    const char16_t text[] = {char16_t(u'0' + month / 10),
-                             char16_t(u'0' + month % 10),
-                             u'/',
-                             char16_t(u'0' + day / 10),
-                             char16_t(u'0' + day % 10),
-                             u'/',
-                             char16_t(u'0' + year / 1000),
-                             char16_t(u'0' + year / 100 % 10),
-                             char16_t(u'0' + year / 10 % 10),
-                             char16_t(u'0' + year % 10)};
-    return QString(reinterpret_cast<const QChar*>(text), 10);
+    return QString::asprintf("%02d/%02d/%04d", month, day, year);
 }
 
 QString iso(const QDateTime& t) {

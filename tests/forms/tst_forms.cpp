@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
+#include <functional>
 #include <memory>
 
 using entryscreens::EntryScreen;
@@ -194,26 +195,25 @@ private slots:
         QFETCH(int, flags);
         for (const int points : {8, 10, 12})
             for (int width = 1; width < 160; width += 3) {
-                QImage drawn(180, 40, QImage::Format_ARGB32_Premultiplied), qt = drawn;
-                drawn.fill(Qt::white);
-                qt.fill(Qt::white);
                 QFont font = QApplication::font();
                 font.setPointSize(points);
                 font.setBold(points == 12);
                 const QRect r(3, 5, width, height);
-                {
-                    QPainter p(&drawn);
+                auto paint = [&font](const std::function<void(QPainter&)>& draw) {
+                    QImage image(180, 40, QImage::Format_ARGB32_Premultiplied);
+                    image.fill(Qt::white);
+                    QPainter p(&image);
                     p.setLayoutDirection(Qt::LeftToRight); // as on a screen
                     p.setFont(font);
-                    entryscreens::drawCellText(p, r, text, flags);
-                }
-                {
-                    QPainter p(&qt);
-                    p.setLayoutDirection(Qt::LeftToRight);
-                    p.setFont(font);
+                    draw(p);
+                    return image;
+                };
+                const QImage drawn =
+                    paint([&](QPainter& p) { entryscreens::drawCellText(p, r, text, flags); });
+                const QImage qt = paint([&](QPainter& p) {
                     p.drawText(r, flags,
                                p.fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
-                }
+                });
                 if (drawn != qt)
                     QFAIL(qPrintable(QStringLiteral("%1 points, width %2").arg(points).arg(width)));
             }
